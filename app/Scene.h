@@ -1,0 +1,27 @@
+// The demo scene: what is loaded at start, the eighteen sprite draws of every
+// frame, and the measured frame rate in the top-left corner.
+#pragma once
+
+#include <cstdint>
+
+// The files the scene loads from the working directory. Fixed in the program;
+// only tools that render the scene from other files change them.
+extern const char* g_girlFileName;
+extern const char* g_backgroundFileName;
+
+struct FrameRate {
+    int32_t passCount = 0;
+    uint32_t lastMeasurement = 0; // tick of the last measurement
+    double rate = 0.0;
+    char text[256] = {};
+};
+
+// Loads both sprite sets (a failed load leaves its set empty) and builds the blend table.
+void StartScene();
+
+// The sprite draws of one frame into the back buffer, following the pointer.
+void DrawScene();
+
+// Counts the pass, measures the rate once a little over a second has gone by,
+// and writes "FPS : ..." over everything else.
+void DrawFrameRate(FrameRate& frameRate);

@@ -1,0 +1,9 @@
+// The process entry outside Windows: straight on to WinMain, whose result is
+// the exit status (returning from main runs the standard exit).
+#include "Win32.h"
+
+int main() {
+    static int instance;
+    char commandLine[] = "";
+    return WinMain(reinterpret_cast<HINSTANCE>(&instance), nullptr, commandLine, 10);
+}

@@ -1,0 +1,108 @@
+// The headless screen: frames go to memory, input comes from a script, the
+// clock is whatever the test says, and any one platform step can be made to fail.
+#include "Headless.h"
+
+#include <algorithm>
+#include <cstring>
+
+HeadlessState* g_headless = nullptr;
+
+namespace {
+
+// The state in use, set up with the defaults on first use whatever the order
+// of static initialisation.
+HeadlessState& State() {
+    if (g_headless == nullptr) {
+        HeadlessReset(new HeadlessState());
+    }
+    return *g_headless;
+}
+
+const bool g_headlessReady = (State(), true);
+
+} // namespace
+
+void HeadlessReset(HeadlessState* state) {
+    std::memset(static_cast<void*>(state), 0, sizeof(HeadlessState));
+    state->desktopWidth = kHeadlessFrameWidth;
+    state->desktopHeight = kHeadlessFrameHeight;
+    g_headless = state;
+    g_portableStats = &state->stats;
+}
+
+void HeadlessQueue(UINT message, WPARAM wParam, LPARAM lParam, int atFrame) {
+    HeadlessState& state = State();
+    if (state.eventCount >= kHeadlessMaxEvents) {
+        return;
+    }
+    state.events[state.eventCount++] = HeadlessEvent{atFrame, message, wParam, lParam};
+}
+
+HRESULT ScreenStepResult(ScreenStep step) {
+    HeadlessState& state = State();
+    if (step == ScreenStep::Lock && state.lockFailures > 0) {
+        state.lockFailures--;
+        return DDERR_SURFACEBUSY;
+    }
+    if (state.hasFault && state.faultStep == step) {
+        if (state.faultAfter > 0) {
+            state.faultAfter--;
+            return DD_OK;
+        }
+        return state.faultCode;
+    }
+    return DD_OK;
+}
+
+void ScreenDesktopSize(int* width, int* height) {
+    *width = State().desktopWidth;
+    *height = State().desktopHeight;
+}
+
+bool ScreenOpen() {
+    return !State().failWindowCreation;
+}
+
+HRESULT ScreenSetMode(int width, int height, int bitsPerPixel) {
+    if (bitsPerPixel != 16) {
+        return DDERR_INVALIDMODE;
+    }
+    State().modeWidth = width;
+    State().modeHeight = height;
+    State().modeBits = bitsPerPixel;
+    return DD_OK;
+}
+
+void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
+    HeadlessState& state = State();
+    const int rows = std::min(height, kHeadlessFrameHeight);
+    const size_t rowBytes = static_cast<size_t>(std::min(width, kHeadlessFrameWidth)) * 2;
+    for (int y = 0; y < rows; ++y) {
+        std::memcpy(&state.frame[static_cast<size_t>(y) * kHeadlessFrameWidth], pixels + static_cast<size_t>(y) * pitch,
+                    rowBytes);
+    }
+    if (state.framesPresented < kHeadlessMaxTrace) {
+        state.messagesAtFrame[state.framesPresented] = state.stats.messagesRetrieved;
+    }
+    state.framesPresented++;
+    state.tickCount += state.tickStepPerFrame;
+    if (state.quitAfterFrames > 0 && state.framesPresented == state.quitAfterFrames) {
+        PostQuitMessage(0);
+    }
+}
+
+bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam) {
+    HeadlessState& state = State();
+    if (state.nextEvent >= state.eventCount || state.events[state.nextEvent].atFrame > state.framesPresented) {
+        return false;
+    }
+    const HeadlessEvent& event = state.events[state.nextEvent++];
+    *message = event.message;
+    *wParam = event.wParam;
+    *lParam = event.lParam;
+    return true;
+}
+
+DWORD ScreenTickCount() {
+    return State().tickCount;
+}
