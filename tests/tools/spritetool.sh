@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# spritetool end to end: pack/unpack round trips, exact file bytes, info on
+# good and broken files, usage errors, and no partial output on failure.
+# Usage: spritetool.sh BINARY_DIR SOURCE_DIR
+set -u
+
+TOOL="$1/tools/spritetool/spritetool"
+HELPER="$2/tests/tools/spritetool_helper.py"
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" || exit 1
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# run EXPECTED_STATUS ARGS...: runs the tool, keeping stdout in out.txt and
+# stderr in err.txt; complains when the exit status differs.
+run() {
+    local expected=$1
+    shift
+    "$TOOL" "$@" >out.txt 2>err.txt
+    local status=$?
+    if [ "$status" -ne "$expected" ]; then
+        fail "spritetool $* exited $status, expected $expected"
+        sed 's/^/    stdout: /' out.txt
+        sed 's/^/    stderr: /' err.txt
+        return 1
+    fi
+    return 0
+}
+
+expect_in() {  # FILE TEXT WHAT
+    grep -qF -- "$2" "$1" || { fail "$3: \"$2\" not in $1:"; sed 's/^/    /' "$1"; }
+}
+
+same() {  # A B WHAT
+    cmp -s "$1" "$2" || fail "$3: $1 and $2 differ"
+}
+
+no_leftovers() {  # WHAT
+    local left
+    left=$(ls -A | grep -F '.tmp-')
+    [ -z "$left" ] || fail "$1: temporary files left behind: $left"
+}
+
+[ -x "$TOOL" ] || { echo "FAIL: $TOOL not built"; exit 1; }
+python3 "$HELPER" fixtures . || { echo "FAIL: cannot write the fixtures"; exit 1; }
+
+# --- Exact bytes: a packed file matches one written independently.
+run 0 pack alpha.png -o alpha.spr --hotspot 1,2 --offset=-3,4 --fixed -1,5 --key 0x001F &&
+    same alpha.spr alpha.expected.spr "pack with alpha and every placement option"
+expect_in err.txt "1 visible pixel" "the visible blue pixel on key 0x001F is reported"
+
+# --- Round trips: pack -> unpack -> pack gives the same file.
+roundtrip() {  # NAME PACK-OPTIONS...
+    local name=$1
+    shift
+    run 0 pack "$name.png" -o "$name.a.spr" "$@" &&
+        run 0 unpack "$name.a.spr" "$name.back.png" &&
+        run 0 pack "$name.back.png" -o "$name.b.spr" "$@" &&
+        same "$name.a.spr" "$name.b.spr" "round trip of $name.png with options: $*"
+}
+roundtrip alpha
+roundtrip alpha --no-alpha
+roundtrip alpha --key 0xffff --hotspot -32768,32767
+roundtrip opaque
+roundtrip palette --fixed 7,-1
+roundtrip grey16
+roundtrip greyalpha --no-alpha --offset 2,2
+roundtrip keyed
+
+# Several frames with options; each frame unpacked and all packed again.
+opts=(--hotspot 3,-4 --offset -5,6 --fixed 7,-1 --key 0x07E0)
+if run 0 pack alpha.png opaque.png palette.png keyed.png -o multi.spr "${opts[@]}"; then
+    for n in 0 1 2 3; do run 0 unpack multi.spr "multi$n.png" --frame "$n"; done
+    run 0 pack multi0.png multi1.png multi2.png multi3.png -o multi2.spr "${opts[@]}" &&
+        same multi.spr multi2.spr "round trip of four frames"
+fi
+
+# --- What pack stores and unpack shows.
+run 0 unpack alpha.spr alpha.out.png
+run 0 pack keyed.png -o keyed.spr
+expect_in err.txt "2 visible pixels" "visible pixels on the default key are reported"
+python3 "$HELPER" dump alpha.out.png keyed.spr || fail "cannot read alpha.out.png or keyed.spr back"
+# (200,100,50) -> 0xCB26 -> widened 206,101,49; transparent and key pixels
+# have alpha 0; every other pixel keeps its alpha, even 1 and 7.
+for expected in "206,101,49,255" "0,0,255,0" "255,255,255,128" "8,20,24,7" "0,4,255,1" "123,44,66,254"; do
+    expect_in alpha.out.png.txt "$expected" "unpacked alpha.spr"
+done
+[ "$(sed -n 2p alpha.out.png.txt)" = "0,0,255,0" ] || fail "pixel 1 of alpha.spr is not the transparent key"
+
+[ "$(tr '\n' ' ' <keyed.spr.txt)" = "F83F F81E F81F 0000 " ] ||
+    fail "keyed.spr pixels: expected F83F F81E F81F 0000, got $(tr '\n' ' ' <keyed.spr.txt)"
+
+run 0 pack opaque.png -o opaque.spr
+[ -s err.txt ] && fail "pack of an opaque PNG wrote to stderr: $(cat err.txt)"
+run 0 info opaque.spr
+expect_in out.txt "3x2, colour key 0xF81F, hotspot 0,0, offset 0,0, fixed none" "info of opaque.spr"
+expect_in out.txt "pixel 12 bytes, alpha 0 bytes, extra 0 bytes" "an opaque PNG gets no alpha block"
+run 0 pack palette.png -o palette.spr
+run 0 info palette.spr
+expect_in out.txt "alpha 10 bytes" "a PNG with transparent pixels keeps its alpha block"
+run 0 pack alpha.png -o noalpha.spr --no-alpha
+run 0 info noalpha.spr
+expect_in out.txt "alpha 0 bytes" "--no-alpha stores no alpha block"
+
+# --- info
+if run 0 info multi.spr; then
+    expect_in out.txt "frame count: 4" "info of multi.spr"
+    expect_in out.txt "frame 2: 5x2, colour key 0x07E0, hotspot 3,-4, offset -5,6, fixed 7,none" "info of multi.spr"
+    expect_in out.txt "frame 0: 4x3" "info of multi.spr"
+    expect_in out.txt "pixel 24 bytes, alpha 12 bytes, extra 0 bytes" "info of multi.spr"
+    grep -q warning out.txt && fail "info of a packed file warns: $(cat out.txt)"
+fi
+run 0 info misfit.spr
+expect_in out.txt "header values: 0x00000007 0x00000009" "info of misfit.spr"
+expect_in out.txt "warning: pixel block is 6 bytes, 2x2 needs 8" "info warns about a short pixel block"
+expect_in out.txt "warning: alpha block is 3 bytes, 2x2 needs 0 or 4" "info warns about a short alpha block"
+run 1 unpack misfit.spr misfit.png
+expect_in err.txt "pixel block holds 6 bytes" "unpack refuses a short pixel block"
+[ -e misfit.png ] && fail "unpack of misfit.spr left misfit.png"
+
+head -c 50 multi.spr >cut.spr
+run 1 info cut.spr
+expect_in err.txt "file ends early" "info of a truncated file"
+cp multi.spr extra.spr && printf 'tail' >>extra.spr
+run 0 info extra.spr
+expect_in out.txt "4 bytes after the last frame" "info of a file with trailing bytes"
+run 1 info notpng.png
+expect_in err.txt "not a SPRITE file" "info of a file with the wrong magic"
+[ -s out.txt ] && fail "info of a wrong-magic file wrote to stdout: $(cat out.txt)"
+run 1 info missing.spr
+expect_in err.txt "cannot open" "info of a missing file"
+run 1 unpack cut.spr cut.out.png
+expect_in err.txt "file ends early" "unpack of a truncated file"
+run 1 unpack multi.spr far.png --frame 4
+expect_in err.txt "no frame 4" "unpack of a frame that does not exist"
+
+# --- Failures leave nothing behind and keep an existing output.
+run 1 pack alpha.png notpng.png -o broken.spr
+expect_in err.txt "notpng.png: not a PNG file" "pack of a non-PNG"
+[ -e broken.spr ] && fail "failed pack left broken.spr"
+echo old >kept.spr
+run 1 pack alpha.png cut.png -o kept.spr
+expect_in err.txt "cut.png: bad PNG" "pack of a truncated PNG"
+[ "$(cat kept.spr)" = old ] || fail "failed pack changed the existing kept.spr"
+run 1 pack wide.png -o wide.spr
+expect_in err.txt "32768x1" "pack of a PNG too wide for a frame"
+expect_in err.txt "32767" "pack of a PNG too wide for a frame"
+run 1 pack missing.png -o missing.spr
+expect_in err.txt "missing.png: cannot open" "pack of a missing PNG"
+run 1 pack alpha.png -o no/such/dir/out.spr
+run 1 unpack alpha.spr no/such/dir/out.png
+no_leftovers "after the failures"
+
+# --- Usage errors and help.
+run 2
+run 2 frobnicate
+expect_in err.txt "unknown command" "an unknown command"
+run 2 pack alpha.png -o x.spr --hotspot 1
+expect_in err.txt "--hotspot" "--hotspot 1"
+run 2 pack alpha.png -o x.spr --offset 1,40000
+run 2 pack alpha.png -o x.spr --fixed 1,2,3
+run 2 pack alpha.png -o x.spr --key 0xZZ
+expect_in err.txt "--key" "--key 0xZZ"
+run 2 pack alpha.png -o x.spr --key 0x10000
+run 2 pack alpha.png -o x.spr --bogus
+expect_in err.txt "unknown option --bogus" "an unknown option"
+run 2 pack alpha.png -o
+run 2 pack alpha.png
+expect_in err.txt "-o OUT.spr" "pack without -o"
+run 2 pack -o x.spr
+run 2 unpack alpha.spr
+run 2 unpack alpha.spr x.png --frame -1
+run 2 info
+run 2 info a.spr b.spr
+[ -e x.spr ] || [ -e x.png ] && fail "a usage error left an output file"
+for command in "" info pack unpack; do
+    run 0 $command --help && expect_in out.txt "Usage: spritetool $command" "spritetool $command --help"
+done
+run 0 pack --help && expect_in out.txt "below 128" "pack --help explains --no-alpha"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "spritetool: all checks passed"

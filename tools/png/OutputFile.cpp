@@ -1,0 +1,82 @@
+#include "tools/png/OutputFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool OpenOutputFile(OutputFile& out, const char* path, std::string& error)
+{
+    out.path = path;
+    out.tempPath = out.path + ".tmp-XXXXXX";
+    out.file = nullptr;
+    int fd = mkstemp(&out.tempPath[0]);
+    if (fd < 0) {
+        error = std::string("cannot create ") + out.tempPath + ": " + std::strerror(errno);
+        out.tempPath.clear();
+        return false;
+    }
+    // mkstemp makes the file private (0600); give it the permissions an
+    // ordinary new file would have.
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    out.file = fdopen(fd, "wb");
+    if (!out.file) {
+        error = std::string("cannot open ") + out.tempPath + ": " + std::strerror(errno);
+        close(fd);
+        unlink(out.tempPath.c_str());
+        out.tempPath.clear();
+        return false;
+    }
+    return true;
+}
+
+bool CommitOutputFile(OutputFile& out, std::string& error)
+{
+    if (!out.file)
+        return false;
+    bool written = !ferror(out.file);
+    int savedErrno = errno;
+    if (fclose(out.file) != 0) {
+        written = false;
+        savedErrno = errno;
+    }
+    out.file = nullptr;
+    if (!written) {
+        error = std::string("cannot write ") + out.tempPath + ": " + std::strerror(savedErrno);
+        unlink(out.tempPath.c_str());
+        return false;
+    }
+    if (std::rename(out.tempPath.c_str(), out.path.c_str()) != 0) {
+        error = std::string("cannot rename ") + out.tempPath + " to " + out.path + ": " +
+                std::strerror(errno);
+        unlink(out.tempPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+void DiscardOutputFile(OutputFile& out)
+{
+    if (out.file) {
+        fclose(out.file);
+        out.file = nullptr;
+    }
+    if (!out.tempPath.empty())
+        unlink(out.tempPath.c_str());
+}
+
+bool WriteWholeFile(const char* path, const void* data, size_t size, std::string& error)
+{
+    OutputFile out;
+    if (!OpenOutputFile(out, path, error))
+        return false;
+    if (size > 0 && fwrite(data, 1, size, out.file) != size) {
+        error = std::string("cannot write ") + out.tempPath + ": " + std::strerror(errno);
+        DiscardOutputFile(out);
+        return false;
+    }
+    return CommitOutputFile(out, error);
+}

@@ -1,0 +1,27 @@
+// An output file that appears under its name only when it is complete: it is
+// written to a temporary file in the same directory ("NAME.tmp-XXXXXX") and
+// renamed at the end, so a failed or interrupted run never leaves a partial
+// file under the real name.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+struct OutputFile {
+    std::string path;
+    std::string tempPath;
+    FILE* file = nullptr;
+};
+
+// Creates the temporary file and opens it for binary writing.
+bool OpenOutputFile(OutputFile& out, const char* path, std::string& error);
+
+// Closes the temporary file and renames it to the real name. On any failure
+// the temporary file is removed and false is returned with the reason.
+bool CommitOutputFile(OutputFile& out, std::string& error);
+
+// Closes and removes the temporary file; the real name is left untouched.
+void DiscardOutputFile(OutputFile& out);
+
+// Writes size bytes to a new file at path through an OutputFile.
+bool WriteWholeFile(const char* path, const void* data, size_t size, std::string& error);

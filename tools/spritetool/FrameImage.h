@@ -1,0 +1,43 @@
+// Conversion between RGBA images and sprite frames, both ways.
+#pragma once
+
+#include "sprite/Sprite.h"
+#include "tools/png/PngIo.h"
+
+#include <cstdint>
+#include <string>
+
+struct PackOptions {
+    uint16_t colorKey = 0xF81F;
+    int16_t hotspotX = 0;
+    int16_t hotspotY = 0;
+    int16_t offsetX = 0;
+    int16_t offsetY = 0;
+    int16_t fixedX = -1;
+    int16_t fixedY = -1;
+    bool noAlpha = false;  // alpha below 128 becomes the key, the rest opaque
+};
+
+// Largest width and height a frame can have (they are signed 16-bit).
+constexpr uint32_t kMaxFrameSide = 32767;
+
+uint16_t PackRgb565(uint8_t r, uint8_t g, uint8_t b);
+
+// Widens by bit replication, so that PackRgb565 of the result gives the word back.
+void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b);
+
+// The 565 value other than key that comes closest to the colour (r, g, b);
+// used for visible pixels that would otherwise vanish as the colour key.
+uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key);
+
+// Builds a frame from an RGBA image (width and height at most kMaxFrameSide).
+// Pixels with alpha 0 are stored as the colour key; the alpha block is kept
+// only when some pixel is partly transparent (0 and 255 alone are expressed
+// by the key). movedPixels counts the visible pixels moved off the key.
+SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint32_t& movedPixels);
+
+// The frame as the demo draws it, as an RGBA image: colour-key pixels fully
+// transparent, the others with their alpha value (255 without an alpha
+// block). False, with the reason, when the frame is empty or a block holds
+// fewer bytes than width x height needs.
+bool FrameToImage(const SpriteFrame& frame, PngImage& image, std::string& error);

@@ -1,0 +1,64 @@
+#include "tools/spritetool/SpriteWriter.h"
+
+#include "tools/png/OutputFile.h"
+
+namespace {
+
+void Put16(std::vector<uint8_t>& out, uint16_t value)
+{
+    out.push_back(uint8_t(value));
+    out.push_back(uint8_t(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value)
+{
+    Put16(out, uint16_t(value));
+    Put16(out, uint16_t(value >> 16));
+}
+
+void PutBytes(std::vector<uint8_t>& out, const uint8_t* bytes, size_t count)
+{
+    out.insert(out.end(), bytes, bytes + count);
+}
+
+void PutBlock(std::vector<uint8_t>& out, const DataBlock& block)
+{
+    Put32(out, block.size);
+    if (block.size > 0)
+        PutBytes(out, block.data.get(), block.size);
+}
+
+}  // namespace
+
+std::vector<uint8_t> SerializeSprite(const Sprite& sprite)
+{
+    static const uint8_t kMagic[7] = {'S', 'P', 'R', 'I', 'T', 'E', 0};
+    std::vector<uint8_t> out;
+    PutBytes(out, kMagic, sizeof kMagic);
+    Put32(out, sprite.headerValue1);
+    Put32(out, sprite.headerValue2);
+    Put32(out, uint32_t(sprite.frames.size()));
+    for (const SpriteFrame& frame : sprite.frames) {
+        PutBytes(out, frame.spare1, sizeof frame.spare1);
+        Put16(out, frame.colorKey);
+        PutBytes(out, frame.spare2, sizeof frame.spare2);
+        Put16(out, uint16_t(frame.hotspotX));
+        Put16(out, uint16_t(frame.hotspotY));
+        Put16(out, uint16_t(frame.offsetX));
+        Put16(out, uint16_t(frame.offsetY));
+        Put16(out, uint16_t(frame.fixedX));
+        Put16(out, uint16_t(frame.fixedY));
+        Put16(out, uint16_t(frame.width));
+        Put16(out, uint16_t(frame.height));
+        PutBlock(out, frame.pixelBlock);
+        PutBlock(out, frame.alphaBlock);
+        PutBlock(out, frame.extraBlock);
+    }
+    return out;
+}
+
+bool WriteSpriteFile(const char* path, const Sprite& sprite, std::string& error)
+{
+    std::vector<uint8_t> bytes = SerializeSprite(sprite);
+    return WriteWholeFile(path, bytes.data(), bytes.size(), error);
+}
