@@ -13,7 +13,9 @@ namespace {
 // of static initialisation.
 HeadlessState& State() {
     if (g_headless == nullptr) {
-        HeadlessReset(new HeadlessState());
+        // Held here for good, so it stays reachable when a test swaps in its own.
+        static HeadlessState* const defaultState = new HeadlessState();
+        HeadlessReset(defaultState);
     }
     return *g_headless;
 }

@@ -1,0 +1,250 @@
+// The sdl2 screen: one window covering the desktop, the front buffer shown as
+// an RGB565 streaming texture scaled to fit (letterboxed, aspect kept), and
+// SDL input turned into the window messages the system's WindowProc expects.
+// Nothing here faults on purpose: every platform step is allowed.
+#include "platform/portable/Screen.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+struct SdlScreen {
+    bool videoStarted;
+    bool videoFailed;    // tried once and failed: don't retry or repeat the message
+    SDL_Window* window;
+    SDL_Renderer* renderer;
+    SDL_Texture* texture;
+    int frameWidth;      // size of the texture, which is also the logical size
+    int frameHeight;
+};
+
+SdlScreen g_sdlScreen = {};
+
+// Runs at process exit, before the system's globals are destroyed (they were
+// constructed before this was registered); none of those touches SDL.
+void CloseSdlScreen() {
+    if (g_sdlScreen.texture) {
+        SDL_DestroyTexture(g_sdlScreen.texture);
+    }
+    if (g_sdlScreen.renderer) {
+        SDL_DestroyRenderer(g_sdlScreen.renderer);
+    }
+    if (g_sdlScreen.window) {
+        SDL_DestroyWindow(g_sdlScreen.window);
+    }
+    g_sdlScreen = SdlScreen{};
+    SDL_Quit();
+}
+
+// SDL's video is started on first use, whichever screen call comes first.
+bool StartVideo() {
+    if (g_sdlScreen.videoStarted || g_sdlScreen.videoFailed) {
+        return g_sdlScreen.videoStarted;
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "spritedemo: cannot start SDL video: %s\n", SDL_GetError());
+        g_sdlScreen.videoFailed = true;
+        return false;
+    }
+    // With no display at all SDL falls back to an invisible screen; the demo
+    // would then run unseen, so refuse it unless it was asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && SDL_strcmp(driver, "offscreen") == 0 && !SDL_getenv("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr, "spritedemo: no display to show the demo on (is DISPLAY set?)\n");
+        SDL_Quit();
+        g_sdlScreen.videoFailed = true;
+        return false;
+    }
+    g_sdlScreen.videoStarted = true;
+    std::atexit(CloseSdlScreen);
+    return true;
+}
+
+// Makes the texture width x height and the renderer's logical size the same,
+// so the frame is scaled to fit and pointer positions arrive in frame pixels.
+bool UseFrameSize(int width, int height) {
+    if (g_sdlScreen.texture && g_sdlScreen.frameWidth == width && g_sdlScreen.frameHeight == height) {
+        return true;
+    }
+    if (g_sdlScreen.texture) {
+        SDL_DestroyTexture(g_sdlScreen.texture);
+        g_sdlScreen.texture = nullptr;
+    }
+    g_sdlScreen.texture = SDL_CreateTexture(g_sdlScreen.renderer, SDL_PIXELFORMAT_RGB565,
+                                            SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!g_sdlScreen.texture) {
+        std::fprintf(stderr, "spritedemo: cannot create a %dx%d frame texture: %s\n", width, height,
+                     SDL_GetError());
+        return false;
+    }
+    if (SDL_RenderSetLogicalSize(g_sdlScreen.renderer, width, height) != 0) {
+        std::fprintf(stderr, "spritedemo: cannot scale the frame to the window: %s\n", SDL_GetError());
+        SDL_DestroyTexture(g_sdlScreen.texture);
+        g_sdlScreen.texture = nullptr;
+        return false;
+    }
+    g_sdlScreen.frameWidth = width;
+    g_sdlScreen.frameHeight = height;
+    return true;
+}
+
+// Windows virtual keys for letters, digits, Esc, Tab, Backspace, Enter and
+// Space are their ASCII codes, as are SDL's key codes for them (SDL's letters
+// are lower case). Anything else is reported as key 0.
+WPARAM VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return static_cast<WPARAM>('A' + (key - SDLK_a));
+    }
+    if ((key >= SDLK_0 && key <= SDLK_9) || key == SDLK_ESCAPE || key == SDLK_TAB ||
+        key == SDLK_BACKSPACE || key == SDLK_RETURN || key == SDLK_SPACE) {
+        return static_cast<WPARAM>(key);
+    }
+    return 0;
+}
+
+int Clamp(int value, int low, int high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+// The renderer has already mapped the position into logical (frame)
+// coordinates; over the black bars it lies outside the frame, so pin it to
+// the nearest edge, as a pointer on a real screen of that size would be.
+LPARAM PointerPosition(int x, int y) {
+    int width = g_sdlScreen.frameWidth;
+    int height = g_sdlScreen.frameHeight;
+    if (!g_sdlScreen.texture) {
+        SDL_GetWindowSize(g_sdlScreen.window, &width, &height);
+    }
+    return MAKELPARAM(Clamp(x, 0, width - 1), Clamp(y, 0, height - 1));
+}
+
+} // namespace
+
+HRESULT ScreenStepResult(ScreenStep) {
+    return DD_OK;
+}
+
+void ScreenDesktopSize(int* width, int* height) {
+    SDL_DisplayMode mode;
+    if (StartVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        *width = mode.w;
+        *height = mode.h;
+        return;
+    }
+    // Without a display the window can't be created either; that failure is
+    // the one the program acts on, so any plausible size will do here.
+    *width = 640;
+    *height = 480;
+}
+
+bool ScreenOpen() {
+    if (g_sdlScreen.window) {
+        return true;
+    }
+    if (!StartVideo()) {
+        return false;
+    }
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(0, &bounds) != 0) {
+        std::fprintf(stderr, "spritedemo: cannot read the display size: %s\n", SDL_GetError());
+        return false;
+    }
+    // The program's own window title; fullscreen-desktop keeps the desktop
+    // mode and covers it without a border.
+    g_sdlScreen.window = SDL_CreateWindow("Client", bounds.x, bounds.y, bounds.w, bounds.h,
+                                          SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
+    if (!g_sdlScreen.window) {
+        std::fprintf(stderr, "spritedemo: cannot create the window: %s\n", SDL_GetError());
+        return false;
+    }
+    g_sdlScreen.renderer = SDL_CreateRenderer(g_sdlScreen.window, -1,
+                                              SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!g_sdlScreen.renderer) {
+        // No GPU (for instance a virtual X server): draw in software instead.
+        g_sdlScreen.renderer = SDL_CreateRenderer(g_sdlScreen.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (!g_sdlScreen.renderer) {
+        std::fprintf(stderr, "spritedemo: cannot create a renderer: %s\n", SDL_GetError());
+        SDL_DestroyWindow(g_sdlScreen.window);
+        g_sdlScreen.window = nullptr;
+        return false;
+    }
+    SDL_SetRenderDrawColor(g_sdlScreen.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_sdlScreen.renderer);
+    SDL_RenderPresent(g_sdlScreen.renderer);
+    SDL_RaiseWindow(g_sdlScreen.window);
+    return true;
+}
+
+HRESULT ScreenSetMode(int width, int height, int bitsPerPixel) {
+    if (bitsPerPixel != 16 || width <= 0 || height <= 0) {
+        return DDERR_INVALIDMODE;
+    }
+    if (!g_sdlScreen.renderer) {
+        return DDERR_GENERIC;
+    }
+    if (!UseFrameSize(width, height)) {
+        return DDERR_GENERIC;
+    }
+    // A mode switch leaves the screen black until the first frame.
+    SDL_SetRenderDrawColor(g_sdlScreen.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_sdlScreen.renderer);
+    SDL_RenderPresent(g_sdlScreen.renderer);
+    return DD_OK;
+}
+
+void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
+    if (!g_sdlScreen.renderer || !pixels || width <= 0 || height <= 0 || pitch < width * 2) {
+        return;
+    }
+    // Normally the mode's size; a frame of another size becomes the new one.
+    if (!UseFrameSize(width, height)) {
+        return;
+    }
+    SDL_UpdateTexture(g_sdlScreen.texture, nullptr, pixels, pitch);
+    SDL_SetRenderDrawColor(g_sdlScreen.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_sdlScreen.renderer);
+    SDL_RenderCopy(g_sdlScreen.renderer, g_sdlScreen.texture, nullptr, nullptr);
+    SDL_RenderPresent(g_sdlScreen.renderer);
+}
+
+bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam) {
+    if (!g_sdlScreen.window) {
+        return false;
+    }
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_MOUSEMOTION: {
+            // Runs of moves are merged by the message queue, as on Windows.
+            *message = WM_MOUSEMOVE;
+            *wParam = 0;
+            *lParam = PointerPosition(event.motion.x, event.motion.y);
+            return true;
+        }
+        case SDL_KEYDOWN:
+            *message = WM_KEYDOWN;
+            *wParam = VirtualKey(event.key.keysym.sym);
+            // Repeat count 1; bit 30 marks an auto-repeat (key already down).
+            *lParam = event.key.repeat ? static_cast<LPARAM>(1 | (1L << 30)) : 1;
+            return true;
+        case SDL_QUIT:
+            // Closing the window (or an interrupt signal): a close request,
+            // which the program answers by ending itself.
+            *message = WM_CLOSE;
+            *wParam = 0;
+            *lParam = 0;
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+DWORD ScreenTickCount() {
+    return SDL_GetTicks();
+}
