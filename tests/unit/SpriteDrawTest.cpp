@@ -1,0 +1,306 @@
+// The draw routines on a 7x5 surface whose rows are padded (pitch 16 bytes):
+// every pixel and every padding byte is checked.
+#include "TestSupport.h"
+#include "display/DisplayDevice.h"
+#include "sprite/Blend.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+constexpr int kWidth = 7;
+constexpr int kHeight = 5;
+constexpr uint16_t kBackground = 0x0000;
+constexpr uint16_t kWhite = 0xFFFF;
+constexpr uint16_t kKey = 0xF81F;
+
+// A frame whose every pixel is different (and none is the key).
+TestFrame PatternFrame(int16_t width, int16_t height) {
+    TestFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.colorKey = kKey;
+    for (int v = 0; v < height; ++v) {
+        for (int u = 0; u < width; ++u) {
+            frame.pixels.push_back(static_cast<uint16_t>(0x1000 + 0x100 * v + u));
+        }
+    }
+    return frame;
+}
+
+TestFrame SolidFrame(int16_t width, int16_t height, uint16_t pixel, std::vector<uint8_t> alpha = {}) {
+    TestFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.colorKey = kKey;
+    frame.pixels.assign(static_cast<size_t>(width * height), pixel);
+    frame.alpha = std::move(alpha);
+    return frame;
+}
+
+struct SpriteDrawTest : testing::Test {
+    TestSurface surface{kWidth, kHeight};
+    ScopedDrawTarget target{surface};
+
+    void SetUp() override {
+        BuildBlendTable();
+        surface.Fill(kBackground);
+    }
+
+    // Every pixel: where frame pixel (u, v) lands at (x + u, y + v) and
+    // shown(u, v) holds, that pixel; everywhere else the background. The
+    // padding after each row stays as filled.
+    void ExpectFramePixels(const TestFrame& frame, int64_t x, int64_t y,
+                           const std::function<bool(int, int)>& shown) {
+        for (int row = 0; row < kHeight; ++row) {
+            for (int column = 0; column < kWidth; ++column) {
+                const int64_t u = column - x;
+                const int64_t v = row - y;
+                uint16_t expected = kBackground;
+                if (u >= 0 && u < frame.width && v >= 0 && v < frame.height && shown(int(u), int(v))) {
+                    expected = frame.pixels[static_cast<size_t>(v * frame.width + u)];
+                }
+                EXPECT_EQ(surface.Get(column, row), expected) << "at " << column << "," << row;
+            }
+            for (int byte = kWidth * 2; byte < surface.pitch; ++byte) {
+                EXPECT_EQ(surface.pixels[row * surface.pitch + byte], 0) << "padding of row " << row;
+            }
+        }
+    }
+
+    void ExpectUnchanged() {
+        ExpectFramePixels(TestFrame(), 0, 0, [](int, int) { return false; });
+    }
+};
+
+bool Always(int, int) {
+    return true;
+}
+
+TEST_F(SpriteDrawTest, PlacementAppliesHotspotOffsetAndFixedPosition) {
+    struct Case {
+        int16_t fixedX, fixedY;
+        int32_t x, y;
+    };
+    const Case cases[] = {{-1, -1, 93, 26}, {5, -1, 5, 26}, {5, 0, 5, 0}, {-2, -1, -2, 26}};
+    for (const Case& c : cases) {
+        TestFrame frame;
+        frame.hotspotX = 10;
+        frame.hotspotY = 20;
+        frame.offsetX = 3;
+        frame.offsetY = -4;
+        frame.fixedX = c.fixedX;
+        frame.fixedY = c.fixedY;
+        int32_t x = 100;
+        int32_t y = 50;
+        MakeSprite(frame).ApplyPlacement(x, y);
+        EXPECT_EQ(x, c.x);
+        EXPECT_EQ(y, c.y);
+    }
+    // Far off the plane the corner stays far off instead of wrapping round.
+    TestFrame frame;
+    frame.hotspotX = -10;
+    frame.hotspotY = 10;
+    int32_t x = INT32_MAX - 5;
+    int32_t y = INT32_MIN + 5;
+    MakeSprite(frame).ApplyPlacement(x, y);
+    EXPECT_EQ(x, INT32_MAX);
+    EXPECT_EQ(y, INT32_MIN);
+}
+
+TEST_F(SpriteDrawTest, KeyedCopyClipsOnEveryEdge) {
+    TestFrame frame = PatternFrame(5, 4);
+    frame.hotspotX = 1; // placement is applied: requested x + 1 is the corner
+    const int32_t corners[][2] = {{1, 1}, {-3, 1}, {1, -2}, {5, 1}, {1, 3}, {-3, -2}, {5, 3}, {-1, -1}};
+    for (const auto& corner : corners) {
+        SCOPED_TRACE(testing::Message() << "corner " << corner[0] << "," << corner[1]);
+        surface.Fill(kBackground);
+        MakeSprite(frame).DrawKeyed(surface.surface, corner[0] + 1, corner[1]);
+        ExpectFramePixels(frame, corner[0], corner[1], Always);
+    }
+}
+
+TEST_F(SpriteDrawTest, FramesWhollyOutsideChangeNothing) {
+    const TestFrame frame = PatternFrame(5, 4);
+    const Sprite sprite = MakeSprite(frame);
+    const int32_t corners[][2] = {{7, 0}, {0, 5}, {-5, 0}, {0, -4}, {INT32_MAX, 0}, {0, INT32_MAX},
+                                  {INT32_MIN, 0}, {0, INT32_MIN}, {INT32_MAX - 2, INT32_MAX - 2}, {-32768, -32768}};
+    for (const auto& corner : corners) {
+        sprite.DrawKeyed(surface.surface, corner[0], corner[1]);
+        sprite.DrawTranslucent(surface.surface, corner[0], corner[1], 128);
+        sprite.DrawTinted(surface.surface, corner[0], corner[1], 0x0000FF, 128);
+    }
+    ExpectUnchanged();
+}
+
+TEST_F(SpriteDrawTest, ColorKeyIsNeverWritten) {
+    TestFrame frame = PatternFrame(3, 2);
+    frame.pixels[1] = kKey;
+    frame.pixels[5] = kKey;
+    frame.alpha.assign(6, 255);
+    const Sprite sprite = MakeSprite(frame);
+    const auto notKey = [&](int u, int v) { return frame.pixels[static_cast<size_t>(v * 3 + u)] != kKey; };
+
+    sprite.DrawKeyed(surface.surface, 2, 1);
+    ExpectFramePixels(frame, 2, 1, notKey);
+    surface.Fill(kBackground);
+    sprite.DrawAlpha(surface.surface, 2, 1);
+    ExpectFramePixels(frame, 2, 1, notKey);
+    surface.Fill(kBackground);
+    sprite.DrawTranslucent(surface.surface, 2, 1, 255);
+    ExpectFramePixels(frame, 2, 1, notKey);
+    surface.Fill(kBackground);
+    for (int amount : {0, 128, 255}) {
+        sprite.DrawTinted(surface.surface, 2, 1, 0x00FF00, amount);
+    }
+    EXPECT_EQ(surface.Get(3, 1), kBackground);
+    EXPECT_EQ(surface.Get(4, 2), kBackground);
+    EXPECT_NE(surface.Get(2, 1), kBackground);
+}
+
+TEST_F(SpriteDrawTest, AlphaStaysPairedWithItsPixelWhenClipped) {
+    // Alternate fully transparent and fully opaque values, so a column or a row
+    // taken from the wrong place shows as a wrong pixel.
+    TestFrame frame = PatternFrame(5, 4);
+    for (int v = 0; v < 4; ++v) {
+        for (int u = 0; u < 5; ++u) {
+            frame.alpha.push_back((u + 2 * v) % 3 == 0 ? 255 : 0);
+        }
+    }
+    const auto opaque = [](int u, int v) { return (u + 2 * v) % 3 == 0; };
+    const int32_t corners[][2] = {{-3, 0}, {0, -2}, {-2, -1}, {4, 2}, {1, 1}};
+    for (const auto& corner : corners) {
+        SCOPED_TRACE(testing::Message() << "corner " << corner[0] << "," << corner[1]);
+        surface.Fill(kBackground);
+        MakeSprite(frame).DrawAlpha(surface.surface, corner[0], corner[1]);
+        ExpectFramePixels(frame, corner[0], corner[1], opaque);
+        surface.Fill(kBackground);
+        MakeSprite(frame).Draw(surface.surface, corner[0], corner[1]);
+        ExpectFramePixels(frame, corner[0], corner[1], opaque);
+    }
+}
+
+TEST_F(SpriteDrawTest, AlphaThresholds) {
+    const Sprite sprite = MakeSprite(SolidFrame(7, 1, kWhite, {0, 7, 8, 128, 247, 248, 255}));
+    sprite.DrawAlpha(surface.surface, 0, 0);
+    const uint16_t expected[] = {kBackground, kBackground, 0x0020, 0x7BEF, 0xEF5D, kWhite, kWhite};
+    for (int x = 0; x < 7; ++x) {
+        EXPECT_EQ(surface.Get(x, 0), expected[x]) << x;
+    }
+    // The blend reads the destination: a red background shows through.
+    surface.Fill(0xF800);
+    sprite.DrawAlpha(surface.surface, 0, 0);
+    EXPECT_EQ(surface.Get(3, 0), BlendPixel(kWhite, 0xF800, 16));
+    EXPECT_EQ(surface.Get(1, 0), 0xF800);
+}
+
+TEST_F(SpriteDrawTest, TranslucentOpacities) {
+    const Sprite sprite = MakeSprite(SolidFrame(1, 1, kWhite));
+    for (int opacity : {-1000, -1, 0, 1, 7}) {
+        sprite.DrawTranslucent(surface.surface, 0, 0, opacity);
+        EXPECT_EQ(surface.Get(0, 0), kBackground) << opacity;
+    }
+    sprite.DrawTranslucent(surface.surface, 0, 0, 128);
+    EXPECT_EQ(surface.Get(0, 0), 0x7BEF);
+    sprite.DrawTranslucent(surface.surface, 1, 0, 8);
+    EXPECT_EQ(surface.Get(1, 0), 0x0020);
+    for (int opacity : {248, 250, 255, 256, 100000}) {
+        surface.Set(0, 0, kBackground);
+        sprite.DrawTranslucent(surface.surface, 0, 0, opacity);
+        EXPECT_EQ(surface.Get(0, 0), kWhite) << opacity;
+    }
+    // Opaque translucency is exactly a keyed copy.
+    const TestFrame frame = PatternFrame(5, 4);
+    surface.Fill(kBackground);
+    MakeSprite(frame).DrawTranslucent(surface.surface, 3, 2, 255);
+    ExpectFramePixels(frame, 3, 2, Always);
+}
+
+TEST_F(SpriteDrawTest, TintedExamples) {
+    struct Case {
+        uint16_t source;
+        std::vector<uint8_t> alpha;
+        COLORREF tint;
+        int amount;
+        uint16_t expected;
+    };
+    const Case cases[] = {
+        {kWhite, {255}, 0x0000FF, 0, 0xF79E},
+        {kWhite, {255}, 0x0000FF, 7, 0xF79E},
+        {kWhite, {255}, 0x0000FF, -20, 0xF79E},
+        {kWhite, {255}, 0x0000FF, 128, 0xF3AE},
+        {kWhite, {255}, 0xFF0000FF, 128, 0xF3AE},
+        {kWhite, {128}, 0x0000FF, 128, 0x79C7},
+        {kWhite, {255}, 0x00FF00, 255, 0x0780},
+        {kWhite, {255}, 0x00FF00, 1000, 0x0780},
+        {0x8410, {255}, 0xFF0000, 192, 0x18FA},
+        {kWhite, {}, 0x0000FF, 128, 0xF3AE}, // no alpha values: every pixel opaque
+        {kWhite, {7}, 0x0000FF, 128, kBackground},
+    };
+    for (const Case& c : cases) {
+        surface.Set(0, 0, kBackground);
+        MakeSprite(SolidFrame(1, 1, c.source, c.alpha)).DrawTinted(surface.surface, 0, 0, c.tint, c.amount);
+        EXPECT_EQ(surface.Get(0, 0), c.expected) << std::hex << c.tint << " " << std::dec << c.amount;
+    }
+}
+
+TEST_F(SpriteDrawTest, DrawPicksAlphaOnlyWhenTheFrameHasIt) {
+    TestFrame frame = PatternFrame(3, 2);
+    Sprite keyed = MakeSprite(frame);
+    keyed.DrawAlpha(surface.surface, 1, 1); // without alpha values: opaque
+    ExpectFramePixels(frame, 1, 1, Always);
+    surface.Fill(kBackground);
+    keyed.Draw(surface.surface, 1, 1);
+    ExpectFramePixels(frame, 1, 1, Always);
+
+    frame.alpha = {255, 0, 255, 0, 255, 0};
+    surface.Fill(kBackground);
+    MakeSprite(frame).Draw(surface.surface, 1, 1);
+    ExpectFramePixels(frame, 1, 1, [](int u, int v) { return (u + v) % 2 == 0; });
+}
+
+TEST_F(SpriteDrawTest, FramesTooSmallForTheirBlocksDrawNothing) {
+    TestFrame shortPixels = SolidFrame(3, 2, kWhite, {255, 255, 255, 255, 255, 255});
+    shortPixels.pixels.pop_back();
+    TestFrame shortAlpha = SolidFrame(3, 2, kWhite, {255, 255, 255, 255, 255});
+    const TestFrame frames[] = {shortPixels, shortAlpha, SolidFrame(0, 2, kWhite), SolidFrame(2, 0, kWhite)};
+    for (const TestFrame& frame : frames) {
+        const Sprite sprite = MakeSprite(frame);
+        sprite.Draw(surface.surface, 0, 0);
+        sprite.DrawAlpha(surface.surface, 0, 0);
+        sprite.DrawTinted(surface.surface, 0, 0, 0x0000FF, 128);
+        if (&frame != &frames[1]) {
+            sprite.DrawKeyed(surface.surface, 0, 0);
+            sprite.DrawTranslucent(surface.surface, 0, 0, 255);
+        }
+    }
+    TestFrame negative = SolidFrame(1, 1, kWhite);
+    negative.width = -1;
+    MakeSprite(negative).DrawKeyed(surface.surface, 0, 0);
+    const Sprite empty;
+    empty.Draw(surface.surface, 0, 0);
+    empty.DrawTranslucent(surface.surface, 0, 0, 255);
+    ExpectUnchanged();
+
+    // Alpha is not read by the keyed copy, so a short alpha block is no obstacle there.
+    MakeSprite(shortAlpha).DrawKeyed(surface.surface, 0, 0);
+    ExpectFramePixels(shortAlpha, 0, 0, Always);
+}
+
+TEST_F(SpriteDrawTest, FailedLockDrawsNothingAndTheNextDrawTriesAgain) {
+    TempDir dir;
+    ScopedWorkingDir workingDir(dir.path);
+    ScopedHeadless headless;
+    headless.state->lockFailures = 1;
+    const TestFrame frame = PatternFrame(3, 2);
+    const Sprite sprite = MakeSprite(frame);
+    sprite.DrawKeyed(surface.surface, 1, 1);
+    ExpectUnchanged();
+    EXPECT_EQ(ReadFileText("ErrLog.txt"), "Lock\n");
+    sprite.DrawKeyed(surface.surface, 1, 1);
+    ExpectFramePixels(frame, 1, 1, Always);
+}
+
+} // namespace

@@ -1,0 +1,210 @@
+// Loading SPRITE files: field decoding, frame counts, wrong magic, and files
+// that are cut short or claim more than they hold.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TestFrame SampleFrame(uint16_t seed) {
+    TestFrame frame;
+    const uint8_t spare1[4] = {0xDE, 0xAD, static_cast<uint8_t>(seed), 0x00};
+    std::memcpy(frame.spare1, spare1, 4);
+    frame.colorKey = static_cast<uint16_t>(0xF81F ^ seed);
+    frame.spare2[0] = 0x7F;
+    frame.spare2[1] = 0x80;
+    frame.hotspotX = -3;
+    frame.hotspotY = 32767;
+    frame.offsetX = -32768;
+    frame.offsetY = 5;
+    frame.fixedX = -2;
+    frame.fixedY = -1;
+    frame.width = 2;
+    frame.height = 1;
+    frame.pixels = {static_cast<uint16_t>(0x1234 + seed), 0xABCD};
+    frame.alpha = {0x00, 0xFF};
+    frame.extra = {1, 2, 3};
+    return frame;
+}
+
+std::vector<uint8_t> BlockBytes(const DataBlock& block) {
+    return block.size == 0 ? std::vector<uint8_t>() : std::vector<uint8_t>(block.data.get(), block.data.get() + block.size);
+}
+
+// Loads bytes written to a file in dir; what the loader printed goes to *printed.
+bool LoadBytes(SpriteSet* set, const TempDir& dir, const std::vector<uint8_t>& bytes, std::string* printed = nullptr) {
+    const std::string path = dir.File("test.spr");
+    EXPECT_TRUE(WriteFileBytes(path, bytes));
+    testing::internal::CaptureStdout();
+    const bool loaded = set->Load(path.c_str());
+    const std::string output = testing::internal::GetCapturedStdout();
+    if (printed != nullptr) {
+        *printed = output;
+    } else {
+        EXPECT_EQ(output, "");
+    }
+    return loaded;
+}
+
+TEST(SpriteLoad, DecodesEveryFieldLittleEndian) {
+    TempDir dir;
+    SpriteSet set;
+    ASSERT_TRUE(LoadBytes(&set, dir, SpriteFileBytes(0x89ABCDEF, 0x01020304, 1, {SampleFrame(0)})));
+    ASSERT_EQ(set.sprites.size(), 1u);
+    const Sprite& sprite = set.sprites[0];
+    EXPECT_EQ(sprite.headerValue1, 0x89ABCDEFu);
+    EXPECT_EQ(sprite.headerValue2, 0x01020304u);
+    EXPECT_EQ(sprite.frameCount, 1);
+    ASSERT_EQ(sprite.frames.size(), 1u);
+    const SpriteFrame& frame = sprite.frames[0];
+    EXPECT_EQ(std::vector<uint8_t>(frame.spare1, frame.spare1 + 4), (std::vector<uint8_t>{0xDE, 0xAD, 0x00, 0x00}));
+    EXPECT_EQ(frame.colorKey, 0xF81F);
+    EXPECT_EQ(frame.spare2[0], 0x7F);
+    EXPECT_EQ(frame.spare2[1], 0x80);
+    EXPECT_EQ(frame.hotspotX, -3);
+    EXPECT_EQ(frame.hotspotY, 32767);
+    EXPECT_EQ(frame.offsetX, -32768);
+    EXPECT_EQ(frame.offsetY, 5);
+    EXPECT_EQ(frame.fixedX, -2);
+    EXPECT_EQ(frame.fixedY, -1);
+    EXPECT_EQ(frame.width, 2);
+    EXPECT_EQ(frame.height, 1);
+    EXPECT_EQ(BlockBytes(frame.pixelBlock), (std::vector<uint8_t>{0x34, 0x12, 0xCD, 0xAB}));
+    EXPECT_EQ(BlockBytes(frame.alphaBlock), (std::vector<uint8_t>{0x00, 0xFF}));
+    EXPECT_EQ(BlockBytes(frame.extraBlock), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST(SpriteLoad, ZeroOrNegativeFrameCountReadsNoFrames) {
+    TempDir dir;
+    for (int32_t count : {0, -1, INT32_MIN}) {
+        SpriteSet set;
+        // A frame record follows all the same; it must not be read.
+        ASSERT_TRUE(LoadBytes(&set, dir, SpriteFileBytes(1, 2, count, {SampleFrame(0)}))) << count;
+        ASSERT_EQ(set.sprites.size(), 1u);
+        EXPECT_EQ(set.sprites[0].frameCount, count);
+        EXPECT_TRUE(set.sprites[0].frames.empty());
+    }
+}
+
+TEST(SpriteLoad, FramesInFileOrderWithEmptyBlocksAndTrailingBytes) {
+    TestFrame empty;
+    empty.width = 7; // blocks smaller than width x height load as stored
+    empty.height = 9;
+    std::vector<uint8_t> bytes = SpriteFileBytes(0, 0, 3, {SampleFrame(1), empty, SampleFrame(3)});
+    bytes.insert(bytes.end(), {'j', 'u', 'n', 'k'});
+
+    TempDir dir;
+    SpriteSet set;
+    ASSERT_TRUE(LoadBytes(&set, dir, bytes));
+    const std::vector<SpriteFrame>& frames = set.sprites.at(0).frames;
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].colorKey, 0xF81F ^ 1);
+    EXPECT_EQ(frames[2].colorKey, 0xF81F ^ 3);
+    EXPECT_EQ(frames[0].spare1[2], 1);
+    EXPECT_EQ(frames[2].spare1[2], 3);
+    EXPECT_EQ(frames[1].width, 7);
+    EXPECT_EQ(frames[1].height, 9);
+    for (const DataBlock* block : {&frames[1].pixelBlock, &frames[1].alphaBlock, &frames[1].extraBlock}) {
+        EXPECT_EQ(block->size, 0u);
+        EXPECT_EQ(block->data, nullptr);
+    }
+    EXPECT_EQ(BlockBytes(frames[2].pixelBlock), (std::vector<uint8_t>{0x37, 0x12, 0xCD, 0xAB}));
+}
+
+TEST(SpriteLoad, EachLoadAppendsOneSprite) {
+    TempDir dir;
+    SpriteSet set;
+    ASSERT_TRUE(LoadBytes(&set, dir, SpriteFileBytes(11, 0, 0, {})));
+    ASSERT_TRUE(LoadBytes(&set, dir, SpriteFileBytes(22, 0, 1, {SampleFrame(0)})));
+    ASSERT_EQ(set.sprites.size(), 2u);
+    EXPECT_EQ(set.sprites[0].headerValue1, 11u);
+    EXPECT_TRUE(set.sprites[0].frames.empty());
+    EXPECT_EQ(set.sprites[1].headerValue1, 22u);
+    EXPECT_EQ(set.sprites[1].frames.size(), 1u);
+}
+
+TEST(SpriteLoad, MissingFileFailsSilently) {
+    TempDir dir;
+    SpriteSet set;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(set.Load(dir.File("absent.spr").c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(set.sprites.empty());
+}
+
+TEST(SpriteLoad, WrongMagicPrintsBig5Message) {
+    struct Case {
+        std::vector<uint8_t> magic;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {{'S', 'P', 'R', 'I', 'T', 'E', 'X'}, "SPRITEX"},
+        {{'S', 'P', 'R', 0, 'I', 'T', 'E'}, "SPR"},
+        {{0, 'P', 'R', 'I', 'T', 'E', 0}, ""},
+        {{'s', 'p', 'r', 'i', 't', 'e', 0}, "sprite"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = SpriteFileBytes(0, 0, 1, {SampleFrame(0)});
+        std::copy(c.magic.begin(), c.magic.end(), bytes.begin());
+        SpriteSet set;
+        std::string printed;
+        EXPECT_FALSE(LoadBytes(&set, dir, bytes, &printed));
+        EXPECT_TRUE(set.sprites.empty());
+        EXPECT_EQ(printed, "\xAB\x44Sprite\xC0\xC9 : " + c.shown + " : SPRITE\n");
+    }
+}
+
+TEST(SpriteLoad, FileCutAtAnyByteIsRefusedWhole) {
+    const std::vector<uint8_t> whole = SpriteFileBytes(5, 6, 2, {SampleFrame(1), SampleFrame(2)});
+    TempDir dir;
+    SpriteSet set;
+    ASSERT_TRUE(LoadBytes(&set, dir, whole));
+    for (size_t length = 0; length < whole.size(); ++length) {
+        const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length));
+        EXPECT_FALSE(LoadBytes(&set, dir, cut)) << "cut at " << length;
+    }
+    EXPECT_EQ(set.sprites.size(), 1u);
+}
+
+TEST(SpriteLoad, FrameCountBeyondTheFileIsRefused) {
+    TempDir dir;
+    SpriteSet set;
+    EXPECT_FALSE(LoadBytes(&set, dir, SpriteFileBytes(0, 0, INT32_MAX, {SampleFrame(0)})));
+    EXPECT_TRUE(set.sprites.empty());
+}
+
+TEST(SpriteLoad, BlockLargerThanTheRestOfTheFileIsRefusedBeforeAllocating) {
+    // Header, then a frame header whose pixel block claims nearly 4 GiB.
+    std::vector<uint8_t> bytes = SpriteFileBytes(0, 0, 1, {});
+    bytes.resize(bytes.size() + 24, 0);
+    PutLe32(&bytes, 0xFFFFFFF0u);
+    bytes.resize(bytes.size() + 16, 0xAA);
+
+    TempDir dir;
+    SpriteSet set;
+    StartAllocationWatch();
+    const bool loaded = LoadBytes(&set, dir, bytes);
+    const size_t largest = StopAllocationWatch();
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(set.sprites.empty());
+    EXPECT_LT(largest, size_t{1} << 20);
+}
+
+TEST(SpriteLoad, BlockSizeIsCheckedAgainstExactlyWhatIsLeft) {
+    // The extra block of the last frame is the last thing in the file: a size
+    // that claims one byte more than follows is refused, the exact one loads.
+    TestFrame frame = SampleFrame(0);
+    std::vector<uint8_t> bytes = SpriteFileBytes(0, 0, 1, {frame});
+    const size_t extraSize = bytes.size() - frame.extra.size() - 4;
+    TempDir dir;
+    SpriteSet set;
+    bytes[extraSize] = static_cast<uint8_t>(frame.extra.size() + 1);
+    EXPECT_FALSE(LoadBytes(&set, dir, bytes));
+    bytes[extraSize] = static_cast<uint8_t>(frame.extra.size());
+    EXPECT_TRUE(LoadBytes(&set, dir, bytes));
+}
+
+} // namespace
