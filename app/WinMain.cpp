@@ -25,8 +25,8 @@ HWND CreateMainWindow(HINSTANCE instance) {
 
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    HWND window = CreateWindowExA(0, "Client", "Client", WS_POPUP, 0, 0, screenWidth, screenHeight, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, "Client", "Client", WS_POPUP, 0, 0, screenWidth, screenHeight, nullptr, nullptr,
+                                  instance, nullptr);
     if (window == nullptr) {
         std::exit(-1);
     }

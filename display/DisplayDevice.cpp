@@ -68,9 +68,9 @@ HRESULT DisplayDevice::Init(HWND window) {
         }
         // A flip chain of a front and one back buffer, both in system memory so
         // that the software drawing writes to ordinary memory.
-        DDSURFACEDESC2 chain = SurfaceDescription(
-            DDSD_CAPS | DDSD_BACKBUFFERCOUNT,
-            DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY);
+        DDSURFACEDESC2 chain =
+            SurfaceDescription(DDSD_CAPS | DDSD_BACKBUFFERCOUNT,
+                               DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY);
         chain.dwBackBufferCount = 1;
         result = directDraw->CreateSurface(&chain, &primarySurface, nullptr);
         if (result != DD_OK) {

@@ -43,13 +43,12 @@ struct DisplayDevice {
     // Clips destination to bounds, locks the surface for its address and pitch,
     // unlocks it and describes the clipped rectangle. False (and "Lock" in the
     // error log) when the surface cannot be locked.
-    bool OpenWindow(LPDIRECTDRAWSURFACE7 surface, RECT bounds, RECT destination,
-                    SurfaceWindow* window) const;
+    bool OpenWindow(LPDIRECTDRAWSURFACE7 surface, RECT bounds, RECT destination, SurfaceWindow* window) const;
 
     // Text with a one-pixel outline, drawn on whatever surface surfaceField
     // holds when it runs.
-    bool DrawOutlinedText(LPDIRECTDRAWSURFACE7& surfaceField, int16_t x, int16_t y,
-                          COLORREF textColour, COLORREF outlineColour, const char* text);
+    bool DrawOutlinedText(LPDIRECTDRAWSURFACE7& surfaceField, int16_t x, int16_t y, COLORREF textColour,
+                          COLORREF outlineColour, const char* text);
 };
 
 // Clips rect to bounds side by side; every side of companion (when given) moves

@@ -7,8 +7,8 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <windows.h>
 #include <ddraw.h>
+#include <windows.h>
 #else
 #include "portable/Win32.h"
 #endif

@@ -48,8 +48,7 @@ inline uint16_t TranslucentRule(uint16_t d, uint16_t s, int weight, uint16_t col
 // The source is pulled towards tint at tintWeight first (even at weight 0,
 // which still darkens it through the table), then laid down by its alpha. The
 // key is tested on the untinted source.
-inline uint16_t TintedRule(uint16_t d, uint16_t s, uint8_t alpha, uint16_t colorKey, uint16_t tint,
-                           int tintWeight) {
+inline uint16_t TintedRule(uint16_t d, uint16_t s, uint8_t alpha, uint16_t colorKey, uint16_t tint, int tintWeight) {
     const int weight = alpha >> 3;
     if (weight == 0 || s == colorKey) {
         return d;

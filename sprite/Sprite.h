@@ -45,8 +45,7 @@ struct Sprite {
     void DrawKeyed(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const;
     void DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const;
     void DrawTranslucent(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, int opacity) const;
-    void DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLORREF tintColour,
-                    int tintAmount) const;
+    void DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLORREF tintColour, int tintAmount) const;
 };
 
 struct SpriteSet {

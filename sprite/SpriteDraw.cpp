@@ -18,9 +18,9 @@ int32_t ClampToInt32(int64_t value) {
 struct DrawPlan {
     uint8_t* destinationRow;
     ptrdiff_t pitch;
-    const uint8_t* sourceRow;  // little-endian RGB565 words
-    const uint8_t* alphaRow;   // null: every pixel fully opaque
-    ptrdiff_t frameWidth;      // source rows are 2 x this bytes apart, alpha rows this many
+    const uint8_t* sourceRow; // little-endian RGB565 words
+    const uint8_t* alphaRow;  // null: every pixel fully opaque
+    ptrdiff_t frameWidth;     // source rows are 2 x this bytes apart, alpha rows this many
     int64_t rows;
     int64_t columns;
     uint16_t colorKey;
@@ -44,7 +44,8 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
         return false;
     }
     const bool hasAlpha = readsAlpha && frame.alphaBlock.size != 0;
-    if (hasAlpha && (frame.alphaBlock.data == nullptr || frame.alphaBlock.size < static_cast<uint64_t>(width * height))) {
+    if (hasAlpha &&
+        (frame.alphaBlock.data == nullptr || frame.alphaBlock.size < static_cast<uint64_t>(width * height))) {
         return false;
     }
 
@@ -83,8 +84,7 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
 }
 
 // rule(d, s, alpha) gives each destination pixel's new value.
-template <typename Rule>
-void DrawRows(const DrawPlan& plan, Rule rule) {
+template <typename Rule> void DrawRows(const DrawPlan& plan, Rule rule) {
     for (int64_t row = 0; row < plan.rows; ++row) {
         uint8_t* destination = plan.destinationRow + row * plan.pitch;
         const uint8_t* source = plan.sourceRow + row * 2 * plan.frameWidth;
@@ -144,13 +144,11 @@ void Sprite::DrawTranslucent(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, 
     }
     const uint16_t colorKey = plan.colorKey;
     const int weight = AmountToWeight(opacity);
-    DrawRows(plan, [colorKey, weight](uint16_t d, uint16_t s, uint8_t) {
-        return TranslucentRule(d, s, weight, colorKey);
-    });
+    DrawRows(plan,
+             [colorKey, weight](uint16_t d, uint16_t s, uint8_t) { return TranslucentRule(d, s, weight, colorKey); });
 }
 
-void Sprite::DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLORREF tintColour,
-                        int tintAmount) const {
+void Sprite::DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLORREF tintColour, int tintAmount) const {
     DrawPlan plan;
     if (!PlanDraw(*this, target, x, y, true, &plan)) {
         return;

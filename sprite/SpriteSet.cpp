@@ -71,8 +71,7 @@ bool ReadFrame(FILE* file, uint64_t* bytesLeft, SpriteFrame* frame) {
         return false;
     }
     DecodeFrameHeader(header, frame);
-    return ReadDataBlock(&frame->pixelBlock, file, bytesLeft) &&
-           ReadDataBlock(&frame->alphaBlock, file, bytesLeft) &&
+    return ReadDataBlock(&frame->pixelBlock, file, bytesLeft) && ReadDataBlock(&frame->alphaBlock, file, bytesLeft) &&
            ReadDataBlock(&frame->extraBlock, file, bytesLeft);
 }
 

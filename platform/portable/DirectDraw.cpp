@@ -220,9 +220,8 @@ HRESULT IDirectDraw7::CreateSurface(LPDDSURFACEDESC2 description, IDirectDrawSur
         *out = NewSurface(this, caps, width, height);
         return DD_OK;
     }
-    if (!(description->dwFlags & DDSD_WIDTH) || !(description->dwFlags & DDSD_HEIGHT) ||
-        description->dwWidth == 0 || description->dwHeight == 0 || description->dwWidth > 16384 ||
-        description->dwHeight > 16384) {
+    if (!(description->dwFlags & DDSD_WIDTH) || !(description->dwFlags & DDSD_HEIGHT) || description->dwWidth == 0 ||
+        description->dwHeight == 0 || description->dwWidth > 16384 || description->dwHeight > 16384) {
         return DDERR_INVALIDPARAMS;
     }
     AddRef();

@@ -29,8 +29,8 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
     }
     IDirectDrawSurface7* surface = dc->surface;
     const COLORREF c = dc->textColour;
-    const uint16_t pixel = static_cast<uint16_t>(((c & 0xFF) >> 3) << 11 | ((c >> 8 & 0xFF) >> 2) << 5 |
-                                                 (c >> 16 & 0xFF) >> 3);
+    const uint16_t pixel =
+        static_cast<uint16_t>(((c & 0xFF) >> 3) << 11 | ((c >> 8 & 0xFF) >> 2) << 5 | (c >> 16 & 0xFF) >> 3);
     for (int i = 0; i < length; ++i) {
         const int code = static_cast<unsigned char>(text[i]);
         const int64_t cellLeft = static_cast<int64_t>(x) + static_cast<int64_t>(i) * kFontWidth;

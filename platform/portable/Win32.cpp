@@ -78,8 +78,8 @@ void PumpScreenEvents() {
 } // namespace
 
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
-    if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA) ||
-        windowClass->lpszClassName == nullptr || windowClass->lpfnWndProc == nullptr) {
+    if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA) || windowClass->lpszClassName == nullptr ||
+        windowClass->lpfnWndProc == nullptr) {
         return 0;
     }
     for (const RegisteredClass& known : Classes()) {
@@ -91,8 +91,8 @@ ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
     return static_cast<ATOM>(0xC000 + Classes().size());
 }
 
-HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD style, int x, int y, int width, int height,
-                     HWND, HMENU, HINSTANCE, LPVOID) {
+HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD style, int x, int y, int width, int height, HWND, HMENU,
+                     HINSTANCE, LPVOID) {
     WNDPROC proc = nullptr;
     for (const RegisteredClass& known : Classes()) {
         if (className != nullptr && known.name == className) {

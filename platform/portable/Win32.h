@@ -126,8 +126,8 @@ struct WNDCLASSEXA {
 
 // USER
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL ShowWindow(HWND window, int command);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 int GetSystemMetrics(int index);
@@ -312,7 +312,7 @@ typedef IDirectDrawClipper* LPDIRECTDRAWCLIPPER;
 
 struct IDirectDrawSurface7 {
     PortableObject object;
-    IDirectDraw7* device;            // the device that created it (holds a reference)
+    IDirectDraw7* device; // the device that created it (holds a reference)
     DWORD caps;
     int width;
     int height;
@@ -327,8 +327,7 @@ struct IDirectDrawSurface7 {
     HRESULT GetAttachedSurface(LPDDSCAPS2 caps, IDirectDrawSurface7** out);
     HRESULT SetClipper(IDirectDrawClipper* clipper);
     HRESULT Flip(IDirectDrawSurface7* targetOverride, DWORD flags);
-    HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
-                LPDDBLTFX effects);
+    HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags, LPDDBLTFX effects);
     HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HANDLE event);
     HRESULT Unlock(LPRECT rect);
     HRESULT GetDC(HDC* out);
@@ -350,8 +349,7 @@ struct IDirectDraw7 {
 
     HRESULT QueryInterface(REFIID iid, void** out);
     HRESULT SetCooperativeLevel(HWND window, DWORD flags);
-    HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD refreshRate,
-                           DWORD flags);
+    HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD refreshRate, DWORD flags);
     HRESULT CreateSurface(LPDDSURFACEDESC2 description, IDirectDrawSurface7** out, IUnknown* outer);
     HRESULT CreateClipper(DWORD flags, IDirectDrawClipper** out, IUnknown* outer);
     ULONG AddRef();
@@ -367,9 +365,9 @@ HRESULT WINAPI DirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer
 // points at a record of the layer's own unless a test points it elsewhere
 // (for instance at memory shared with a child process).
 struct PortableStats {
-    int liveObjects;           // objects created and not yet destroyed
-    int liveReferences;        // sum of the reference counts of live objects
-    int releasesOfDestroyed;   // Release calls that reached an already destroyed object
+    int liveObjects;         // objects created and not yet destroyed
+    int liveReferences;      // sum of the reference counts of live objects
+    int releasesOfDestroyed; // Release calls that reached an already destroyed object
     int directDrawCreates;
     int windowsCreated;
     int locks;
@@ -377,7 +375,7 @@ struct PortableStats {
     int flips;
     int blits;
     int colourFills;
-    int messagesRetrieved;     // by GetMessageA, WM_QUIT included
-    int framesPresented;       // front buffers shown by Flip or a blit to the primary
+    int messagesRetrieved; // by GetMessageA, WM_QUIT included
+    int framesPresented;   // front buffers shown by Flip or a blit to the primary
 };
 extern PortableStats* g_portableStats;

@@ -9,8 +9,8 @@
 #include <functional>
 
 struct ChildResult {
-    bool exited;      // false: killed by a signal or by the time limit
-    int exitStatus;   // 0-255, as the shell sees it
+    bool exited;          // false: killed by a signal or by the time limit
+    int exitStatus;       // 0-255, as the shell sees it
     HeadlessState* state; // the child's headless state, valid until the ChildRun goes
 };
 

@@ -52,8 +52,7 @@ struct SpriteDrawTest : testing::Test {
     // Every pixel: where frame pixel (u, v) lands at (x + u, y + v) and
     // shown(u, v) holds, that pixel; everywhere else the background. The
     // padding after each row stays as filled.
-    void ExpectFramePixels(const TestFrame& frame, int64_t x, int64_t y,
-                           const std::function<bool(int, int)>& shown) {
+    void ExpectFramePixels(const TestFrame& frame, int64_t x, int64_t y, const std::function<bool(int, int)>& shown) {
         for (int row = 0; row < kHeight; ++row) {
             for (int column = 0; column < kWidth; ++column) {
                 const int64_t u = column - x;
@@ -125,8 +124,10 @@ TEST_F(SpriteDrawTest, KeyedCopyClipsOnEveryEdge) {
 TEST_F(SpriteDrawTest, FramesWhollyOutsideChangeNothing) {
     const TestFrame frame = PatternFrame(5, 4);
     const Sprite sprite = MakeSprite(frame);
-    const int32_t corners[][2] = {{7, 0}, {0, 5}, {-5, 0}, {0, -4}, {INT32_MAX, 0}, {0, INT32_MAX},
-                                  {INT32_MIN, 0}, {0, INT32_MIN}, {INT32_MAX - 2, INT32_MAX - 2}, {-32768, -32768}};
+    const int32_t corners[][2] = {{7, 0},          {0, 5},         {-5, 0},
+                                  {0, -4},         {INT32_MAX, 0}, {0, INT32_MAX},
+                                  {INT32_MIN, 0},  {0, INT32_MIN}, {INT32_MAX - 2, INT32_MAX - 2},
+                                  {-32768, -32768}};
     for (const auto& corner : corners) {
         sprite.DrawKeyed(surface.surface, corner[0], corner[1]);
         sprite.DrawTranslucent(surface.surface, corner[0], corner[1], 128);

@@ -30,7 +30,8 @@ TestFrame SampleFrame(uint16_t seed) {
 }
 
 std::vector<uint8_t> BlockBytes(const DataBlock& block) {
-    return block.size == 0 ? std::vector<uint8_t>() : std::vector<uint8_t>(block.data.get(), block.data.get() + block.size);
+    return block.size == 0 ? std::vector<uint8_t>()
+                           : std::vector<uint8_t>(block.data.get(), block.data.get() + block.size);
 }
 
 // Loads bytes written to a file in dir; what the loader printed goes to *printed.

@@ -81,10 +81,18 @@ TEST_F(OpenWindowTest, ClippedWindowAddressesTheRightBytes) {
 
 TEST_F(OpenWindowTest, DestinationsOutsideGiveEmptyWindows) {
     const RECT outside[] = {
-        {640, 0, 700, 10},        {0, 480, 10, 500},        {-50, 0, 0, 10},     {0, -50, 10, 0},
-        {-50, -50, -10, -10},     {10, 10, 10, 20},         {10, 10, 20, 10},    {20, 20, 10, 10},
-        {INT32_MAX - 5, 0, INT32_MAX, 10},                  {INT32_MIN, INT32_MIN, INT32_MIN + 32767, INT32_MIN + 32767},
-        {0, INT32_MAX - 100, 10, INT32_MAX},                {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN},
+        {640, 0, 700, 10},
+        {0, 480, 10, 500},
+        {-50, 0, 0, 10},
+        {0, -50, 10, 0},
+        {-50, -50, -10, -10},
+        {10, 10, 10, 20},
+        {10, 10, 20, 10},
+        {20, 20, 10, 10},
+        {INT32_MAX - 5, 0, INT32_MAX, 10},
+        {INT32_MIN, INT32_MIN, INT32_MIN + 32767, INT32_MIN + 32767},
+        {0, INT32_MAX - 100, 10, INT32_MAX},
+        {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN},
     };
     for (const RECT& destination : outside) {
         const SurfaceWindow window = Open(destination);

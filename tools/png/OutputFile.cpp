@@ -6,8 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool OpenOutputFile(OutputFile& out, const char* path, std::string& error)
-{
+bool OpenOutputFile(OutputFile& out, const char* path, std::string& error) {
     out.path = path;
     out.tempPath = out.path + ".tmp-XXXXXX";
     out.file = nullptr;
@@ -33,10 +32,10 @@ bool OpenOutputFile(OutputFile& out, const char* path, std::string& error)
     return true;
 }
 
-bool CommitOutputFile(OutputFile& out, std::string& error)
-{
-    if (!out.file)
+bool CommitOutputFile(OutputFile& out, std::string& error) {
+    if (!out.file) {
         return false;
+    }
     bool written = !ferror(out.file);
     int savedErrno = errno;
     if (fclose(out.file) != 0) {
@@ -50,29 +49,28 @@ bool CommitOutputFile(OutputFile& out, std::string& error)
         return false;
     }
     if (std::rename(out.tempPath.c_str(), out.path.c_str()) != 0) {
-        error = std::string("cannot rename ") + out.tempPath + " to " + out.path + ": " +
-                std::strerror(errno);
+        error = std::string("cannot rename ") + out.tempPath + " to " + out.path + ": " + std::strerror(errno);
         unlink(out.tempPath.c_str());
         return false;
     }
     return true;
 }
 
-void DiscardOutputFile(OutputFile& out)
-{
+void DiscardOutputFile(OutputFile& out) {
     if (out.file) {
         fclose(out.file);
         out.file = nullptr;
     }
-    if (!out.tempPath.empty())
+    if (!out.tempPath.empty()) {
         unlink(out.tempPath.c_str());
+    }
 }
 
-bool WriteWholeFile(const char* path, const void* data, size_t size, std::string& error)
-{
+bool WriteWholeFile(const char* path, const void* data, size_t size, std::string& error) {
     OutputFile out;
-    if (!OpenOutputFile(out, path, error))
+    if (!OpenOutputFile(out, path, error)) {
         return false;
+    }
     if (size > 0 && fwrite(data, 1, size, out.file) != size) {
         error = std::string("cannot write ") + out.tempPath + ": " + std::strerror(errno);
         DiscardOutputFile(out);

@@ -26,22 +26,20 @@ struct PngContext {
     png_uint_32 height = 0;
 };
 
-void OnPngError(png_structp png, png_const_charp message)
-{
+void OnPngError(png_structp png, png_const_charp message) {
     auto* context = static_cast<PngContext*>(png_get_error_ptr(png));
     std::snprintf(context->message, sizeof context->message, "%s", message);
     png_longjmp(png, 1);
 }
 
-void OnPngWarning(png_structp, png_const_charp)
-{
+void OnPngWarning(png_structp, png_const_charp) {
     // Warnings (odd ancillary chunks, colour profiles) do not affect the pixels.
 }
 
-bool ReadHeader(PngContext& context)
-{
-    if (setjmp(png_jmpbuf(context.png)))
+bool ReadHeader(PngContext& context) {
+    if (setjmp(png_jmpbuf(context.png))) {
         return false;
+    }
     png_init_io(context.png, context.file);
     png_set_sig_bytes(context.png, 8);
     png_read_info(context.png, context.info);
@@ -56,31 +54,30 @@ bool ReadHeader(PngContext& context)
     return true;
 }
 
-bool ReadRows(PngContext& context, png_bytepp rows)
-{
-    if (setjmp(png_jmpbuf(context.png)))
+bool ReadRows(PngContext& context, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(context.png))) {
         return false;
+    }
     png_read_image(context.png, rows);
     png_read_end(context.png, nullptr);
     return true;
 }
 
-bool WriteRows(PngContext& context, const PngImage& image, png_bytepp rows)
-{
-    if (setjmp(png_jmpbuf(context.png)))
+bool WriteRows(PngContext& context, const PngImage& image, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(context.png))) {
         return false;
+    }
     png_init_io(context.png, context.file);
     png_set_IHDR(context.png, context.info, image.width, image.height, 8,
-                 image.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 image.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(context.png, context.info);
     png_write_image(context.png, rows);
     png_write_end(context.png, nullptr);
     return true;
 }
 
-bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, uint32_t maxSide)
-{
+bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, uint32_t maxSide) {
     png_byte signature[8];
     if (std::fread(signature, 1, sizeof signature, context.file) != sizeof signature ||
         png_sig_cmp(signature, 0, sizeof signature) != 0) {
@@ -88,8 +85,9 @@ bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, u
         return false;
     }
     context.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &context, OnPngError, OnPngWarning);
-    if (context.png)
+    if (context.png) {
         context.info = png_create_info_struct(context.png);
+    }
     if (!context.png || !context.info) {
         error = "out of memory";
         return false;
@@ -100,12 +98,10 @@ bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, u
     }
     if (context.width > maxSide || context.height > maxSide) {
         error = "image is " + std::to_string(context.width) + "x" + std::to_string(context.height) +
-                " pixels, more than the " + std::to_string(maxSide) +
-                " pixels allowed in each direction";
+                " pixels, more than the " + std::to_string(maxSide) + " pixels allowed in each direction";
         return false;
     }
-    if (png_get_channels(context.png, context.info) != 4 ||
-        png_get_bit_depth(context.png, context.info) != 8 ||
+    if (png_get_channels(context.png, context.info) != 4 || png_get_bit_depth(context.png, context.info) != 8 ||
         png_get_rowbytes(context.png, context.info) != size_t(context.width) * 4) {
         error = "unsupported PNG layout";
         return false;
@@ -118,12 +114,13 @@ bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, u
         pixels.resize(rowBytes * context.height);
         rows.resize(context.height);
     } catch (const std::bad_alloc&) {
-        error = "out of memory for a " + std::to_string(context.width) + "x" +
-                std::to_string(context.height) + " image";
+        error =
+            "out of memory for a " + std::to_string(context.width) + "x" + std::to_string(context.height) + " image";
         return false;
     }
-    for (png_uint_32 y = 0; y < context.height; ++y)
+    for (png_uint_32 y = 0; y < context.height; ++y) {
         rows[y] = pixels.data() + rowBytes * y;
+    }
     if (!ReadRows(context, rows.data())) {
         error = std::string("bad PNG: ") + context.message;
         return false;
@@ -135,10 +132,9 @@ bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, u
     return true;
 }
 
-}  // namespace
+} // namespace
 
-bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide)
-{
+bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide) {
     PngContext context;
     context.file = std::fopen(path, "rb");
     if (!context.file) {
@@ -146,43 +142,46 @@ bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t
         return false;
     }
     bool ok = ReadPngFromFile(context, image, error, maxSide);
-    if (context.png)
+    if (context.png) {
         png_destroy_read_struct(&context.png, context.info ? &context.info : nullptr, nullptr);
+    }
     std::fclose(context.file);
     return ok;
 }
 
-bool WritePng(const char* path, const PngImage& image, std::string& error)
-{
+bool WritePng(const char* path, const PngImage& image, std::string& error) {
     if ((image.channels != 3 && image.channels != 4) || image.width == 0 || image.height == 0 ||
         image.pixels.size() != size_t(image.width) * image.height * image.channels) {
-        error = "cannot write an image of " + std::to_string(image.width) + "x" +
-                std::to_string(image.height) + " pixels with " + std::to_string(image.channels) +
-                " channels";
+        error = "cannot write an image of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                " pixels with " + std::to_string(image.channels) + " channels";
         return false;
     }
     std::vector<png_bytep> rows(image.height);
     size_t rowBytes = size_t(image.width) * image.channels;
-    for (uint32_t y = 0; y < image.height; ++y)
+    for (uint32_t y = 0; y < image.height; ++y) {
         rows[y] = const_cast<png_bytep>(image.pixels.data() + rowBytes * y);
+    }
 
     OutputFile out;
-    if (!OpenOutputFile(out, path, error))
+    if (!OpenOutputFile(out, path, error)) {
         return false;
+    }
     PngContext context;
     context.file = out.file;
     context.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &context, OnPngError, OnPngWarning);
-    if (context.png)
+    if (context.png) {
         context.info = png_create_info_struct(context.png);
+    }
     bool ok = context.png && context.info;
-    if (!ok)
+    if (!ok) {
         error = "out of memory";
-    else if (!WriteRows(context, image, rows.data())) {
+    } else if (!WriteRows(context, image, rows.data())) {
         error = std::string("cannot write PNG: ") + context.message;
         ok = false;
     }
-    if (context.png)
+    if (context.png) {
         png_destroy_write_struct(&context.png, context.info ? &context.info : nullptr);
+    }
     if (!ok) {
         DiscardOutputFile(out);
         return false;

@@ -9,8 +9,8 @@
 struct PngImage {
     uint32_t width = 0;
     uint32_t height = 0;
-    uint32_t channels = 4;  // 3 = RGB, 4 = RGBA
-    std::vector<uint8_t> pixels;  // width * height * channels bytes
+    uint32_t channels = 4;       // 3 = RGB, 4 = RGBA
+    std::vector<uint8_t> pixels; // width * height * channels bytes
 };
 
 // Reads any PNG (palette, grey, 1 to 16 bits, with or without transparency)
@@ -18,8 +18,7 @@ struct PngImage {
 // high 8 bits, alpha 255 where the file has none. Sample values are taken as
 // stored (no gamma conversion). An image wider or higher than maxSide pixels
 // is refused before its pixels are read.
-bool ReadPngRgba(const char* path, PngImage& image, std::string& error,
-                 uint32_t maxSide = 0x7FFFFFFF);
+bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide = 0x7FFFFFFF);
 
 // Writes an 8-bit RGB (channels 3) or RGBA (channels 4) PNG. The file appears
 // under its name only once it is complete (see OutputFile.h).

@@ -14,17 +14,16 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: spritedemo-render [--mouse X,Y] [--frames N] [--girl FILE] [--bg FILE] -o OUT.png\n"
-    "\n"
-    "Runs the demo scene headless and writes its last frame as an RGB PNG.\n"
-    "  --mouse X,Y   pointer position before the first frame (default 0,0; 0-65535)\n"
-    "  --frames N    passes of the frame loop (default 1; 1-100000)\n"
-    "  --girl FILE   the girl sprite file (default girl.spr in the working directory)\n"
-    "  --bg FILE     the background sprite file (default bg.spr in the working directory)\n"
-    "  -o OUT.png    where to write the frame\n"
-    "The clock starts at 0 ms and advances 16 ms a pass. RGB565 is widened by bit\n"
-    "replication, so every pixel maps back to its exact 16-bit value.\n";
+const char kUsage[] = "usage: spritedemo-render [--mouse X,Y] [--frames N] [--girl FILE] [--bg FILE] -o OUT.png\n"
+                      "\n"
+                      "Runs the demo scene headless and writes its last frame as an RGB PNG.\n"
+                      "  --mouse X,Y   pointer position before the first frame (default 0,0; 0-65535)\n"
+                      "  --frames N    passes of the frame loop (default 1; 1-100000)\n"
+                      "  --girl FILE   the girl sprite file (default girl.spr in the working directory)\n"
+                      "  --bg FILE     the background sprite file (default bg.spr in the working directory)\n"
+                      "  -o OUT.png    where to write the frame\n"
+                      "The clock starts at 0 ms and advances 16 ms a pass. RGB565 is widened by bit\n"
+                      "replication, so every pixel maps back to its exact 16-bit value.\n";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "spritedemo-render: %s\n(see spritedemo-render --help)\n", message.c_str());

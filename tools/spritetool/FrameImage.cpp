@@ -2,21 +2,18 @@
 
 #include <memory>
 
-uint16_t PackRgb565(uint8_t r, uint8_t g, uint8_t b)
-{
+uint16_t PackRgb565(uint8_t r, uint8_t g, uint8_t b) {
     return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
-void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b)
-{
+void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {
     unsigned r5 = pixel >> 11, g6 = (pixel >> 5) & 63, b5 = pixel & 31;
     r = uint8_t((r5 << 3) | (r5 >> 2));
     g = uint8_t((g6 << 2) | (g6 >> 4));
     b = uint8_t((b5 << 3) | (b5 >> 2));
 }
 
-uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key)
-{
+uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key) {
     // Candidates: the key with one channel one step up or down. Green goes
     // first so that, on equal distance, its finer step wins.
     struct Channel {
@@ -30,10 +27,10 @@ uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key)
         int value = (key >> channel.shift) & channel.max;
         for (int step : {-1, 1}) {
             int moved = value + step;
-            if (moved < 0 || moved > channel.max)
+            if (moved < 0 || moved > channel.max) {
                 continue;
-            uint16_t candidate =
-                uint16_t((key & ~(channel.max << channel.shift)) | (moved << channel.shift));
+            }
+            uint16_t candidate = uint16_t((key & ~(channel.max << channel.shift)) | (moved << channel.shift));
             uint8_t cr, cg, cb;
             UnpackRgb565(candidate, cr, cg, cb);
             long dr = long(cr) - r, dg = long(cg) - g, db = long(cb) - b;
@@ -49,16 +46,14 @@ uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key)
 
 namespace {
 
-void AllocateBlock(DataBlock& block, uint32_t size)
-{
+void AllocateBlock(DataBlock& block, uint32_t size) {
     block.size = size;
     block.data = size > 0 ? std::make_unique<uint8_t[]>(size) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
-SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint32_t& movedPixels)
-{
+SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint32_t& movedPixels) {
     SpriteFrame frame;
     frame.colorKey = options.colorKey;
     frame.hotspotX = options.hotspotX;
@@ -80,8 +75,9 @@ SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint
     uint8_t* pixelOut = frame.pixelBlock.data.get();
     for (uint32_t i = 0; i < count; ++i, source += 4, pixelOut += 2) {
         uint8_t a = source[3];
-        if (options.noAlpha)
+        if (options.noAlpha) {
             a = a < 128 ? 0 : 255;
+        }
         uint16_t pixel = options.colorKey;
         if (a != 0) {
             pixel = PackRgb565(source[0], source[1], source[2]);
@@ -90,8 +86,9 @@ SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint
                 ++movedPixels;
             }
         }
-        if (a != 255)
+        if (a != 255) {
             partlyTransparent = true;
+        }
         alpha[i] = a;
         pixelOut[0] = uint8_t(pixel);
         pixelOut[1] = uint8_t(pixel >> 8);
@@ -103,11 +100,9 @@ SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint
     return frame;
 }
 
-bool FrameToImage(const SpriteFrame& frame, PngImage& image, std::string& error)
-{
+bool FrameToImage(const SpriteFrame& frame, PngImage& image, std::string& error) {
     if (frame.width <= 0 || frame.height <= 0) {
-        error = "the frame is empty (" + std::to_string(frame.width) + "x" +
-                std::to_string(frame.height) + ")";
+        error = "the frame is empty (" + std::to_string(frame.width) + "x" + std::to_string(frame.height) + ")";
         return false;
     }
     uint32_t count = uint32_t(frame.width) * uint32_t(frame.height);
@@ -120,8 +115,7 @@ bool FrameToImage(const SpriteFrame& frame, PngImage& image, std::string& error)
     bool hasAlpha = frame.alphaBlock.size != 0;
     if (hasAlpha && frame.alphaBlock.size < count) {
         error = "the alpha block holds " + std::to_string(frame.alphaBlock.size) + " bytes; " +
-                std::to_string(frame.width) + "x" + std::to_string(frame.height) + " needs " +
-                std::to_string(count);
+                std::to_string(frame.width) + "x" + std::to_string(frame.height) + " needs " + std::to_string(count);
         return false;
     }
 
@@ -135,10 +129,11 @@ bool FrameToImage(const SpriteFrame& frame, PngImage& image, std::string& error)
     for (uint32_t i = 0; i < count; ++i, pixelIn += 2, out += 4) {
         uint16_t pixel = uint16_t(pixelIn[0] | (pixelIn[1] << 8));
         UnpackRgb565(pixel, out[0], out[1], out[2]);
-        if (pixel == frame.colorKey)
+        if (pixel == frame.colorKey) {
             out[3] = 0;
-        else
+        } else {
             out[3] = alphaIn ? alphaIn[i] : 255;
+        }
     }
     return true;
 }

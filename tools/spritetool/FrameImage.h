@@ -15,7 +15,7 @@ struct PackOptions {
     int16_t offsetY = 0;
     int16_t fixedX = -1;
     int16_t fixedY = -1;
-    bool noAlpha = false;  // alpha below 128 becomes the key, the rest opaque
+    bool noAlpha = false; // alpha below 128 becomes the key, the rest opaque
 };
 
 // Largest width and height a frame can have (they are signed 16-bit).

@@ -9,10 +9,10 @@
 #include <string>
 
 struct SpriteScan {
-    bool readable = false;  // the scan walked the whole file without a problem
-    std::string problem;    // why not, when not readable
+    bool readable = false; // the scan walked the whole file without a problem
+    std::string problem;   // why not, when not readable
     uint64_t fileSize = 0;
-    uint64_t endOfFrames = 0;  // where the last frame record ends
+    uint64_t endOfFrames = 0; // where the last frame record ends
 };
 
 // Walks the file front to back as the loader does, without keeping any data.

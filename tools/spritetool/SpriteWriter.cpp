@@ -4,34 +4,30 @@
 
 namespace {
 
-void Put16(std::vector<uint8_t>& out, uint16_t value)
-{
+void Put16(std::vector<uint8_t>& out, uint16_t value) {
     out.push_back(uint8_t(value));
     out.push_back(uint8_t(value >> 8));
 }
 
-void Put32(std::vector<uint8_t>& out, uint32_t value)
-{
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
     Put16(out, uint16_t(value));
     Put16(out, uint16_t(value >> 16));
 }
 
-void PutBytes(std::vector<uint8_t>& out, const uint8_t* bytes, size_t count)
-{
+void PutBytes(std::vector<uint8_t>& out, const uint8_t* bytes, size_t count) {
     out.insert(out.end(), bytes, bytes + count);
 }
 
-void PutBlock(std::vector<uint8_t>& out, const DataBlock& block)
-{
+void PutBlock(std::vector<uint8_t>& out, const DataBlock& block) {
     Put32(out, block.size);
-    if (block.size > 0)
+    if (block.size > 0) {
         PutBytes(out, block.data.get(), block.size);
+    }
 }
 
-}  // namespace
+} // namespace
 
-std::vector<uint8_t> SerializeSprite(const Sprite& sprite)
-{
+std::vector<uint8_t> SerializeSprite(const Sprite& sprite) {
     static const uint8_t kMagic[7] = {'S', 'P', 'R', 'I', 'T', 'E', 0};
     std::vector<uint8_t> out;
     PutBytes(out, kMagic, sizeof kMagic);
@@ -57,8 +53,7 @@ std::vector<uint8_t> SerializeSprite(const Sprite& sprite)
     return out;
 }
 
-bool WriteSpriteFile(const char* path, const Sprite& sprite, std::string& error)
-{
+bool WriteSpriteFile(const char* path, const Sprite& sprite, std::string& error) {
     std::vector<uint8_t> bytes = SerializeSprite(sprite);
     return WriteWholeFile(path, bytes.data(), bytes.size(), error);
 }

@@ -26,14 +26,14 @@ struct HeadlessState {
     int desktopWidth;
     int desktopHeight;
     bool failWindowCreation;
-    bool hasFault;            // make one platform step fail ...
-    ScreenStep faultStep;     // ... this one ...
-    HRESULT faultCode;        // ... with this code ...
-    int faultAfter;           // ... after it has succeeded this many times
-    int lockFailures;         // the next this many locks fail
-    DWORD tickCount;          // what GetTickCount returns
-    DWORD tickStepPerFrame;   // added to tickCount after every presented frame
-    int quitAfterFrames;      // > 0: post WM_QUIT (code 0) once this many frames are shown
+    bool hasFault;          // make one platform step fail ...
+    ScreenStep faultStep;   // ... this one ...
+    HRESULT faultCode;      // ... with this code ...
+    int faultAfter;         // ... after it has succeeded this many times
+    int lockFailures;       // the next this many locks fail
+    DWORD tickCount;        // what GetTickCount returns
+    DWORD tickStepPerFrame; // added to tickCount after every presented frame
+    int quitAfterFrames;    // > 0: post WM_QUIT (code 0) once this many frames are shown
     HeadlessEvent events[kHeadlessMaxEvents];
     int eventCount;
 

@@ -13,11 +13,11 @@ namespace {
 
 struct SdlScreen {
     bool videoStarted;
-    bool videoFailed;    // tried once and failed: don't retry or repeat the message
+    bool videoFailed; // tried once and failed: don't retry or repeat the message
     SDL_Window* window;
     SDL_Renderer* renderer;
     SDL_Texture* texture;
-    int frameWidth;      // size of the texture, which is also the logical size
+    int frameWidth; // size of the texture, which is also the logical size
     int frameHeight;
 };
 
@@ -73,11 +73,10 @@ bool UseFrameSize(int width, int height) {
         SDL_DestroyTexture(g_sdlScreen.texture);
         g_sdlScreen.texture = nullptr;
     }
-    g_sdlScreen.texture = SDL_CreateTexture(g_sdlScreen.renderer, SDL_PIXELFORMAT_RGB565,
-                                            SDL_TEXTUREACCESS_STREAMING, width, height);
+    g_sdlScreen.texture =
+        SDL_CreateTexture(g_sdlScreen.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!g_sdlScreen.texture) {
-        std::fprintf(stderr, "spritedemo: cannot create a %dx%d frame texture: %s\n", width, height,
-                     SDL_GetError());
+        std::fprintf(stderr, "spritedemo: cannot create a %dx%d frame texture: %s\n", width, height, SDL_GetError());
         return false;
     }
     if (SDL_RenderSetLogicalSize(g_sdlScreen.renderer, width, height) != 0) {
@@ -98,8 +97,8 @@ WPARAM VirtualKey(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) {
         return static_cast<WPARAM>('A' + (key - SDLK_a));
     }
-    if ((key >= SDLK_0 && key <= SDLK_9) || key == SDLK_ESCAPE || key == SDLK_TAB ||
-        key == SDLK_BACKSPACE || key == SDLK_RETURN || key == SDLK_SPACE) {
+    if ((key >= SDLK_0 && key <= SDLK_9) || key == SDLK_ESCAPE || key == SDLK_TAB || key == SDLK_BACKSPACE ||
+        key == SDLK_RETURN || key == SDLK_SPACE) {
         return static_cast<WPARAM>(key);
     }
     return 0;
@@ -160,8 +159,8 @@ bool ScreenOpen() {
         std::fprintf(stderr, "spritedemo: cannot create the window: %s\n", SDL_GetError());
         return false;
     }
-    g_sdlScreen.renderer = SDL_CreateRenderer(g_sdlScreen.window, -1,
-                                              SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    g_sdlScreen.renderer =
+        SDL_CreateRenderer(g_sdlScreen.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
     if (!g_sdlScreen.renderer) {
         // No GPU (for instance a virtual X server): draw in software instead.
         g_sdlScreen.renderer = SDL_CreateRenderer(g_sdlScreen.window, -1, SDL_RENDERER_SOFTWARE);
