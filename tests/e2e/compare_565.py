@@ -1,0 +1,246 @@
+#!/usr/bin/env python3
+"""Compare screenshots of the demo at the precision of its RGB565 screen.
+
+    compare_565.py [--ignore X0,Y0,X1,Y1] [--diff OUT.png] ACTUAL.png EXPECTED.png
+    compare_565.py [--ignore X0,Y0,X1,Y1] [--diff OUT.png] ACTUAL.png --white
+
+Both pictures are reduced to 5-6-5 bits (r>>3, g>>2, b>>3) and compared pixel
+for pixel; with --white every pixel of ACTUAL must be exactly (255,255,255),
+unreduced. Pixels inside the ignore box (right and bottom exclusive) are not
+compared: that is where the frame-rate text goes, whose font belongs to the
+platform. Prints the number of differing pixels. Exit status: 0 when none
+differ, 1 when some do, 2 when a file cannot be read or the sizes differ.
+
+Reads 8-bit non-interlaced RGB and RGBA PNGs (colour types 2 and 6, every
+filter type); alpha is ignored. Standard library only.
+"""
+
+import argparse
+import struct
+import sys
+import zlib
+
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+CHANNELS = {2: 3, 6: 4}
+
+
+class PngError(Exception):
+    pass
+
+
+class Picture:
+    """Width, height and rows of (r, g, b) bytes, 3 per pixel."""
+
+    def __init__(self, width, height, rows):
+        self.width = width
+        self.height = height
+        self.rows = rows
+
+
+def read_chunks(data):
+    if not data.startswith(PNG_SIGNATURE):
+        raise PngError("not a PNG file (bad signature)")
+    pos = len(PNG_SIGNATURE)
+    while True:
+        if pos + 8 > len(data):
+            raise PngError("truncated before IEND")
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        end = pos + 8 + length + 4
+        if end > len(data):
+            raise PngError("chunk %r runs past the end of the file" % kind)
+        body = data[pos + 8:pos + 8 + length]
+        (crc,) = struct.unpack(">I", data[end - 4:end])
+        if zlib.crc32(kind + body) & 0xFFFFFFFF != crc:
+            raise PngError("bad CRC in chunk %r" % kind)
+        yield kind, body
+        if kind == b"IEND":
+            return
+        pos = end
+
+
+def unfilter(raw, width, height, bpp):
+    """Undoes the per-row filters; returns a list of bytearrays."""
+    stride = width * bpp
+    if len(raw) != height * (stride + 1):
+        raise PngError("image data holds %d bytes, expected %d"
+                       % (len(raw), height * (stride + 1)))
+    rows = []
+    prior = bytearray(stride)
+    pos = 0
+    for y in range(height):
+        kind = raw[pos]
+        line = bytearray(raw[pos + 1:pos + 1 + stride])
+        pos += stride + 1
+        if kind == 0:
+            pass
+        elif kind == 1:  # Sub
+            for i in range(bpp, stride):
+                line[i] = (line[i] + line[i - bpp]) & 0xFF
+        elif kind == 2:  # Up
+            line = bytearray((a + b) & 0xFF for a, b in zip(line, prior))
+        elif kind == 3:  # Average
+            for i in range(stride):
+                left = line[i - bpp] if i >= bpp else 0
+                line[i] = (line[i] + ((left + prior[i]) >> 1)) & 0xFF
+        elif kind == 4:  # Paeth
+            for i in range(stride):
+                a = line[i - bpp] if i >= bpp else 0
+                b = prior[i]
+                c = prior[i - bpp] if i >= bpp else 0
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                if pa <= pb and pa <= pc:
+                    pred = a
+                elif pb <= pc:
+                    pred = b
+                else:
+                    pred = c
+                line[i] = (line[i] + pred) & 0xFF
+        else:
+            raise PngError("row %d has unknown filter type %d" % (y, kind))
+        rows.append(line)
+        prior = line
+    return rows
+
+
+def read_png(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    header = None
+    idat = []
+    for kind, body in read_chunks(data):
+        if kind == b"IHDR":
+            if len(body) != 13:
+                raise PngError("IHDR has %d bytes, expected 13" % len(body))
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat.append(body)
+    if header is None:
+        raise PngError("no IHDR chunk")
+    width, height, depth, colour, _, _, interlace = header
+    if colour not in CHANNELS or depth != 8:
+        raise PngError("colour type %d at %d bits: only 8-bit RGB (2) "
+                       "and RGBA (6) are read" % (colour, depth))
+    if interlace != 0:
+        raise PngError("interlaced PNGs are not read")
+    if width == 0 or height == 0:
+        raise PngError("empty picture %dx%d" % (width, height))
+    try:
+        raw = zlib.decompress(b"".join(idat))
+    except zlib.error as e:
+        raise PngError("image data does not inflate: %s" % e)
+    bpp = CHANNELS[colour]
+    rows = unfilter(raw, width, height, bpp)
+    if bpp == 4:
+        rows = [bytearray(b for i, b in enumerate(r) if i % 4 != 3) for r in rows]
+    return Picture(width, height, rows)
+
+
+def write_png(path, width, rows):
+    """Writes 8-bit RGB rows, filter 0."""
+    def chunk(kind, body):
+        crc = zlib.crc32(kind + body) & 0xFFFFFFFF
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", crc)
+    raw = b"".join(b"\x00" + bytes(r) for r in rows)
+    header = struct.pack(">IIBBBBB", width, len(rows), 8, 2, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(PNG_SIGNATURE + chunk(b"IHDR", header)
+                + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def to_565(row):
+    """One packed 16-bit value per pixel."""
+    return [((row[i] >> 3) << 11) | ((row[i + 1] >> 2) << 5) | (row[i + 2] >> 3)
+            for i in range(0, len(row), 3)]
+
+
+def differing(actual, expected, box):
+    """Yields a list of booleans per row: True where the pixel differs."""
+    x0, y0, x1, y1 = box
+    for y in range(actual.height):
+        if expected is None:
+            row = actual.rows[y]
+            diff = [row[i:i + 3] != b"\xff\xff\xff" for i in range(0, len(row), 3)]
+        else:
+            diff = [a != b for a, b in zip(to_565(actual.rows[y]), to_565(expected.rows[y]))]
+        if y0 <= y < y1:
+            for x in range(max(x0, 0), min(x1, actual.width)):
+                diff[x] = False
+        yield diff
+
+
+def diff_picture(actual, masks, box):
+    """The actual picture faded, differing pixels red, the ignore box grey."""
+    x0, y0, x1, y1 = box
+    rows = []
+    for y, mask in enumerate(masks):
+        src = actual.rows[y]
+        out = bytearray()
+        for x, bad in enumerate(mask):
+            if bad:
+                out += b"\xff\x00\x00"
+            elif y0 <= y < y1 and x0 <= x < x1:
+                out += b"\x80\x80\x80"
+            else:
+                grey = (src[3 * x] * 3 + src[3 * x + 1] * 6 + src[3 * x + 2]) // 10
+                out += bytes((192 + grey // 4,) * 3)
+        rows.append(out)
+    return rows
+
+
+def parse_box(text):
+    try:
+        box = tuple(int(v) for v in text.split(","))
+    except ValueError:
+        box = ()
+    if len(box) != 4:
+        raise argparse.ArgumentTypeError("expected X0,Y0,X1,Y1, got %r" % text)
+    return box
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("actual")
+    parser.add_argument("expected", nargs="?")
+    parser.add_argument("--white", action="store_true",
+                        help="expect every compared pixel to be (255,255,255)")
+    parser.add_argument("--ignore", type=parse_box, default=(0, 0, 0, 0),
+                        metavar="X0,Y0,X1,Y1", help="box left out of the comparison")
+    parser.add_argument("--diff", metavar="OUT.png",
+                        help="write a picture of the differences when there are any")
+    args = parser.parse_args(argv)
+    if args.white == (args.expected is not None):
+        parser.error("give either EXPECTED.png or --white")
+
+    try:
+        actual = read_png(args.actual)
+        expected = None if args.white else read_png(args.expected)
+    except (OSError, PngError) as e:
+        print("compare_565: %s" % e, file=sys.stderr)
+        return 2
+    if expected is not None and (expected.width, expected.height) != (actual.width, actual.height):
+        print("compare_565: sizes differ: %s is %dx%d, %s is %dx%d"
+              % (args.actual, actual.width, actual.height,
+                 args.expected, expected.width, expected.height), file=sys.stderr)
+        return 2
+
+    masks = list(differing(actual, expected, args.ignore))
+    count = sum(sum(m) for m in masks)
+    print("differing pixels: %d" % count)
+    if count:
+        x, y = next((x, y) for y, m in enumerate(masks) for x, bad in enumerate(m) if bad)
+        if expected is None:
+            print("first difference at (%d,%d): (%d,%d,%d), not white"
+                  % ((x, y) + tuple(actual.rows[y][3 * x:3 * x + 3])))
+        else:
+            print("first difference at (%d,%d): 0x%04X, expected 0x%04X"
+                  % (x, y, to_565(actual.rows[y][3 * x:3 * x + 3])[0],
+                     to_565(expected.rows[y][3 * x:3 * x + 3])[0]))
+        if args.diff:
+            write_png(args.diff, actual.width, diff_picture(actual, masks, args.ignore))
+            print("diff picture: %s" % args.diff)
+    return 1 if count else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
