@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing spritedemo needs on Debian.
+# Idempotent: does nothing when everything is already there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config python3
+  libsdl2-dev libpng-dev libgtest-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix wine wine64
+  xvfb xdotool imagemagick x11-utils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+echo "setup: installing ${missing[*]}"
+"${as_root[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

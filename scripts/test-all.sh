@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Sets up a Debian machine and runs every test of spritedemo: the unit, scene
+# and tool tests headless, the same under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the Windows build end to end under Wine.
+# The Linux (SDL2) program is built too, so a break there is seen.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/scripts/setup.sh" || { echo "test-all: setup failed"; exit 1; }
+
+jobs=$(nproc 2>/dev/null || echo 2)
+failures=()
+
+step() {
+  local name=$1
+  shift
+  echo "==== $name"
+  if ! "$@"; then
+    echo "==== $name: FAILED"
+    failures+=("$name")
+    return 1
+  fi
+}
+
+build() {
+  cmake --preset "$1" >"$root/build/configure-$1.log" 2>&1 || { cat "$root/build/configure-$1.log"; return 1; }
+  cmake --build --preset "$1" -j "$jobs"
+}
+
+mkdir -p "$root/build"
+step "headless build" build headless &&
+  step "headless tests" ctest --preset headless -j "$jobs"
+step "asan build" build asan &&
+  step "asan tests" ctest --preset asan -j "$jobs"
+step "linux build" build linux
+if step "windows build" build windows &&
+  step "windows package" "$root/scripts/package-windows.sh" "$root/build/headless/demo"; then
+  step "windows end to end under wine" bash "$root/tests/e2e/wine_e2e.sh" \
+    "$root/build/windows/package/spritedemo.exe" \
+    "$root/build/headless/tools/render/spritedemo-render" \
+    "$root/build/headless/demo"
+fi
+
+if [ ${#failures[@]} -ne 0 ]; then
+  echo "test-all: FAILED: ${failures[*]}"
+  exit 1
+fi
+echo "test-all: everything passed"
