@@ -6,7 +6,7 @@
 
 #include "tools/png/PngIo.h"
 #include "tools/spritetool/FrameImage.h"
-#include "tools/spritetool/SpriteInspect.h"
+#include "tools/spritetool/SpriteInfo.h"
 #include "tools/spritetool/SpriteWriter.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tools/spritetool/SpriteInspect.h"
+#include "tools/spritetool/SpriteInfo.h"
 
 #include <cerrno>
 #include <cstring>
