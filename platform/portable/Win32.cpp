@@ -11,8 +11,6 @@
 
 struct PortableWindow {
     WNDPROC proc;
-    DWORD style;
-    RECT area;
     bool visible;
 };
 
@@ -91,8 +89,9 @@ ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
     return static_cast<ATOM>(0xC000 + Classes().size());
 }
 
-HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD style, int x, int y, int width, int height, HWND, HMENU,
-                     HINSTANCE, LPVOID) {
+// The window covers whatever the screen shows; its style and place are the
+// screen backend's business.
+HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
     WNDPROC proc = nullptr;
     for (const RegisteredClass& known : Classes()) {
         if (className != nullptr && known.name == className) {
@@ -105,8 +104,6 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD style, int x, int y,
     Windows().push_back(std::make_unique<PortableWindow>());
     PortableWindow* window = Windows().back().get();
     window->proc = proc;
-    window->style = style;
-    window->area = {x, y, x + width, y + height};
     window->visible = false;
     g_inputWindow = window;
     g_portableStats->windowsCreated++;
