@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine and runs every test of spritedemo: the unit, scene
 # and tool tests headless, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows build end to end under Wine.
-# The Linux (SDL2) program is built too, so a break there is seen.
+# UndefinedBehaviorSanitizer, the Linux (SDL2) program end to end on Xvfb,
+# and the Windows build end to end under Wine.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 
 "$root/scripts/setup.sh" || { echo "test-all: setup failed"; exit 1; }
 
@@ -33,7 +33,11 @@ step "headless build" build headless &&
   step "headless tests" ctest --preset headless -j "$jobs"
 step "asan build" build asan &&
   step "asan tests" ctest --preset asan -j "$jobs"
-step "linux build" build linux
+step "linux build" build linux &&
+  step "linux end to end on xvfb" bash "$root/tests/e2e/linux_e2e.sh" \
+    "$root/build/linux/app/spritedemo" \
+    "$root/build/headless/tools/render/spritedemo-render" \
+    "$root/build/linux/demo"
 if step "windows build" build windows &&
   step "windows package" "$root/scripts/package-windows.sh" "$root/build/headless/demo"; then
   step "windows end to end under wine" bash "$root/tests/e2e/wine_e2e.sh" \

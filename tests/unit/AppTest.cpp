@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,6 +91,10 @@ struct SetupStep {
     const char* message;
 };
 
+void PrintTo(const SetupStep& step, std::ostream* out) {
+    *out << (step.fullscreen ? "fullscreen " : "windowed ") << step.message << " (after " << step.after << ")";
+}
+
 class SetupFailure : public testing::TestWithParam<SetupStep> {};
 
 // Every step of both configurations: exactly that step's message and the
@@ -149,7 +155,18 @@ INSTANTIATE_TEST_SUITE_P(
                     SetupStep{false, ScreenStep::CreateSurface, 1, "CreateSurface faild"},
                     SetupStep{false, ScreenStep::CreateClipper, 0, "CreateClipper faild"},
                     SetupStep{false, ScreenStep::SetHWnd, 0, "SetHWnd faild"},
-                    SetupStep{false, ScreenStep::SetClipper, 0, "SetClipper faild"}));
+                    SetupStep{false, ScreenStep::SetClipper, 0, "SetClipper faild"}),
+    [](const testing::TestParamInfo<SetupStep>& info) {
+        std::string name = std::string(info.param.fullscreen ? "Fullscreen" : "Windowed") + "_" +
+                           std::to_string(static_cast<int>(info.param.step)) + "_" + std::to_string(info.param.after) +
+                           "_";
+        for (const char* c = info.param.message; *c != '\0'; ++c) {
+            if (std::isalnum(static_cast<unsigned char>(*c))) {
+                name += *c;
+            }
+        }
+        return name;
+    });
 
 class DisplaySetup : public testing::Test {
 protected:
