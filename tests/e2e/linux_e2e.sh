@@ -25,86 +25,11 @@ PROGRAM=$(realpath -e -- "$1")
 RENDER_TOOL=$(realpath -e -- "$2")
 SPRITE_DIR=$(realpath -e -- "$3")
 HERE=$(cd "$(dirname "$0")" && pwd)
-COMPARE=$HERE/compare_565.py
+# shellcheck source=e2e_lib.sh source-path=SCRIPTDIR
+. "$HERE/e2e_lib.sh"
 TEXT_BOX=0,0,200,50   # where the frame-rate text may differ: the rate itself
 
-for tool in Xvfb xdotool import python3 timeout; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/linux-e2e.XXXXXX")
-# Only the X server each case starts may be used; no GPU on a virtual screen,
-# and nearest-neighbour scaling (SDL's default) so that pixels stay exact.
-unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_RENDER_SCALE_QUALITY
-export SDL_RENDER_DRIVER=software
-XVFB_PID=""
-DEMO_PID=""
-KEPT=""
-failures=0
-
-cleanup() {
-    set +e
-    trap - ERR
-    [ -n "$DEMO_PID" ] && kill "$DEMO_PID" 2>/dev/null && wait "$DEMO_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'echo "FAIL: interrupted"; exit 130' INT TERM HUP
-# A step that should not fail (xdotool, import) ends the run with a clear line.
-set -E
-trap 'echo "FAIL: ${name:-set-up}: \"$BASH_COMMAND\" failed (line $LINENO)"' ERR
-
-pass() { echo "PASS: $1 ($(($(date +%s) - case_start)) s)"; }
-fail() {  # CASE DIR REASON...
-    local name=$1 dir=$2
-    shift 2
-    failures=$((failures + 1))
-    echo "FAIL: $name: $*"
-    if [ -s "$dir/stderr.log" ]; then
-        echo "    last lines of the program's stderr:"
-        tail -n 15 "$dir/stderr.log" | sed 's/^/    | /'
-    fi
-    KEPT=$(mktemp -d "${TMPDIR:-/tmp}/linux-e2e-failed.XXXXXX")
-    cp -r "$dir"/. "$KEPT"/
-    echo "    screenshots and logs kept in $KEPT"
-}
-
-# start_xvfb GEOMETRY: a new X server on a free display; sets DISPLAY.
-start_xvfb() {
-    local numfile=$WORK/display.$1
-    Xvfb -displayfd 9 -screen 0 "$1" -nolisten tcp -noreset 9>"$numfile" \
-        >"$WORK/xvfb.$1.log" 2>&1 &
-    XVFB_PID=$!
-    local _
-    for _ in $(seq 100); do
-        if grep -q '^[0-9]' "$numfile" 2>/dev/null; then
-            DISPLAY=:$(head -n 1 "$numfile")
-            export DISPLAY
-            return 0
-        fi
-        kill -0 "$XVFB_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    echo "Xvfb $1 did not start:"
-    sed 's/^/    /' "$WORK/xvfb.$1.log"
-    return 1
-}
-
-# stop_session: ends the demo (if still running) and the X server.
-stop_session() {
-    if [ -n "$DEMO_PID" ]; then
-        kill "$DEMO_PID" 2>/dev/null || true
-        wait "$DEMO_PID" 2>/dev/null || true
-        DEMO_PID=""
-    fi
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=""
-    fi
-    unset DISPLAY
-}
+# --- What the shared steps need to know about the native program.
 
 # start_demo DIR: runs the program with DIR as its working directory.
 start_demo() {
@@ -112,54 +37,22 @@ start_demo() {
     DEMO_PID=$!
 }
 
-# wait_exit SECONDS: waits for the demo to end; sets STATUS. Fails on timeout.
-wait_exit() {
-    local deadline=$(($(date +%s) + $1))
-    while kill -0 "$DEMO_PID" 2>/dev/null; do
-        [ "$(date +%s)" -lt "$deadline" ] || return 1
-        sleep 0.2
-    done
-    STATUS=0
-    wait "$DEMO_PID" || STATUS=$?
-    DEMO_PID=""
-    return 0
+end_program() {
+    [ -n "$DEMO_PID" ] && kill "$DEMO_PID" 2>/dev/null && wait "$DEMO_PID" 2>/dev/null
 }
+stop_helpers() { :; }   # the program starts no other process
 
-# wait_window SECONDS: waits for the "Client" window; sets WINDOW. Fails when
-# it does not show or the program ends first (STATUS then holds its status).
-wait_window() {
-    local deadline=$(($(date +%s) + $1))
-    STATUS=""
-    while [ "$(date +%s)" -lt "$deadline" ]; do
-        WINDOW=$(timeout 10 xdotool search --onlyvisible --name '^Client$' 2>/dev/null | head -n 1 || true)
-        [ -n "$WINDOW" ] && return 0
-        if ! kill -0 "$DEMO_PID" 2>/dev/null; then
-            wait_exit 1 || true
-            return 1
-        fi
-        sleep 0.3
-    done
-    return 1
-}
+# A native crash shows in the exit status (a signal), nothing else to look for.
+crash_line() { return 1; }
 
-describe_exit() {  # after wait_window failed
-    if [ -n "$STATUS" ]; then
-        echo "the program ended with status $STATUS before its window appeared"
-    else
-        echo "no \"Client\" window within the time allowed"
+show_program_output() {  # DIR
+    if [ -s "$1/stderr.log" ]; then
+        echo "    last lines of the program's stderr:"
+        tail -n 15 "$1/stderr.log" | sed 's/^/    | /'
     fi
 }
 
-xdo() { timeout 10 xdotool "$@"; }
-shot() { timeout 30 import -window root -depth 8 "PNG24:$1"; }
-compare565() { timeout 60 python3 "$COMPARE" "$@"; }
-
-# point_at X Y: two moves, so that a motion event arrives even if the pointer
-# already rests at the target.
-point_at() {
-    xdo mousemove "$(($1 - 1))" "$(($2 - 1))"
-    xdo mousemove "$1" "$2"
-}
+errlog_text() { cat "$1/ErrLog.txt"; }
 
 # press_escape: the pointer is over the full-screen window, so without a
 # window manager the keyboard follows it; the explicit focus is a second route.
@@ -167,6 +60,14 @@ press_escape() {
     timeout 5 xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
     xdo key Escape
 }
+
+# ---
+require_tools Xvfb xdotool import python3 timeout
+e2e_begin linux-e2e
+# Only the X server each case starts may be used; no GPU on a virtual screen,
+# and nearest-neighbour scaling (SDL's default) so that pixels stay exact.
+unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_RENDER_SCALE_QUALITY
+export SDL_RENDER_DRIVER=software
 
 # sample_frame SHOT W H OUT: the W x H frame as a screen scaled to fit without
 # bars shows it: the screen pixel at the centre of each frame pixel's area.
@@ -219,19 +120,36 @@ until_match() {
     done
 }
 
-# esc_ends NAME DIR: presses Esc; the program must end with status 0 within
-# 10 s and log nothing. Records PASS or FAIL under NAME.
-esc_ends() {
-    local name=$1 dir=$2
-    press_escape
-    if ! wait_exit 10; then
-        fail "$name" "$dir" "the program still runs 10 s after Esc"
-    elif [ "$STATUS" -ne 0 ]; then
-        fail "$name" "$dir" "the program ended with status $STATUS after Esc, expected 0"
-    elif [ -e "$dir/ErrLog.txt" ]; then
-        fail "$name" "$dir" "ErrLog.txt appeared: $(cat "$dir/ErrLog.txt")"
+# show_case NAME DIR GEOMETRY X Y SAMPLE WHAT: the program on a new X server
+# of GEOMETRY, the pointer at X Y, the screen compared with the render (see
+# until_match; WHAT names the compared picture in the message). Records FAIL
+# under NAME when there is no window or the screen differs. Sets SHOWN and
+# MATCHED to yes or no. Call it as a command: a failing step must still end
+# the run, and the demo must stay a child of this shell.
+show_case() {
+    local name=$1 dir=$2 geometry=$3 x=$4 y=$5 sample=$6 what=$7
+    SHOWN=no
+    MATCHED=no
+    if ! start_xvfb "$geometry"; then
+        fail "$name" "$dir" "no X server"
     else
-        pass "$name"
+        start_demo "$dir"
+        if ! wait_window 30; then
+            fail "$name" "$dir" "$(describe_exit "$dir")"
+        else
+            SHOWN=yes
+            point_at "$x" "$y"
+            sleep 1
+            if until_match "$dir" "$x" "$y" "$sample"; then
+                MATCHED=yes
+            else
+                grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true
+                fail "$name" "$dir" "$what differs from the render (expected.png) outside $TEXT_BOX"
+                if [ -f "$KEPT/diff.png" ]; then
+                    echo "    diff picture, differing pixels in red: $KEPT/diff.png"
+                fi
+            fi
+        fi
     fi
 }
 
@@ -240,12 +158,11 @@ case_start=$(date +%s)
 setup_start=$case_start
 render=$WORK/render
 mkdir "$render"
-if ! cp "$SPRITE_DIR/girl.spr" "$SPRITE_DIR/bg.spr" "$render"/; then
+if ! copy_sprites "$render"; then
     echo "FAIL: set-up: girl.spr and bg.spr are not both in $SPRITE_DIR"
     exit 1
 fi
-if ! (cd "$render" && timeout -k 5 60 "$RENDER_TOOL" --mouse 300,200 --frames 3 -o expected.png) \
-    >"$render/render.log" 2>&1; then
+if ! render_expected "$render" "$render/render.log"; then
     echo "FAIL: set-up: $RENDER_TOOL failed:"
     tail -n 5 "$render/render.log" | sed 's/^/    | /'
     exit 1
@@ -262,27 +179,15 @@ name="matches the headless render"
 case_start=$(date +%s)
 dir=$WORK/a
 new_case "$dir"
-if ! start_xvfb 640x480x24; then
-    fail "$name" "$dir" "no X server"
-else
-    start_demo "$dir"
-    if ! wait_window 30; then
-        fail "$name" "$dir" "$(describe_exit)"
-    else
-        point_at 300 200
-        sleep 1
-        if until_match "$dir" 300 200 no; then
-            sed 's/^/    /' "$dir/compare.txt"
-            pass "$name"
-        else
-            grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true
-            fail "$name" "$dir" "the screen (shot.png) differs from the render (expected.png) outside $TEXT_BOX"
-            [ -f "$KEPT/diff.png" ] && echo "    diff picture, differing pixels in red: $KEPT/diff.png"
-        fi
-        name="Esc ends it"
-        case_start=$(date +%s)
-        esc_ends "$name" "$dir"
-    fi
+show_case "$name" "$dir" 640x480x24 300 200 no "the screen (shot.png)"
+if [ "$MATCHED" = yes ]; then
+    sed 's/^/    /' "$dir/compare.txt"
+    pass "$name"
+fi
+if [ "$SHOWN" = yes ]; then
+    name="Esc ends it"
+    case_start=$(date +%s)
+    esc_ends "$name" "$dir"
 fi
 stop_session
 
@@ -291,24 +196,11 @@ name="scaled to 1024x768"
 case_start=$(date +%s)
 dir=$WORK/c
 new_case "$dir"
-if ! start_xvfb 1024x768x24; then
-    fail "$name" "$dir" "no X server"
-else
-    start_demo "$dir"
-    if ! wait_window 30; then
-        fail "$name" "$dir" "$(describe_exit)"
-    else
-        point_at 480 320
-        sleep 1
-        if until_match "$dir" 480 320 yes; then
-            sed 's/^/    sampled at frame pixel centres: /' "$dir/compare.txt"
-            esc_ends "$name" "$dir"
-        else
-            grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true
-            fail "$name" "$dir" "the screen (shot.png) sampled at frame pixel centres (sampled.png) differs from the render (expected.png) outside $TEXT_BOX"
-            [ -f "$KEPT/diff.png" ] && echo "    diff picture, differing pixels in red: $KEPT/diff.png"
-        fi
-    fi
+show_case "$name" "$dir" 1024x768x24 480 320 yes \
+    "the screen (shot.png) sampled at frame pixel centres (sampled.png)"
+if [ "$MATCHED" = yes ]; then
+    sed 's/^/    sampled at frame pixel centres: /' "$dir/compare.txt"
+    esc_ends "$name" "$dir"
 fi
 stop_session
 
@@ -327,12 +219,10 @@ elif [ "$STATUS" -eq 124 ] || [ "$STATUS" -eq 137 ]; then
 elif ! message=$(grep -m 1 '^spritedemo: ' "$dir/stderr.log"); then
     fail "$name" "$dir" "no \"spritedemo: ...\" message on stderr (status $STATUS)"
 elif [ -e "$dir/ErrLog.txt" ]; then
-    fail "$name" "$dir" "ErrLog.txt appeared: $(cat "$dir/ErrLog.txt")"
+    fail "$name" "$dir" "ErrLog.txt appeared: $(errlog_text "$dir")"
 else
     echo "    status $STATUS, stderr: $message"
     pass "$name"
 fi
 
-trap - ERR
-echo "total $(($(date +%s) - setup_start)) s, $failures failed"
-[ "$failures" -eq 0 ]
+e2e_end

@@ -25,89 +25,11 @@ EXE=$(realpath -e -- "$1")
 RENDER_TOOL=${2:+$(realpath -e -- "$2")}
 SPRITE_DIR=${3:+$(realpath -e -- "$3")}
 HERE=$(cd "$(dirname "$0")" && pwd)
-COMPARE=$HERE/compare_565.py
+# shellcheck source=e2e_lib.sh source-path=SCRIPTDIR
+. "$HERE/e2e_lib.sh"
 TEXT_BOX=0,0,200,50   # where the frame-rate text may differ: its font is Wine's
 
-for tool in wine wineserver wineboot Xvfb xdotool import python3 timeout; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/wine-e2e.XXXXXX")
-export WINEPREFIX=$WORK/prefix
-export WINEDEBUG=${E2E_WINEDEBUG--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export HOME=${HOME:-$WORK}
-unset DISPLAY WAYLAND_DISPLAY
-XVFB_PID=""
-DEMO_PID=""
-failures=0
-
-cleanup() {
-    set +e
-    trap - ERR
-    [ -n "$DEMO_PID" ] && kill "$DEMO_PID" 2>/dev/null
-    [ -d "$WINEPREFIX" ] && timeout 10 wineserver -k 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'echo "FAIL: interrupted"; exit 130' INT TERM HUP
-# A step that should not fail (xdotool, import) ends the run with a clear line.
-set -E
-trap 'echo "FAIL: ${name:-set-up}: \"$BASH_COMMAND\" failed (line $LINENO)"' ERR
-
-pass() { echo "PASS: $1 ($(($(date +%s) - case_start)) s)"; }
-fail() {  # CASE DIR REASON...
-    local name=$1 dir=$2
-    shift 2
-    failures=$((failures + 1))
-    echo "FAIL: $name: $*"
-    if [ -f "$dir/wine.log" ] && [ -s "$dir/wine.log" ]; then
-        echo "    last lines of Wine's output:"
-        tail -n 25 "$dir/wine.log" | sed 's/^/    | /'
-    fi
-    KEPT=$(mktemp -d "${TMPDIR:-/tmp}/wine-e2e-failed.XXXXXX")
-    cp -r "$dir"/. "$KEPT"/
-    echo "    screenshots and logs kept in $KEPT"
-}
-
-# start_xvfb GEOMETRY: a new X server on a free display; sets DISPLAY.
-start_xvfb() {
-    local numfile=$WORK/display.$1
-    Xvfb -displayfd 9 -screen 0 "$1" -nolisten tcp -noreset 9>"$numfile" \
-        >"$WORK/xvfb.$1.log" 2>&1 &
-    XVFB_PID=$!
-    local _
-    for _ in $(seq 100); do
-        if grep -q '^[0-9]' "$numfile" 2>/dev/null; then
-            DISPLAY=:$(head -n 1 "$numfile")
-            export DISPLAY
-            return 0
-        fi
-        kill -0 "$XVFB_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    echo "Xvfb $1 did not start:"
-    sed 's/^/    /' "$WORK/xvfb.$1.log"
-    return 1
-}
-
-# stop_session: ends the demo, every process of our prefix and the X server.
-stop_session() {
-    if [ -n "$DEMO_PID" ]; then
-        kill "$DEMO_PID" 2>/dev/null || true
-        wait "$DEMO_PID" 2>/dev/null || true
-        DEMO_PID=""
-    fi
-    timeout 10 wineserver -k 2>/dev/null || true
-    timeout 10 wineserver -w 2>/dev/null || true
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=""
-    fi
-    unset DISPLAY
-}
+# --- What the shared steps need to know about the program under Wine.
 
 # start_demo DIR: runs the program with DIR as its working directory.
 start_demo() {
@@ -115,47 +37,55 @@ start_demo() {
     DEMO_PID=$!
 }
 
-# wait_exit SECONDS: waits for the demo to end; sets STATUS. Fails on timeout.
-wait_exit() {
-    local deadline=$(($(date +%s) + $1))
-    while kill -0 "$DEMO_PID" 2>/dev/null; do
-        [ "$(date +%s)" -lt "$deadline" ] || return 1
-        sleep 0.2
-    done
-    STATUS=0
-    wait "$DEMO_PID" || STATUS=$?
-    DEMO_PID=""
-    return 0
+# end_program: the demo, every process of our prefix, and the directory of
+# its server socket: Debian's Wine makes a new TMPDIR/wine-XXXXXX for it,
+# names it in the prefix's file "wineserver" and never removes it.
+end_program() {
+    local server_dir
+    [ -n "$DEMO_PID" ] && kill "$DEMO_PID" 2>/dev/null
+    [ -d "${WINEPREFIX:-}" ] && timeout 10 wineserver -k 2>/dev/null
+    server_dir=$(cat "${WINEPREFIX:-}/wineserver" 2>/dev/null) &&
+        [[ $server_dir =~ ^wine-[A-Za-z0-9]{6}$ ]] && rm -rf "${TMPDIR:-/tmp}/$server_dir"
+}
+stop_helpers() {
+    timeout 10 wineserver -k 2>/dev/null || true
+    timeout 10 wineserver -w 2>/dev/null || true
 }
 
-# wait_window SECONDS: waits for the "Client" window; sets WINDOW. Fails when
-# it does not show or the program ends first (STATUS then holds its status).
-wait_window() {
-    local deadline=$(($(date +%s) + $1))
-    STATUS=""
-    while [ "$(date +%s)" -lt "$deadline" ]; do
-        WINDOW=$(timeout 10 xdotool search --onlyvisible --name '^Client$' 2>/dev/null | head -n 1 || true)
-        [ -n "$WINDOW" ] && return 0
-        if ! kill -0 "$DEMO_PID" 2>/dev/null; then
-            wait_exit 1 || true
-            return 1
-        fi
-        sleep 0.3
-    done
-    return 1
+# crash_line DIR: Wine's report of an unhandled exception, if the program had
+# one. Wine's exit status after a crash is not reliable (it can be 0).
+crash_line() { grep -m 1 -E 'Unhandled (exception|page fault)|starting debugger' "$1/wine.log"; }
+
+show_program_output() {  # DIR
+    if [ -f "$1/wine.log" ] && [ -s "$1/wine.log" ]; then
+        echo "    last lines of Wine's output:"
+        tail -n 25 "$1/wine.log" | sed 's/^/    | /'
+    fi
 }
+
+# The Windows text mode ends lines with CRLF.
+errlog_text() { tr -d '\r' <"$1/ErrLog.txt"; }
 
 # press_escape: gives the window the keyboard and presses Esc. Without a window
 # manager the focus follows the pointer; the explicit focus is a second route.
+# A failing xdotool does not end the run here: a lost Esc shows up as the
+# program still running 10 s later.
 press_escape() {
-    xdo mousemove 320 240
-    timeout 5 xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
-    xdo key Escape
+    {
+        xdo mousemove 320 240
+        timeout 5 xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+        xdo key Escape
+    } || true
 }
 
-xdo() { timeout 10 xdotool "$@"; }
-shot() { timeout 30 import -window root -depth 8 "PNG24:$1"; }
-compare565() { timeout 60 python3 "$COMPARE" "$@"; }
+# ---
+require_tools wine wineserver wineboot Xvfb xdotool import python3 timeout
+e2e_begin wine-e2e
+export WINEPREFIX=$WORK/prefix
+export WINEDEBUG=${E2E_WINEDEBUG--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export HOME=${HOME:-$WORK}
+unset DISPLAY WAYLAND_DISPLAY
 
 # until_white DIR SECONDS: screenshots until all is white outside the text box.
 until_white() {
@@ -166,38 +96,6 @@ until_white() {
         [ "$(date +%s)" -lt "$deadline" ] || return 1
         sleep 0.5
     done
-}
-
-# crash_line DIR: Wine's report of an unhandled exception, if the program had
-# one. Wine's exit status after a crash is not reliable (it can be 0).
-crash_line() { grep -m 1 -E 'Unhandled (exception|page fault)|starting debugger' "$1/wine.log"; }
-
-# escape_ends_cleanly DIR: presses Esc and waits. Fails, with the reason in
-# REASON, unless the program ended within 10 s, without a crash, with status 0.
-# (Not for $(...): wait_exit must run in this shell, the demo's parent.)
-escape_ends_cleanly() {
-    press_escape
-    if ! wait_exit 10; then
-        REASON="the program still runs 10 s after Esc"
-    elif crash=$(crash_line "$1"); then
-        REASON="the program crashed: $crash"
-    elif [ "$STATUS" -ne 0 ]; then
-        REASON="the program ended with status $STATUS after Esc, expected 0"
-    else
-        return 0
-    fi
-    return 1
-}
-
-describe_exit() {  # DIR, after wait_window failed
-    local crash
-    if crash=$(crash_line "$1"); then
-        echo "the program crashed before its window appeared: $crash"
-    elif [ -n "$STATUS" ]; then
-        echo "the program ended with status $STATUS before its window appeared"
-    else
-        echo "no \"Client\" window within the time allowed"
-    fi
 }
 
 # --- Set-up: one fresh prefix for all cases, made on the first screen.
@@ -228,15 +126,7 @@ if ! wait_window 60; then
 elif ! until_white "$dir" 15; then
     fail "$name" "$dir" "the screen is not white outside the text box $TEXT_BOX: $(cat "$dir/white.txt" 2>/dev/null || echo "no screenshot")"
 else
-    if escape_ends_cleanly "$dir"; then
-        if [ -e "$dir/ErrLog.txt" ]; then
-            fail "$name" "$dir" "ErrLog.txt appeared: $(tr -d '\r' <"$dir/ErrLog.txt")"
-        else
-            pass "$name"
-        fi
-    else
-        fail "$name" "$dir" "$REASON"
-    fi
+    esc_ends "$name" "$dir"
 fi
 stop_session
 
@@ -289,11 +179,9 @@ else
     dir=$WORK/c
     render=$WORK/c-render
     mkdir "$dir" "$render"
-    if ! cp "$SPRITE_DIR/girl.spr" "$SPRITE_DIR/bg.spr" "$dir"/ ||
-        ! cp "$SPRITE_DIR/girl.spr" "$SPRITE_DIR/bg.spr" "$render"/; then
+    if ! copy_sprites "$dir" || ! copy_sprites "$render"; then
         fail "$name" "$dir" "girl.spr and bg.spr are not both in $SPRITE_DIR"
-    elif ! (cd "$render" && timeout -k 5 60 "$RENDER_TOOL" --mouse 300,200 --frames 3 -o expected.png) \
-        >"$dir/render.log" 2>&1; then
+    elif ! render_expected "$render" "$dir/render.log"; then
         fail "$name" "$dir" "$RENDER_TOOL failed: $(tail -n 5 "$dir/render.log")"
     elif ! cp "$render/expected.png" "$dir/" || ! start_xvfb 640x480x16; then
         fail "$name" "$dir" "no expected.png or no X server"
@@ -302,10 +190,7 @@ else
         if ! wait_window 60; then
             fail "$name" "$dir" "$(describe_exit "$dir")"
         else
-            # Two moves, so that a motion event arrives even if the pointer
-            # already rests at the target.
-            xdo mousemove 299 199
-            xdo mousemove 300 200
+            point_at 300 200
             sleep 2
             # A slow frame may still be on its way: look again for a few seconds.
             matched=false
@@ -325,7 +210,8 @@ else
                 fail "$name" "$dir" "the screen (shot.png) differs from the render (expected.png) outside $TEXT_BOX"
                 echo "    diff picture, differing pixels in red: $KEPT/diff.png"
             else
-                if escape_ends_cleanly "$dir"; then
+                press_escape
+                if ended_after_escape "$dir"; then
                     pass "$name"
                 else
                     fail "$name" "$dir" "$REASON"
@@ -336,6 +222,4 @@ else
     stop_session
 fi
 
-trap - ERR
-echo "total $(($(date +%s) - setup_start)) s, $failures failed"
-[ "$failures" -eq 0 ]
+e2e_end
