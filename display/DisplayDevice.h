@@ -55,4 +55,7 @@ struct DisplayDevice {
 // by the same signed amount as the side of rect. Returns companion.
 RECT* ClipRect(RECT* rect, RECT* companion, RECT bounds);
 
+// A coordinate worked out in 64 bits, saturated to the 32 bits a RECT holds.
+int32_t ClampToInt32(int64_t value);
+
 extern DisplayDevice g_display;

@@ -14,6 +14,8 @@ LONG MoveSide(LONG side, int64_t amount) {
     return static_cast<LONG>(static_cast<uint32_t>(static_cast<int64_t>(side) + amount));
 }
 
+} // namespace
+
 int32_t ClampToInt32(int64_t value) {
     if (value > INT32_MAX) {
         return INT32_MAX;
@@ -23,8 +25,6 @@ int32_t ClampToInt32(int64_t value) {
     }
     return static_cast<int32_t>(value);
 }
-
-} // namespace
 
 RECT* ClipRect(RECT* rect, RECT* companion, RECT bounds) {
     if (rect->left < bounds.left) {

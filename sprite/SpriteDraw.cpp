@@ -10,10 +10,6 @@
 
 namespace {
 
-int32_t ClampToInt32(int64_t value) {
-    return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(value, INT32_MIN), INT32_MAX));
-}
-
 // Where one draw's rows start and how many pixels it covers.
 struct DrawPlan {
     uint8_t* destinationRow;

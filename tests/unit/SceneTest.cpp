@@ -111,22 +111,8 @@ RenderedFrame RenderScene(int x, int y, const char* girl, const char* background
     return frame;
 }
 
-uint16_t PixelFromRgb(const uint8_t* rgb) {
-    return static_cast<uint16_t>((rgb[0] >> 3) << 11 | (rgb[1] >> 2) << 5 | rgb[2] >> 3);
-}
-
 PngImage ImageOf(const std::vector<uint16_t>& pixels) {
-    PngImage image;
-    image.width = kHeadlessFrameWidth;
-    image.height = kHeadlessFrameHeight;
-    image.channels = 3;
-    for (uint16_t pixel : pixels) {
-        const unsigned r = pixel >> 11, g = (pixel >> 5) & 63, b = pixel & 31;
-        image.pixels.push_back(static_cast<uint8_t>(r << 3 | r >> 2));
-        image.pixels.push_back(static_cast<uint8_t>(g << 2 | g >> 4));
-        image.pixels.push_back(static_cast<uint8_t>(b << 3 | b >> 2));
-    }
-    return image;
+    return Rgb565Image(pixels.data(), kHeadlessFrameWidth, kHeadlessFrameHeight);
 }
 
 // Compares with tests/golden/NAME.png. SPRITEDEMO_UPDATE_GOLDEN=1 rewrites the
@@ -145,7 +131,8 @@ void ExpectGolden(const std::vector<uint16_t>& pixels, const std::string& name) 
     ASSERT_EQ(expected.height, static_cast<uint32_t>(kHeadlessFrameHeight));
     int differing = 0;
     for (size_t i = 0; i < pixels.size(); ++i) {
-        differing += PixelFromRgb(&expected.pixels[i * 4]) != pixels[i];
+        const uint8_t* rgb = &expected.pixels[i * 4];
+        differing += PackRgb565(rgb[0], rgb[1], rgb[2]) != pixels[i];
     }
     if (differing != 0) {
         const std::string actual = std::string(SPRITEDEMO_BINARY_DIR) + "/" + name + ".actual.png";

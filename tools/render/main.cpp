@@ -113,20 +113,7 @@ int main(int argc, char** argv) {
                      g_backgroundFileName);
     }
 
-    PngImage image;
-    image.width = kHeadlessFrameWidth;
-    image.height = kHeadlessFrameHeight;
-    image.channels = 3;
-    image.pixels.resize(static_cast<size_t>(image.width) * image.height * 3);
-    for (size_t i = 0; i < static_cast<size_t>(image.width) * image.height; ++i) {
-        const uint16_t pixel = state.frame[i];
-        const unsigned r = pixel >> 11;
-        const unsigned g = (pixel >> 5) & 63;
-        const unsigned b = pixel & 31;
-        image.pixels[i * 3] = static_cast<uint8_t>(r << 3 | r >> 2);
-        image.pixels[i * 3 + 1] = static_cast<uint8_t>(g << 2 | g >> 4);
-        image.pixels[i * 3 + 2] = static_cast<uint8_t>(b << 3 | b >> 2);
-    }
+    const PngImage image = Rgb565Image(state.frame, kHeadlessFrameWidth, kHeadlessFrameHeight);
     std::string error;
     if (!WritePng(output, image, error)) {
         std::fprintf(stderr, "spritedemo-render: cannot write '%s': %s\n", output, error.c_str());

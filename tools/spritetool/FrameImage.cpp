@@ -2,17 +2,6 @@
 
 #include <memory>
 
-uint16_t PackRgb565(uint8_t r, uint8_t g, uint8_t b) {
-    return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-}
-
-void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {
-    unsigned r5 = pixel >> 11, g6 = (pixel >> 5) & 63, b5 = pixel & 31;
-    r = uint8_t((r5 << 3) | (r5 >> 2));
-    g = uint8_t((g6 << 2) | (g6 >> 4));
-    b = uint8_t((b5 << 3) | (b5 >> 2));
-}
-
 uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key) {
     // Candidates: the key with one channel one step up or down. Green goes
     // first so that, on equal distance, its finer step wins.

@@ -21,11 +21,6 @@ struct PackOptions {
 // Largest width and height a frame can have (they are signed 16-bit).
 constexpr uint32_t kMaxFrameSide = 32767;
 
-uint16_t PackRgb565(uint8_t r, uint8_t g, uint8_t b);
-
-// Widens by bit replication, so that PackRgb565 of the result gives the word back.
-void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b);
-
 // The 565 value other than key that comes closest to the colour (r, g, b);
 // used for visible pixels that would otherwise vanish as the colour key.
 uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key);
