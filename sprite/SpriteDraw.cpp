@@ -1,9 +1,11 @@
 // The software compositor: frame 0 of a sprite into a 16-bit surface. Each
 // routine clips once through a SurfaceWindow, works out where its first
-// source, alpha and destination rows start, then walks whole rows.
+// source, alpha and destination rows start, then hands whole rows to the row
+// kernels of the processor.
 #include "display/DisplayDevice.h"
 #include "sprite/PixelRules.h"
 #include "sprite/Sprite.h"
+#include "sprite/kernels/Kernels.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -18,13 +20,15 @@ struct DrawPlan {
     const uint8_t* alphaRow;  // null: every pixel fully opaque
     ptrdiff_t frameWidth;     // source rows are 2 x this bytes apart, alpha rows this many
     int64_t rows;
-    int64_t columns;
+    int columns; // at most a frame's width, which is 16-bit
     uint16_t colorKey;
 };
 
-// Clips the sprite's frame 0 at (x, y) to the display's bounds on target.
-// False when there is nothing to draw, including a frame whose blocks hold
-// fewer than width x height pixels or alpha values.
+// Places the sprite's frame 0 at (x, y) and opens its window on target,
+// clipped to the display's bounds. False when there is nothing to draw: no
+// window, an empty one, or a frame whose blocks hold fewer than width x height
+// pixels or alpha values. The window is opened even for an empty frame, so a
+// failing lock is always logged.
 bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, bool readsAlpha,
               DrawPlan* plan) {
     if (sprite.frames.empty()) {
@@ -33,17 +37,6 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
     const SpriteFrame& frame = sprite.frames[0];
     const int64_t width = frame.width;
     const int64_t height = frame.height;
-    if (width <= 0 || height <= 0 || frame.pixelBlock.data == nullptr) {
-        return false;
-    }
-    if (frame.pixelBlock.size < static_cast<uint64_t>(width * height * 2)) {
-        return false;
-    }
-    const bool hasAlpha = readsAlpha && frame.alphaBlock.size != 0;
-    if (hasAlpha &&
-        (frame.alphaBlock.data == nullptr || frame.alphaBlock.size < static_cast<uint64_t>(width * height))) {
-        return false;
-    }
 
     sprite.ApplyPlacement(x, y);
     // Right and bottom saturate: a frame reaching past 2^31 is clipped all the same.
@@ -55,6 +48,15 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
     if (window.rowBytes <= 0 || window.firstRow >= window.endRow || window.pitch <= 0) {
         return false;
     }
+    if (width <= 0 || height <= 0 || frame.pixelBlock.data == nullptr ||
+        frame.pixelBlock.size < static_cast<uint64_t>(width * height * 2)) {
+        return false;
+    }
+    const bool hasAlpha = readsAlpha && frame.alphaBlock.size != 0;
+    if (hasAlpha &&
+        (frame.alphaBlock.data == nullptr || frame.alphaBlock.size < static_cast<uint64_t>(width * height))) {
+        return false;
+    }
 
     // Clipping removes the columns and rows at negative coordinates (the
     // bounds start at 0); what it removes on the right and at the bottom only
@@ -63,7 +65,7 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
     const int64_t firstColumn = std::max<int64_t>(0, -static_cast<int64_t>(x));
     const int64_t firstRow = std::max<int64_t>(0, -static_cast<int64_t>(y));
     const int64_t windowRows = (window.endRow - window.firstRow + window.pitch - 1) / window.pitch;
-    plan->columns = std::min<int64_t>((window.rowBytes + 1) / 2, width - firstColumn);
+    plan->columns = static_cast<int>(std::min<int64_t>((window.rowBytes + 1) / 2, width - firstColumn));
     plan->rows = std::min<int64_t>(windowRows, height - firstRow);
     if (plan->columns <= 0 || plan->rows <= 0) {
         return false;
@@ -79,16 +81,18 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
     return true;
 }
 
-// rule(d, s, alpha) gives each destination pixel's new value.
-template <typename Rule> void DrawRows(const DrawPlan& plan, Rule rule) {
-    for (int64_t row = 0; row < plan.rows; ++row) {
-        uint8_t* destination = plan.destinationRow + row * plan.pitch;
-        const uint8_t* source = plan.sourceRow + row * 2 * plan.frameWidth;
-        const uint8_t* alpha = plan.alphaRow != nullptr ? plan.alphaRow + row * plan.frameWidth : nullptr;
-        for (int64_t column = 0; column < plan.columns; ++column) {
-            uint8_t* pixel = destination + 2 * column;
-            const uint8_t alphaValue = alpha != nullptr ? alpha[column] : 255;
-            StorePixel(pixel, rule(LoadPixel(pixel), LoadPixel(source + 2 * column), alphaValue));
+// Hands each row to row(destination, source, alpha); alpha is null for a
+// frame without alpha values.
+template <typename Row> void ForEachRow(const DrawPlan& plan, Row row) {
+    uint8_t* destination = plan.destinationRow;
+    const uint8_t* source = plan.sourceRow;
+    const uint8_t* alpha = plan.alphaRow;
+    for (int64_t i = 0; i < plan.rows; ++i) {
+        row(destination, source, alpha);
+        destination += plan.pitch;
+        source += 2 * plan.frameWidth;
+        if (alpha != nullptr) {
+            alpha += plan.frameWidth;
         }
     }
 }
@@ -120,8 +124,10 @@ void Sprite::DrawKeyed(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const 
     if (!PlanDraw(*this, target, x, y, false, &plan)) {
         return;
     }
-    const uint16_t colorKey = plan.colorKey;
-    DrawRows(plan, [colorKey](uint16_t d, uint16_t s, uint8_t) { return KeyedRule(d, s, colorKey); });
+    const RowKernels& kernels = ActiveKernels();
+    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
+        kernels.keyed(destination, source, plan.columns, plan.colorKey);
+    });
 }
 
 void Sprite::DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
@@ -129,8 +135,15 @@ void Sprite::DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const 
     if (!PlanDraw(*this, target, x, y, true, &plan)) {
         return;
     }
-    const uint16_t colorKey = plan.colorKey;
-    DrawRows(plan, [colorKey](uint16_t d, uint16_t s, uint8_t alpha) { return AlphaRule(d, s, alpha, colorKey); });
+    // Without alpha values every pixel is opaque: a keyed copy.
+    const RowKernels& kernels = ActiveKernels();
+    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+        if (alpha != nullptr) {
+            kernels.alpha(destination, source, alpha, plan.columns, plan.colorKey);
+        } else {
+            kernels.keyed(destination, source, plan.columns, plan.colorKey);
+        }
+    });
 }
 
 void Sprite::DrawTranslucent(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, int opacity) const {
@@ -138,10 +151,18 @@ void Sprite::DrawTranslucent(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, 
     if (!PlanDraw(*this, target, x, y, false, &plan)) {
         return;
     }
-    const uint16_t colorKey = plan.colorKey;
     const int weight = AmountToWeight(opacity);
-    DrawRows(plan,
-             [colorKey, weight](uint16_t d, uint16_t s, uint8_t) { return TranslucentRule(d, s, weight, colorKey); });
+    if (weight == 0) {
+        return;
+    }
+    const RowKernels& kernels = ActiveKernels();
+    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
+        if (weight == 31) {
+            kernels.keyed(destination, source, plan.columns, plan.colorKey);
+        } else {
+            kernels.translucent(destination, source, plan.columns, plan.colorKey, weight);
+        }
+    });
 }
 
 void Sprite::DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLORREF tintColour, int tintAmount) const {
@@ -149,10 +170,14 @@ void Sprite::DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLOR
     if (!PlanDraw(*this, target, x, y, true, &plan)) {
         return;
     }
-    const uint16_t colorKey = plan.colorKey;
     const uint16_t tint = ColorToPixel(tintColour);
     const int tintWeight = AmountToWeight(tintAmount);
-    DrawRows(plan, [colorKey, tint, tintWeight](uint16_t d, uint16_t s, uint8_t alpha) {
-        return TintedRule(d, s, alpha, colorKey, tint, tintWeight);
+    const RowKernels& kernels = ActiveKernels();
+    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+        if (alpha != nullptr) {
+            kernels.tinted(destination, source, alpha, plan.columns, plan.colorKey, tint, tintWeight);
+        } else {
+            kernels.tintedOpaque(destination, source, plan.columns, plan.colorKey, tint, tintWeight);
+        }
     });
 }

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -302,6 +304,24 @@ TEST_F(SpriteDrawTest, FailedLockDrawsNothingAndTheNextDrawTriesAgain) {
     EXPECT_EQ(ReadFileText("ErrLog.txt"), "Lock\n");
     sprite.DrawKeyed(surface.surface, 1, 1);
     ExpectFramePixels(frame, 1, 1, Always);
+}
+
+// An empty frame still takes its window, so its failing lock is logged too.
+TEST_F(SpriteDrawTest, EmptyFrameStillLocksItsTarget) {
+    TempDir dir;
+    ScopedWorkingDir workingDir(dir.path);
+    ScopedHeadless headless;
+    for (const auto& [width, height] : {std::pair<int16_t, int16_t>{0, 2}, {2, 0}, {-3, 2}, {2, -1}}) {
+        headless.state->lockFailures = 1;
+        std::remove("ErrLog.txt");
+        TestFrame frame = PatternFrame(2, 2);
+        frame.width = width;
+        frame.height = height;
+        MakeSprite(frame).DrawKeyed(surface.surface, 1, 1);
+        EXPECT_EQ(ReadFileText("ErrLog.txt"), "Lock\n") << width << "x" << height;
+        EXPECT_EQ(headless.state->lockFailures, 0);
+    }
+    ExpectUnchanged();
 }
 
 } // namespace

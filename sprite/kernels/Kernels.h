@@ -1,0 +1,49 @@
+// Row kernels: the inner loops of the draw routines, one destination row at a
+// time, in one table per instruction set. The draw routines place and clip;
+// a kernel only walks `count` pixels of one row. Every set gives exactly the
+// words of the scalar set, which applies the pixel rules one by one.
+//
+// Pointers are byte pointers: surface rows and sprite blocks hold
+// little-endian RGB565 words at any alignment. Weights are 5-bit (0-31); the
+// blend table must have been built before a blending kernel runs.
+#pragma once
+
+#include <cstdint>
+
+struct RowKernels {
+    const char* name;
+    // d = s, except where s is the colour key.
+    void (*keyed)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey);
+    // Each source pixel laid down by its own alpha byte.
+    void (*alpha)(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey);
+    // Every source pixel at one weight.
+    void (*translucent)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight);
+    // Each source pixel pulled towards tint at tintWeight, then laid down by its alpha.
+    void (*tinted)(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
+                   uint16_t tint, int tintWeight);
+    // tinted for a frame without alpha values: every pixel opaque.
+    void (*tintedOpaque)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
+                         int tintWeight);
+};
+
+// A kernel set this build holds, and whether this processor can run it.
+struct KernelSet {
+    const RowKernels* kernels;
+    bool runnable;
+};
+
+// Every set built for this processor family, scalar first and best last.
+// Provided by the one family file the build picks (Family*.cpp).
+const KernelSet* BuiltKernelSets(int* count);
+
+extern const RowKernels g_scalarKernels;
+
+// The kernels the draws use: on first use, the best runnable set, capped by
+// the environment variable SPRITEDEMO_ISA when it names a built set.
+const RowKernels& ActiveKernels();
+
+// The runnable set of that name, or null.
+const RowKernels* FindKernels(const char* name);
+
+// Draws use kernels from now on (tests and benchmarks).
+void UseKernels(const RowKernels& kernels);
