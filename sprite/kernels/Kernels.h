@@ -37,6 +37,10 @@ struct KernelSet {
 const KernelSet* BuiltKernelSets(int* count);
 
 extern const RowKernels g_scalarKernels;
+// The vector sets of x86-64 builds.
+extern const RowKernels g_sse2Kernels;
+extern const RowKernels g_avx2Kernels;
+extern const RowKernels g_avx512Kernels;
 
 // The kernels the draws use: on first use, the best runnable set, capped by
 // the environment variable SPRITEDEMO_ISA when it names a built set.

@@ -1,0 +1,45 @@
+// The row kernels on AVX2: sixteen pixels a block; rows of fewer go to the
+// SSE2 set.
+#include "sprite/kernels/VectorRows.h"
+
+#include <immintrin.h>
+
+namespace {
+
+struct Avx2 {
+    using V = __m256i;
+    using M = __m256i;
+    struct Lanes {};
+    static constexpr int kLanes = 16;
+    static constexpr int kShortest = kLanes;
+    static const RowKernels& Shorter() { return g_sse2Kernels; }
+
+    static V Load(const uint8_t* p, Lanes) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    static V LoadAlpha(const uint8_t* p, Lanes) {
+        return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    }
+    static void Store(uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+    template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
+        WalkOverlapping<Avx2>(destination, count, block);
+    }
+
+    static V Set(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
+    static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
+    static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
+    static V And(V a, V b) { return _mm256_and_si256(a, b); }
+    static V Or(V a, V b) { return _mm256_or_si256(a, b); }
+    static V MulLo(V a, V b) { return _mm256_mullo_epi16(a, b); }
+    static V MulHi(V a, V b) { return _mm256_mulhi_epu16(a, b); }
+    template <int n> static V Srl(V a) { return _mm256_srli_epi16(a, n); }
+    template <int n> static V Sll(V a) { return _mm256_slli_epi16(a, n); }
+    static M Eq(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
+    static M Either(M a, M b) { return _mm256_or_si256(a, b); }
+    static V Select(M m, V ifSet, V otherwise) { return _mm256_blendv_epi8(otherwise, ifSet, m); }
+};
+
+using Rows = VectorRows<Avx2>;
+
+} // namespace
+
+const RowKernels g_avx2Kernels = {"avx2",       Rows::Keyed,       Rows::Alpha, Rows::Translucent,
+                                  Rows::Tinted, Rows::TintedOpaque};

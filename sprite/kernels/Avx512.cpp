@@ -1,0 +1,49 @@
+// The row kernels on AVX-512BW (with VL for the masked 32-byte alpha load):
+// thirty-two pixels a block, the row's end loaded and stored under a lane
+// mask, so every row length takes this path.
+#include "sprite/kernels/VectorRows.h"
+
+#include <immintrin.h>
+
+namespace {
+
+struct Avx512 {
+    using V = __m512i;
+    using M = __mmask32;
+    using Lanes = __mmask32; // the pixels of the block that lie in the row
+    static constexpr int kLanes = 32;
+    static constexpr int kShortest = 1;
+    static const RowKernels& Shorter() { return g_scalarKernels; }
+
+    static V Load(const uint8_t* p, Lanes lanes) { return _mm512_maskz_loadu_epi16(lanes, p); }
+    static V LoadAlpha(const uint8_t* p, Lanes lanes) {
+        return _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, p));
+    }
+    template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
+        for (ptrdiff_t i = 0; i < count; i += kLanes) {
+            const ptrdiff_t left = count - i;
+            const Lanes lanes = left >= kLanes ? ~Lanes{0} : static_cast<Lanes>((1u << left) - 1);
+            _mm512_mask_storeu_epi16(destination + 2 * i, lanes, block(i, lanes));
+        }
+    }
+
+    static V Set(int value) { return _mm512_set1_epi16(static_cast<short>(value)); }
+    static V Add(V a, V b) { return _mm512_add_epi16(a, b); }
+    static V Sub(V a, V b) { return _mm512_sub_epi16(a, b); }
+    static V And(V a, V b) { return _mm512_and_si512(a, b); }
+    static V Or(V a, V b) { return _mm512_or_si512(a, b); }
+    static V MulLo(V a, V b) { return _mm512_mullo_epi16(a, b); }
+    static V MulHi(V a, V b) { return _mm512_mulhi_epu16(a, b); }
+    template <int n> static V Srl(V a) { return _mm512_srli_epi16(a, n); }
+    template <int n> static V Sll(V a) { return _mm512_slli_epi16(a, n); }
+    static M Eq(V a, V b) { return _mm512_cmpeq_epi16_mask(a, b); }
+    static M Either(M a, M b) { return static_cast<M>(a | b); }
+    static V Select(M m, V ifSet, V otherwise) { return _mm512_mask_blend_epi16(m, otherwise, ifSet); }
+};
+
+using Rows = VectorRows<Avx512>;
+
+} // namespace
+
+const RowKernels g_avx512Kernels = {"avx512",          Rows::Keyed,  Rows::Alpha,
+                                    Rows::Translucent, Rows::Tinted, Rows::TintedOpaque};
