@@ -32,6 +32,10 @@ struct Avx2 {
     static V MulHi(V a, V b) { return _mm256_mulhi_epu16(a, b); }
     template <int n> static V Srl(V a) { return _mm256_srli_epi16(a, n); }
     template <int n> static V Sll(V a) { return _mm256_slli_epi16(a, n); }
+    static V Opaque(V v) {
+        __asm__("" : "+x"(v));
+        return v;
+    }
     static M Eq(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
     static M Either(M a, M b) { return _mm256_or_si256(a, b); }
     static V Select(M m, V ifSet, V otherwise) { return _mm256_blendv_epi8(otherwise, ifSet, m); }

@@ -36,6 +36,10 @@ struct Avx512 {
     static V MulHi(V a, V b) { return _mm512_mulhi_epu16(a, b); }
     template <int n> static V Srl(V a) { return _mm512_srli_epi16(a, n); }
     template <int n> static V Sll(V a) { return _mm512_slli_epi16(a, n); }
+    static V Opaque(V v) {
+        __asm__("" : "+v"(v));
+        return v;
+    }
     static M Eq(V a, V b) { return _mm512_cmpeq_epi16_mask(a, b); }
     static M Either(M a, M b) { return static_cast<M>(a | b); }
     static V Select(M m, V ifSet, V otherwise) { return _mm512_mask_blend_epi16(m, otherwise, ifSet); }

@@ -32,6 +32,10 @@ struct Sse2 {
     static V MulHi(V a, V b) { return _mm_mulhi_epu16(a, b); }
     template <int n> static V Srl(V a) { return _mm_srli_epi16(a, n); }
     template <int n> static V Sll(V a) { return _mm_slli_epi16(a, n); }
+    static V Opaque(V v) {
+        __asm__("" : "+x"(v));
+        return v;
+    }
     static M Eq(V a, V b) { return _mm_cmpeq_epi16(a, b); }
     static M Either(M a, M b) { return _mm_or_si128(a, b); }
     static V Select(M m, V ifSet, V otherwise) {

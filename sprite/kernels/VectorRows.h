@@ -7,17 +7,20 @@
 //   Lanes, Walk(destination, count, block)  walks a row in blocks:
 //                    block(i, lanes) gives the new pixels from pixel i on
 //   Load, LoadAlpha, Set, Add, Sub, And, Or, MulLo, MulHi (unsigned),
-//   Srl<n>, Sll<n>, Eq, Either (mask or), Select(m, ifSet, otherwise)
+//   Srl<n>, Sll<n>, Eq, Either (mask or), Select(m, ifSet, otherwise),
+//   Opaque(v)        v, as a value the compiler cannot see into
 //
 // Everything here has internal linkage: a copy built with one file's flags
 // must never be linked in place of another's. For the same reason this header
 // uses nothing from the standard library.
 //
-// The arithmetic: for channel values and weights a, b in 0-31, the table
-// entry floor(64ab/255) equals (ab * 0x8081) >> 17, a 16-bit multiply, an
-// unsigned multiply-high and a shift. The branches of the pixel rules become
-// lane masks applied after the blend: weight 31 copies, then weight 0 or the
-// colour key keeps the destination.
+// The arithmetic: for a channel value a and a weight w in 0-31, the table
+// entry floor(64aw/255) equals (16a x (1028w + 1)) >> 16 exactly: the channel
+// placed at bits 4-8 of its lane, and one unsigned multiply-high by the
+// weight's multiplier. The other side's multiplier, for 31 - w, is 31870
+// minus this one. The branches of the pixel rules become lane masks applied
+// after the blend: weight 31 copies, then weight 0 or the colour key keeps the
+// destination.
 #pragma once
 
 #include "sprite/kernels/Kernels.h"
@@ -32,12 +35,9 @@ template <typename O> struct VectorRows {
     using M = typename O::M;
     using Lanes = typename O::Lanes;
 
-    static constexpr int kRedShift = 11;
-    static constexpr int kGreenInPlace = 0x07C0; // the five blended green bits, left in place
+    static constexpr int kChannel = 0x01F0; // a blend channel's place in its lane
 
-    // A pixel's blend channels: red and blue as values 0-31, green in place
-    // (value << 6), which saves a shift and still leaves the product with a
-    // weight inside 16 bits (31 x 31 << 6 = 61504).
+    // A pixel's three blend channels, each at bits 4-8.
     struct Channels {
         V red, green, blue;
     };
@@ -47,39 +47,45 @@ template <typename O> struct VectorRows {
     };
 
     static Channels Split(V p) {
-        return {O::template Srl<kRedShift>(p), O::And(p, O::Set(kGreenInPlace)), O::And(p, O::Set(31))};
+        const V channel = O::Set(kChannel);
+        return {O::And(O::template Srl<7>(p), channel), O::And(O::template Srl<2>(p), channel),
+                O::And(O::template Sll<4>(p), channel)};
     }
 
-    // T[value][weight] for every lane.
-    static V Entry(V value, V weight) { return O::template Srl<1>(O::MulHi(O::MulLo(value, weight), O::Set(0x8081))); }
-    static V GreenEntry(V greenInPlace, V weight) {
-        return O::template Srl<7>(O::MulHi(O::MulLo(greenInPlace, weight), O::Set(0x8081)));
-    }
+    // The multiplier of weight w, and that of 31 - w.
+    static constexpr int Multiplier(int weight) { return 1028 * weight + 1; }
+    // One multiply: the compiler, seeing the constant, would make it three
+    // shifts and adds.
+    static V Multiplier(V weight) { return O::Add(O::MulLo(weight, O::Opaque(O::Set(1028))), O::Set(1)); }
+    static V RestMultiplier(V multiplier) { return O::Sub(O::Set(Multiplier(0) + Multiplier(31)), multiplier); }
 
-    static Sums Weigh(const Channels& c, V weight) {
-        return {Entry(c.red, weight), GreenEntry(c.green, weight), Entry(c.blue, weight)};
+    // The table entries of each channel at the weight of this multiplier.
+    static Sums Weigh(const Channels& c, V multiplier) {
+        return {O::MulHi(c.red, multiplier), O::MulHi(c.green, multiplier), O::MulHi(c.blue, multiplier)};
     }
 
     static Sums Add(const Sums& a, const Sums& b) {
         return {O::Add(a.red, b.red), O::Add(a.green, b.green), O::Add(a.blue, b.blue)};
     }
 
-    // The channels of the pixel that Pack(sums) gives.
+    // The channels of the pixel that Pack(sums) gives: bits 7-3 of each sum.
     static Channels ChannelsOf(const Sums& s) {
-        return {O::template Srl<3>(s.red), O::And(O::template Sll<3>(s.green), O::Set(kGreenInPlace)),
-                O::template Srl<3>(s.blue)};
+        const V channel = O::Set(kChannel);
+        return {O::And(O::template Sll<1>(s.red), channel), O::And(O::template Sll<1>(s.green), channel),
+                O::And(O::template Sll<1>(s.blue), channel)};
     }
 
-    // Red and blue keep bits 7-3 of their sums, green bits 7-2.
+    // Red and blue keep bits 7-3 of their sums, green bits 7-2. Shifting out
+    // the low bits needs no mask constants.
     static V Pack(const Sums& s) {
-        const V red = O::And(O::template Sll<8>(s.red), O::Set(0xF800));
-        const V green = O::And(O::template Sll<3>(s.green), O::Set(0x07E0));
+        const V red = O::template Sll<11>(O::template Srl<3>(s.red));
+        const V green = O::template Sll<5>(O::template Srl<2>(s.green));
         return O::Or(O::Or(red, green), O::template Srl<3>(s.blue));
     }
 
-    // source over destination at weight (the other weight is rest = 31 - weight).
-    static V Blend(V source, V destination, V weight, V rest) {
-        return Pack(Add(Weigh(Split(source), weight), Weigh(Split(destination), rest)));
+    // source over destination, by the multipliers of the source's weight and the rest.
+    static V Blend(V source, V destination, V multiplier, V rest) {
+        return Pack(Add(Weigh(Split(source), multiplier), Weigh(Split(destination), rest)));
     }
 
     // Rows shorter than one block go to the narrower set.
@@ -91,10 +97,21 @@ template <typename O> struct VectorRows {
             return;
         }
         const V key = O::Set(colorKey);
-        O::Walk(destination, count, [&](ptrdiff_t i, Lanes lanes) {
-            const V s = O::Load(source + 2 * i, lanes);
-            return O::Select(O::Eq(s, key), O::Load(destination + 2 * i, lanes), s);
-        });
+        O::Walk(
+            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(source + 2 * i, lanes);
+                return O::Select(O::Eq(s, key), O::Load(destination + 2 * i, lanes), s);
+            });
+    }
+
+    // The multipliers of a block's alpha weights (alpha >> 3) and of the
+    // rest. Weight 0 has multiplier 1 and weight 31 leaves the rest 1.
+    struct AlphaWeights {
+        V multiplier, rest;
+    };
+    static AlphaWeights WeightsOf(V alpha) {
+        const V multiplier = Multiplier(O::template Srl<3>(alpha));
+        return {multiplier, RestMultiplier(multiplier)};
     }
 
     static void Alpha(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
@@ -103,15 +120,15 @@ template <typename O> struct VectorRows {
             return;
         }
         const V key = O::Set(colorKey);
-        const V zero = O::Set(0);
-        const V full = O::Set(31);
-        O::Walk(destination, count, [&](ptrdiff_t i, Lanes lanes) {
-            const V s = O::Load(source + 2 * i, lanes);
-            const V d = O::Load(destination + 2 * i, lanes);
-            const V weight = O::template Srl<3>(O::LoadAlpha(alpha + i, lanes));
-            const V blended = O::Select(O::Eq(weight, full), s, Blend(s, d, weight, O::Sub(full, weight)));
-            return O::Select(O::Either(O::Eq(weight, zero), O::Eq(s, key)), d, blended);
-        });
+        const V one = O::Set(1);
+        O::Walk(
+            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(source + 2 * i, lanes);
+                const V d = O::Load(destination + 2 * i, lanes);
+                const AlphaWeights w = WeightsOf(O::LoadAlpha(alpha + i, lanes));
+                const V blended = O::Select(O::Eq(w.rest, one), s, Blend(s, d, w.multiplier, w.rest));
+                return O::Select(O::Either(O::Eq(w.multiplier, one), O::Eq(s, key)), d, blended);
+            });
     }
 
     static void Translucent(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
@@ -127,19 +144,20 @@ template <typename O> struct VectorRows {
             return;
         }
         const V key = O::Set(colorKey);
-        const V sourceWeight = O::Set(weight);
-        const V rest = O::Set(31 - weight);
-        O::Walk(destination, count, [&](ptrdiff_t i, Lanes lanes) {
-            const V s = O::Load(source + 2 * i, lanes);
-            const V d = O::Load(destination + 2 * i, lanes);
-            return O::Select(O::Eq(s, key), d, Blend(s, d, sourceWeight, rest));
-        });
+        const V multiplier = O::Set(Multiplier(weight));
+        const V rest = O::Set(Multiplier(31 - weight));
+        O::Walk(
+            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(source + 2 * i, lanes);
+                const V d = O::Load(destination + 2 * i, lanes);
+                return O::Select(O::Eq(s, key), d, Blend(s, d, multiplier, rest));
+            });
     }
 
     // The tint's share of the first blend is the same for every pixel.
     static Sums TintSums(uint16_t tint, int tintWeight) {
-        const auto entry = [tintWeight](int value) { return O::Set(64 * value * tintWeight / 255); };
-        return {entry(tint >> kRedShift), entry((tint >> 6) & 31), entry(tint & 31)};
+        const auto entry = [tintWeight](int value) { return O::Set(((value << 4) * Multiplier(tintWeight)) >> 16); };
+        return {entry(tint >> 11), entry((tint >> 6) & 31), entry(tint & 31)};
     }
 
     static void Tinted(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
@@ -149,22 +167,22 @@ template <typename O> struct VectorRows {
             return;
         }
         const V key = O::Set(colorKey);
-        const V zero = O::Set(0);
-        const V full = O::Set(31);
+        const V one = O::Set(1);
         const Sums tintSums = TintSums(tint, tintWeight);
-        const V sourceRest = O::Set(31 - tintWeight);
-        O::Walk(destination, count, [&](ptrdiff_t i, Lanes lanes) {
-            const V s = O::Load(source + 2 * i, lanes);
-            const V d = O::Load(destination + 2 * i, lanes);
-            const V weight = O::template Srl<3>(O::LoadAlpha(alpha + i, lanes));
-            const Sums tinted = Add(tintSums, Weigh(Split(s), sourceRest));
-            Sums laid = Add(Weigh(ChannelsOf(tinted), weight), Weigh(Split(d), O::Sub(full, weight)));
-            // At weight 31 the tinted pixel itself: choosing its sums packs it.
-            const M copy = O::Eq(weight, full);
-            laid = {O::Select(copy, tinted.red, laid.red), O::Select(copy, tinted.green, laid.green),
-                    O::Select(copy, tinted.blue, laid.blue)};
-            return O::Select(O::Either(O::Eq(weight, zero), O::Eq(s, key)), d, Pack(laid));
-        });
+        const V sourceRest = O::Set(Multiplier(31 - tintWeight));
+        O::Walk(
+            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(source + 2 * i, lanes);
+                const V d = O::Load(destination + 2 * i, lanes);
+                const AlphaWeights w = WeightsOf(O::LoadAlpha(alpha + i, lanes));
+                const Sums tinted = Add(tintSums, Weigh(Split(s), sourceRest));
+                Sums laid = Add(Weigh(ChannelsOf(tinted), w.multiplier), Weigh(Split(d), w.rest));
+                // At weight 31 the tinted pixel itself: choosing its sums packs it.
+                const M copy = O::Eq(w.rest, one);
+                laid = {O::Select(copy, tinted.red, laid.red), O::Select(copy, tinted.green, laid.green),
+                        O::Select(copy, tinted.blue, laid.blue)};
+                return O::Select(O::Either(O::Eq(w.multiplier, one), O::Eq(s, key)), d, Pack(laid));
+            });
     }
 
     static void TintedOpaque(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
@@ -175,21 +193,28 @@ template <typename O> struct VectorRows {
         }
         const V key = O::Set(colorKey);
         const Sums tintSums = TintSums(tint, tintWeight);
-        const V sourceRest = O::Set(31 - tintWeight);
-        O::Walk(destination, count, [&](ptrdiff_t i, Lanes lanes) {
-            const V s = O::Load(source + 2 * i, lanes);
-            const V tinted = Pack(Add(tintSums, Weigh(Split(s), sourceRest)));
-            return O::Select(O::Eq(s, key), O::Load(destination + 2 * i, lanes), tinted);
-        });
+        const V sourceRest = O::Set(Multiplier(31 - tintWeight));
+        O::Walk(
+            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(source + 2 * i, lanes);
+                const V tinted = Pack(Add(tintSums, Weigh(Split(s), sourceRest)));
+                return O::Select(O::Eq(s, key), O::Load(destination + 2 * i, lanes), tinted);
+            });
     }
 };
 
-// Walks a row of at least O::kLanes pixels in whole blocks. The block at the
-// row's end overlaps the one before it, so it is worked out from the untouched
-// destination before anything is stored and stored last: no pixel is blended
-// twice, and the overlap gets the same words again.
+// Walks a row of at least O::kLanes pixels in whole blocks. A ragged end is
+// one more block, overlapping the one before it: it is worked out from the
+// untouched destination before anything is stored and stored last, so no
+// pixel is blended twice and the overlap gets the same words again.
 template <typename O, typename Block> void WalkOverlapping(uint8_t* destination, int count, Block block) {
     const ptrdiff_t last = count - O::kLanes;
+    if (count % O::kLanes == 0) {
+        for (ptrdiff_t i = 0; i <= last; i += O::kLanes) {
+            O::Store(destination + 2 * i, block(i, typename O::Lanes{}));
+        }
+        return;
+    }
     const typename O::V lastBlock = block(last, typename O::Lanes{});
     for (ptrdiff_t i = 0; i < last; i += O::kLanes) {
         O::Store(destination + 2 * i, block(i, typename O::Lanes{}));
