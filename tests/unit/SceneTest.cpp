@@ -5,6 +5,7 @@
 
 #include "app/Scene.h"
 #include "display/DisplayDevice.h"
+#include "sprite/kernels/Kernels.h"
 #include "tools/png/PngIo.h"
 
 #include <gtest/gtest.h>
@@ -147,17 +148,28 @@ bool InTextBox(int x, int y) {
 
 } // namespace
 
-TEST(SceneFrame, MatchesTheGoldenFrames) {
+// The same frames from every row kernel set this processor runs.
+TEST(SceneFrame, MatchesTheGoldenFramesUnderEveryKernelSet) {
     const struct {
         int x, y;
         const char* name;
     } cases[] = {{0, 0, "scene-0-0"}, {300, 200, "scene-300-200"}, {610, 460, "scene-610-460"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        RenderedFrame frame = RenderScene(c.x, c.y, kGirl, kBackground);
-        ASSERT_TRUE(frame.ok);
-        ExpectGolden(frame.pixels, c.name);
+    const RowKernels& chosen = ActiveKernels();
+    int count = 0;
+    const KernelSet* sets = BuiltKernelSets(&count);
+    for (int i = 0; i < count; ++i) {
+        if (!sets[i].runnable) {
+            continue;
+        }
+        UseKernels(*sets[i].kernels); // the rendering child inherits the choice
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " with " + sets[i].kernels->name);
+            RenderedFrame frame = RenderScene(c.x, c.y, kGirl, kBackground);
+            ASSERT_TRUE(frame.ok);
+            ExpectGolden(frame.pixels, c.name);
+        }
     }
+    UseKernels(chosen);
 }
 
 TEST(SceneFrame, WithoutSpriteFilesOnlyTheTextIsDrawn) {
