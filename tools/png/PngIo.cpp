@@ -189,10 +189,6 @@ bool WritePng(const char* path, const PngImage& image, std::string& error) {
     return CommitOutputFile(out, error);
 }
 
-uint16_t PackRgb565(uint8_t r, uint8_t g, uint8_t b) {
-    return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-}
-
 void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {
     unsigned r5 = pixel >> 11, g6 = (pixel >> 5) & 63, b5 = pixel & 31;
     r = uint8_t((r5 << 3) | (r5 >> 2));
