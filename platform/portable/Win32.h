@@ -76,6 +76,7 @@ typedef void* HGDIOBJ;
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define WS_POPUP 0x80000000u
+#define SW_SHOWDEFAULT 10
 #define SW_SHOWMAXIMIZED 3
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
@@ -149,8 +150,11 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 // Kernel
 DWORD GetTickCount();
 
-// The program's entry, called by the portable main.
+// The program's entry.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+// Calls WinMain with the arguments Windows passes a program started normally:
+// the portable main, the tests and the tools all enter the program this way.
+int CallWinMain();
 
 // ---------------------------------------------------------------- DirectDraw 7
 

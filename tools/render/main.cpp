@@ -97,9 +97,7 @@ int main(int argc, char** argv) {
     state.quitAfterFrames = static_cast<int>(frames);
     HeadlessQueue(WM_MOUSEMOVE, 0, MAKELPARAM(mouseX, mouseY));
 
-    static int instance;
-    char commandLine[] = "";
-    WinMain(reinterpret_cast<HINSTANCE>(&instance), nullptr, commandLine, 10);
+    CallWinMain();
     if (state.framesPresented != frames) {
         std::fprintf(stderr, "spritedemo-render: the demo rendered %d of %ld frames (see ErrLog.txt)\n",
                      state.framesPresented, frames);
