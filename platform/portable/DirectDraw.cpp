@@ -75,11 +75,11 @@ IDirectDrawSurface7* NewSurface(IDirectDraw7* device, DWORD caps, int width, int
     return surface;
 }
 
-void DestroySurface(IDirectDrawSurface7* surface) {
+void Destroy(IDirectDrawSurface7* surface) {
     if (surface->backBuffer != nullptr && surface->backBuffer->object.alive) {
         // The front of a flip chain takes its attached back buffer with it,
         // whatever references to the back buffer are still out.
-        DestroySurface(surface->backBuffer);
+        Destroy(surface->backBuffer);
     }
     MarkDestroyed(surface->object);
     delete[] surface->pixels;
@@ -91,6 +91,21 @@ void DestroySurface(IDirectDrawSurface7* surface) {
     if (surface->front == nullptr && surface->device != nullptr) {
         surface->device->Release(); // surfaces keep their device alive
     }
+}
+
+void Destroy(IDirectDraw7* device) {
+    MarkDestroyed(device->object);
+}
+
+void Destroy(IDirectDrawClipper* clipper) {
+    MarkDestroyed(clipper->object);
+}
+
+template <typename T> ULONG ReleaseObject(T* self) {
+    if (DropReference(self->object)) {
+        Destroy(self);
+    }
+    return self->object.refs;
 }
 
 bool IntersectWithSurface(const IDirectDrawSurface7* surface, const RECT* rect, RECT* out) {
@@ -242,17 +257,6 @@ HRESULT IDirectDraw7::CreateClipper(DWORD, IDirectDrawClipper** out, IUnknown*) 
     return DD_OK;
 }
 
-ULONG IDirectDraw7::AddRef() {
-    return AddRefObject(object);
-}
-
-ULONG IDirectDraw7::Release() {
-    if (DropReference(object)) {
-        MarkDestroyed(object);
-    }
-    return object.refs;
-}
-
 HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND newWindow) {
     HRESULT result = ScreenStepResult(ScreenStep::SetHWnd);
     if (result != DD_OK) {
@@ -260,17 +264,6 @@ HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND newWindow) {
     }
     window = newWindow;
     return DD_OK;
-}
-
-ULONG IDirectDrawClipper::AddRef() {
-    return AddRefObject(object);
-}
-
-ULONG IDirectDrawClipper::Release() {
-    if (DropReference(object)) {
-        MarkDestroyed(object);
-    }
-    return object.refs;
 }
 
 HRESULT IDirectDrawSurface7::GetAttachedSurface(LPDDSCAPS2 wanted, IDirectDrawSurface7** out) {
@@ -427,13 +420,15 @@ HRESULT IDirectDrawSurface7::ReleaseDC(HDC dc) {
     return DD_OK;
 }
 
-ULONG IDirectDrawSurface7::AddRef() {
-    return AddRefObject(object);
-}
-
-ULONG IDirectDrawSurface7::Release() {
-    if (DropReference(object)) {
-        DestroySurface(this);
+// Reference counting is the same for every kind of object; only what the
+// last Release destroys differs (the Destroy overloads above).
+#define PORTABLE_REFERENCE_COUNTED(Type)                                                                               \
+    ULONG Type::AddRef() {                                                                                             \
+        return AddRefObject(object);                                                                                   \
+    }                                                                                                                  \
+    ULONG Type::Release() {                                                                                            \
+        return ReleaseObject(this);                                                                                    \
     }
-    return object.refs;
-}
+PORTABLE_REFERENCE_COUNTED(IDirectDraw7)
+PORTABLE_REFERENCE_COUNTED(IDirectDrawClipper)
+PORTABLE_REFERENCE_COUNTED(IDirectDrawSurface7)
