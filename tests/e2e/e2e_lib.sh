@@ -152,6 +152,26 @@ xdo() { timeout 10 xdotool "$@"; }
 shot() { timeout 30 import -window root -depth 8 "PNG24:$1"; }
 compare565() { timeout 60 python3 "$COMPARE" "$@"; }
 
+# retry_shots DIR SECONDS CHECK...: takes DIR/shot.png until CHECK succeeds.
+# A slow frame may still be on its way, or a move lost: look again, once a
+# second, for up to SECONDS. Fails when the time is up or a screenshot fails.
+retry_shots() {
+    local dir=$1 deadline=$(($(date +%s) + $2))
+    shift 2
+    while :; do
+        shot "$dir/shot.png" || return 1
+        "$@" && return 0
+        [ "$(date +%s)" -lt "$deadline" ] || return 1
+        sleep 1
+    done
+}
+
+# matches_render DIR ACTUAL: ACTUAL equals DIR/expected.png outside the text
+# box; DIR/compare.txt says how it compared, DIR/diff.png shows where not.
+matches_render() {
+    compare565 --ignore "$TEXT_BOX" --diff "$1/diff.png" "$2" "$1/expected.png" >"$1/compare.txt" 2>&1
+}
+
 # point_at X Y: two moves, so that a motion event arrives even if the pointer
 # already rests at the target.
 point_at() {

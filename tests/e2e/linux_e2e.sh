@@ -97,32 +97,23 @@ write_png(out, fw, rows)
 EOF
 }
 
-# until_match DIR X Y SAMPLE: screenshots until the screen (sampled down to
-# the frame when SAMPLE is yes) equals DIR/expected.png outside the text box.
-# A slow frame may still be on its way, or a move lost: look again, moving
-# the pointer again, for a few seconds.
-until_match() {
-    local dir=$1 x=$2 y=$3 sample=$4 actual=$1/shot.png
-    [ "$sample" = yes ] && actual=$dir/sampled.png
-    local deadline=$(($(date +%s) + 8))
-    while :; do
-        shot "$dir/shot.png" || return 1
-        if [ "$sample" = yes ]; then
-            sample_frame "$dir/shot.png" 640 480 "$actual" >"$dir/compare.txt" 2>&1 || return 1
-        fi
-        if compare565 --ignore "$TEXT_BOX" --diff "$dir/diff.png" \
-            "$actual" "$dir/expected.png" >"$dir/compare.txt" 2>&1; then
-            return 0
-        fi
-        [ "$(date +%s)" -lt "$deadline" ] || return 1
-        point_at "$x" "$y"
-        sleep 1
-    done
+# matches_screen DIR X Y SAMPLE: DIR/shot.png (sampled down to the frame when
+# SAMPLE is yes) equals DIR/expected.png outside the text box. When it does
+# not, the pointer moves to X Y again, in case a move was lost.
+matches_screen() {
+    local dir=$1 actual=$1/shot.png
+    if [ "$4" = yes ]; then
+        actual=$dir/sampled.png
+        sample_frame "$dir/shot.png" 640 480 "$actual" >"$dir/compare.txt" 2>&1 || return 1
+    fi
+    matches_render "$dir" "$actual" && return 0
+    point_at "$2" "$3"
+    return 1
 }
 
 # show_case NAME DIR GEOMETRY X Y SAMPLE WHAT: the program on a new X server
 # of GEOMETRY, the pointer at X Y, the screen compared with the render (see
-# until_match; WHAT names the compared picture in the message). Records FAIL
+# matches_screen; WHAT names the compared picture in the message). Records FAIL
 # under NAME when there is no window or the screen differs. Sets SHOWN and
 # MATCHED to yes or no. Call it as a command: a failing step must still end
 # the run, and the demo must stay a child of this shell.
@@ -140,7 +131,7 @@ show_case() {
             SHOWN=yes
             point_at "$x" "$y"
             sleep 1
-            if until_match "$dir" "$x" "$y" "$sample"; then
+            if retry_shots "$dir" 8 matches_screen "$dir" "$x" "$y" "$sample"; then
                 MATCHED=yes
             else
                 grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true

@@ -88,15 +88,8 @@ export HOME=${HOME:-$WORK}
 unset DISPLAY WAYLAND_DISPLAY
 
 # until_white DIR SECONDS: screenshots until all is white outside the text box.
-until_white() {
-    local deadline=$(($(date +%s) + $2))
-    while :; do
-        shot "$1/shot.png" || return 1
-        compare565 --white --ignore "$TEXT_BOX" "$1/shot.png" >"$1/white.txt" 2>&1 && return 0
-        [ "$(date +%s)" -lt "$deadline" ] || return 1
-        sleep 0.5
-    done
-}
+is_white() { compare565 --white --ignore "$TEXT_BOX" "$1/shot.png" >"$1/white.txt" 2>&1; }
+until_white() { retry_shots "$1" "$2" is_white "$1"; }
 
 # --- Set-up: one fresh prefix for all cases, made on the first screen.
 case_start=$(date +%s)
@@ -192,19 +185,8 @@ else
         else
             point_at 300 200
             sleep 2
-            # A slow frame may still be on its way: look again for a few seconds.
-            matched=false
-            deadline=$(($(date +%s) + 8))
-            while :; do
-                shot "$dir/shot.png"
-                if compare565 --ignore "$TEXT_BOX" --diff "$dir/diff.png" \
-                    "$dir/shot.png" "$dir/expected.png" >"$dir/compare.txt" 2>&1; then
-                    matched=true
-                    break
-                fi
-                [ "$(date +%s)" -lt "$deadline" ] || break
-                sleep 1
-            done
+            matched=true
+            retry_shots "$dir" 8 matches_render "$dir" "$dir/shot.png" || matched=false
             grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true
             if ! $matched; then
                 fail "$name" "$dir" "the screen (shot.png) differs from the render (expected.png) outside $TEXT_BOX"
