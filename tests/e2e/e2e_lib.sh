@@ -16,6 +16,9 @@
 #   errlog_text DIR          the text of DIR/ErrLog.txt, for a message
 
 COMPARE=$HERE/compare_565.py
+# Debian's interpreter, with Pillow from scripts/setup.sh; another python3
+# earlier on PATH may lack it.
+PYTHON=${PYTHON:-/usr/bin/python3}
 
 # require_tools TOOL...: ends the run unless every TOOL is installed.
 require_tools() {
@@ -150,7 +153,7 @@ describe_exit() {  # DIR, after wait_window failed
 
 xdo() { timeout 10 xdotool "$@"; }
 shot() { timeout 30 import -window root -depth 8 "PNG24:$1"; }
-compare565() { timeout 60 python3 "$COMPARE" "$@"; }
+compare565() { timeout 60 "$PYTHON" "$COMPARE" "$@"; }
 
 # retry_shots DIR SECONDS CHECK...: takes DIR/shot.png until CHECK succeeds.
 # A slow frame may still be on its way, or a move lost: look again, once a

@@ -13,8 +13,9 @@
 #   no display        without DISPLAY the program says so on stderr and ends
 #                     with a non-zero status at once.
 # Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR
-# Needs Xvfb, xdotool, ImageMagick's import, python3. Leaves nothing behind
-# except, for a failed case, a kept directory with its screenshots and logs.
+# Needs Xvfb, xdotool, ImageMagick's import, Debian's python3 with Pillow.
+# Leaves nothing behind except, for a failed case, a kept directory with its
+# screenshots and logs.
 set -euo pipefail
 
 if [ $# -ne 3 ]; then
@@ -62,7 +63,7 @@ press_escape() {
 }
 
 # ---
-require_tools Xvfb xdotool import python3 timeout
+require_tools Xvfb xdotool import "$PYTHON" timeout
 e2e_begin linux-e2e
 # Only the X server each case starts may be used; no GPU on a virtual screen,
 # and nearest-neighbour scaling (SDL's default) so that pixels stay exact.
@@ -75,14 +76,14 @@ export SDL_RENDER_DRIVER=software
 # so any nearest-neighbour scaler shows exactly that frame pixel there, and a
 # frame displaced by one pixel differs along every edge.
 sample_frame() {
-    timeout 60 python3 - "$HERE" "$@" <<'EOF'
+    timeout 60 "$PYTHON" - "$HERE" "$@" <<'EOF'
 import sys
 sys.path.insert(0, sys.argv[1])
-from compare_565 import PngError, read_png, write_png
+from compare_565 import read_png, write_png
 shot_path, fw, fh, out = sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]
 try:
     shot = read_png(shot_path)
-except (OSError, PngError) as e:
+except (OSError, SyntaxError) as e:
     sys.exit("sample_frame: %s" % e)
 sw, sh = shot.width, shot.height
 if sw * fh != sh * fw or sw < fw:

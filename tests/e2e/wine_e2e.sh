@@ -10,9 +10,10 @@
 #                     sprite files and the pointer at (300,200) equals the
 #                     headless render, compared as RGB565, text box aside.
 # Usage: wine_e2e.sh EXE [RENDER_TOOL SPRITE_DIR]
-# Needs wine (64-bit), Xvfb, xdotool, ImageMagick's import, python3. Runs in a
-# fresh Wine prefix and fresh X servers; leaves nothing behind except, for a
-# failed case, a kept directory with its screenshots and logs.
+# Needs wine (64-bit), Xvfb, xdotool, ImageMagick's import, Debian's python3
+# with Pillow. Runs in a fresh Wine prefix and fresh X servers; leaves nothing
+# behind except, for a failed case, a kept directory with its screenshots and
+# logs.
 # E2E_WINEDEBUG overrides WINEDEBUG (default -all); set it empty for Wine's own
 # default, which shows crash backtraces.
 set -euo pipefail
@@ -79,7 +80,7 @@ press_escape() {
 }
 
 # ---
-require_tools wine wineserver wineboot Xvfb xdotool import python3 timeout
+require_tools wine wineserver wineboot Xvfb xdotool import "$PYTHON" timeout
 e2e_begin wine-e2e
 export WINEPREFIX=$WORK/prefix
 export WINEDEBUG=${E2E_WINEDEBUG--all}

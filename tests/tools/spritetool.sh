@@ -6,6 +6,7 @@ set -u
 
 TOOL="$1/tools/spritetool/spritetool"
 HELPER="$2/tests/tools/spritetool_helper.py"
+PYTHON=${PYTHON:-/usr/bin/python3} # Debian's, with Pillow (scripts/setup.sh)
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" || exit 1
@@ -47,7 +48,7 @@ no_leftovers() {  # WHAT
 }
 
 [ -x "$TOOL" ] || { echo "FAIL: $TOOL not built"; exit 1; }
-python3 "$HELPER" fixtures . || { echo "FAIL: cannot write the fixtures"; exit 1; }
+"$PYTHON" "$HELPER" fixtures . || { echo "FAIL: cannot write the fixtures"; exit 1; }
 
 # --- Exact bytes: a packed file matches one written independently.
 run 0 pack alpha.png -o alpha.spr --hotspot 1,2 --offset=-3,4 --fixed -1,5 --key 0x001F &&
@@ -84,7 +85,7 @@ fi
 run 0 unpack alpha.spr alpha.out.png
 run 0 pack keyed.png -o keyed.spr
 expect_in err.txt "2 visible pixels" "visible pixels on the default key are reported"
-python3 "$HELPER" dump alpha.out.png keyed.spr || fail "cannot read alpha.out.png or keyed.spr back"
+"$PYTHON" "$HELPER" dump alpha.out.png keyed.spr || fail "cannot read alpha.out.png or keyed.spr back"
 # (200,100,50) -> 0xCB26 -> widened 206,101,49; transparent and key pixels
 # have alpha 0; every other pixel keeps its alpha, even 1 and 7.
 for expected in "206,101,49,255" "0,0,255,0" "255,255,255,128" "8,20,24,7" "0,4,255,1" "123,44,66,254"; do
