@@ -30,6 +30,19 @@ template <typename T> T* NewObject() {
     return object;
 }
 
+// A new object in *out, unless the screen makes this creation step fail.
+template <typename T> HRESULT CreateObject(ScreenStep step, T** out) {
+    if (out == nullptr) {
+        return DDERR_INVALIDPARAMS;
+    }
+    *out = nullptr;
+    const HRESULT result = ScreenStepResult(step);
+    if (result == DD_OK) {
+        *out = NewObject<T>();
+    }
+    return result;
+}
+
 ULONG AddRefObject(PortableObject& object) {
     if (!object.alive) {
         g_portableStats->releasesOfDestroyed++;
@@ -134,16 +147,7 @@ void Show(IDirectDrawSurface7* surface) {
 
 HRESULT WINAPI DirectDrawCreate(GUID*, LPDIRECTDRAW* out, IUnknown*) {
     g_portableStats->directDrawCreates++;
-    if (out == nullptr) {
-        return DDERR_INVALIDPARAMS;
-    }
-    *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::DirectDrawCreate);
-    if (result != DD_OK) {
-        return result;
-    }
-    *out = NewObject<IDirectDraw7>();
-    return DD_OK;
+    return CreateObject(ScreenStep::DirectDrawCreate, out);
 }
 
 HRESULT IDirectDraw7::QueryInterface(REFIID iid, void** out) {
@@ -245,16 +249,7 @@ HRESULT IDirectDraw7::CreateSurface(LPDDSURFACEDESC2 description, IDirectDrawSur
 }
 
 HRESULT IDirectDraw7::CreateClipper(DWORD, IDirectDrawClipper** out, IUnknown*) {
-    if (out == nullptr) {
-        return DDERR_INVALIDPARAMS;
-    }
-    *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::CreateClipper);
-    if (result != DD_OK) {
-        return result;
-    }
-    *out = NewObject<IDirectDrawClipper>();
-    return DD_OK;
+    return CreateObject(ScreenStep::CreateClipper, out);
 }
 
 HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND newWindow) {
