@@ -4,7 +4,7 @@
 #include "app/Scene.h"
 #include "platform/portable/headless/Headless.h"
 #include "sprite/Sprite.h"
-#include "tools/png/PngIo.h"
+#include "tools/common/PngIo.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,7 +4,7 @@
 //   spritetool unpack FILE.spr OUT.png [--frame N]
 // Exit status: 0 success, 1 failure, 2 usage error.
 
-#include "tools/png/PngIo.h"
+#include "tools/common/PngIo.h"
 #include "tools/spritetool/FrameImage.h"
 #include "tools/spritetool/SpriteInfo.h"
 #include "tools/spritetool/SpriteWriter.h"

@@ -1,6 +1,6 @@
-#include "tools/png/PngIo.h"
+#include "tools/common/PngIo.h"
 
-#include "tools/png/OutputFile.h"
+#include "tools/common/OutputFile.h"
 
 #include <png.h>
 
