@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # spritetool end to end: pack/unpack round trips, exact file bytes, info on
-# good and broken files, usage errors, and no partial output on failure.
+# good and broken files, usage errors, and no partial output on failure; and
+# that spritedemo-render takes options and reports errors the same way.
 # Usage: spritetool.sh BINARY_DIR SOURCE_DIR
 set -u
 
@@ -25,7 +26,7 @@ run() {
     "$TOOL" "$@" >out.txt 2>err.txt
     local status=$?
     if [ "$status" -ne "$expected" ]; then
-        fail "spritetool $* exited $status, expected $expected"
+        fail "${TOOL##*/} $* exited $status, expected $expected"
         sed 's/^/    stdout: /' out.txt
         sed 's/^/    stderr: /' err.txt
         return 1
@@ -180,9 +181,25 @@ run 2 info
 run 2 info a.spr b.spr
 [ -e x.spr ] || [ -e x.png ] && fail "a usage error left an output file"
 for command in "" info pack unpack; do
-    run 0 $command --help && expect_in out.txt "Usage: spritetool $command" "spritetool $command --help"
+    run 0 $command --help && expect_in out.txt "usage: spritetool $command" "spritetool $command --help"
 done
 run 0 pack --help && expect_in out.txt "below 128" "pack --help explains --no-alpha"
+run 2 pack alpha.png -o x.spr --key=0x001F --key 0x07E0
+expect_in err.txt "--key given more than once" "a repeated option"
+expect_in err.txt "usage: spritetool pack" "a usage error shows the usage line"
+
+# --- spritedemo-render: the same options and messages.
+TOOL="$1/tools/render/spritedemo-render"
+cp "$1/demo/girl.spr" "$1/demo/bg.spr" .
+run 0 --mouse=300,200 --frames 2 --output=frame.png && { [ -s frame.png ] || fail "render wrote no frame.png"; }
+run 2 -o a.png --output b.png
+expect_in err.txt "spritedemo-render: --output given more than once" "render: a repeated option"
+expect_in err.txt "usage: spritedemo-render" "render: a usage error shows the usage line"
+run 2 --frames=0 -o a.png
+run 2 frame.png
+run 1 -o no/such/dir/frame.png
+expect_in err.txt "spritedemo-render: no/such/dir/frame.png: cannot" "render: a failed write names the file"
+run 0 --help && expect_in out.txt "usage: spritedemo-render" "render --help"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
