@@ -34,6 +34,8 @@ step "headless tests" ctest --preset headless -j "$jobs"
 step "asan build" build asan
 step "asan tests" ctest --preset asan -j "$jobs"
 step "linux build" build linux
+# The README's first command, on a virtual screen as on a machine without one.
+step "run-demo.sh" env -u DISPLAY "$root/scripts/run-demo.sh"
 step "linux end to end on xvfb" bash "$root/tests/e2e/linux_e2e.sh" \
   "$root/build/linux/app/spritedemo" \
   "$root/build/headless/tools/render/spritedemo-render" \
