@@ -13,8 +13,10 @@ const std::string* FindOption(const ParsedArgs& args, const char* name) {
     return nullptr;
 }
 
-bool ParseArgs(int argc, char** argv, int first, const std::vector<OptionDef>& known, ParsedArgs& args,
-               std::string& error) {
+namespace {
+
+bool ParseOptions(int argc, char** argv, int first, const std::vector<OptionDef>& known, ParsedArgs& args, bool& help,
+                  std::string& error) {
     bool optionsEnded = false;
     for (int i = first; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -27,7 +29,7 @@ bool ParseArgs(int argc, char** argv, int first, const std::vector<OptionDef>& k
             continue;
         }
         if (arg == "-h" || arg == "--help") {
-            args.help = true;
+            help = true;
             continue;
         }
         std::string name = arg, value;
@@ -64,6 +66,22 @@ bool ParseArgs(int argc, char** argv, int first, const std::vector<OptionDef>& k
         args.options.emplace_back(def->name, value);
     }
     return true;
+}
+
+} // namespace
+
+int ParseArgs(const char* program, const char* help, int argc, char** argv, int first,
+              const std::vector<OptionDef>& known, ParsedArgs& args) {
+    bool helpWanted = false;
+    std::string error;
+    if (!ParseOptions(argc, argv, first, known, args, helpWanted, error)) {
+        return UsageError(program, help, error);
+    }
+    if (helpWanted) {
+        std::fputs(help, stdout);
+        return 0;
+    }
+    return kGoOn;
 }
 
 bool ParseInteger(const std::string& text, long low, long high, long& value) {

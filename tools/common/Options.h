@@ -23,13 +23,17 @@ struct OptionDef {
 struct ParsedArgs {
     std::vector<std::string> positional;
     std::vector<std::pair<std::string, std::string>> options; // long name, value
-    bool help = false;
 };
 
-// Parses argv[first] onwards against the known options. False, with the
-// reason, for an unknown or repeated option or a missing or unwanted value.
-bool ParseArgs(int argc, char** argv, int first, const std::vector<OptionDef>& known, ParsedArgs& args,
-               std::string& error);
+// What ParseArgs returns when the tool is to go on with its job.
+constexpr int kGoOn = -1;
+
+// Parses argv[first] onwards against the known options. Otherwise than
+// kGoOn it returns the exit status: 0 once help is printed for -h or --help,
+// kExitUsage after a usage error (an unknown or repeated option, a missing or
+// unwanted value).
+int ParseArgs(const char* program, const char* help, int argc, char** argv, int first,
+              const std::vector<OptionDef>& known, ParsedArgs& args);
 
 // The value of an option that was given (empty for one without a value).
 const std::string* FindOption(const ParsedArgs& args, const char* name);

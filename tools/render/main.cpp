@@ -36,12 +36,8 @@ int main(int argc, char** argv) {
     };
     ParsedArgs args;
     std::string error;
-    if (!ParseArgs(argc, argv, 1, kOptions, args, error)) {
-        return UsageError(kProgram, kUsage, error);
-    }
-    if (args.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
+    if (const int status = ParseArgs(kProgram, kUsage, argc, argv, 1, kOptions, args); status != kGoOn) {
+        return status;
     }
     if (!args.positional.empty()) {
         return UsageError(kProgram, kUsage, "unexpected argument \"" + args.positional[0] + "\"");

@@ -118,12 +118,8 @@ int Fail(const std::string& file, const std::string& reason) {
 int RunInfo(int argc, char** argv) {
     ParsedArgs args;
     std::string error;
-    if (!ParseArgs(argc, argv, 2, {}, args, error)) {
-        return UsageError(kProgram, kInfoHelp, error);
-    }
-    if (args.help) {
-        std::fputs(kInfoHelp, stdout);
-        return 0;
+    if (const int status = ParseArgs(kProgram, kInfoHelp, argc, argv, 2, {}, args); status != kGoOn) {
+        return status;
     }
     if (args.positional.size() != 1) {
         return UsageError(kProgram, kInfoHelp, "info needs exactly one FILE.spr");
@@ -145,12 +141,8 @@ int RunPack(int argc, char** argv) {
     };
     ParsedArgs args;
     std::string error;
-    if (!ParseArgs(argc, argv, 2, kOptions, args, error)) {
-        return UsageError(kProgram, kPackHelp, error);
-    }
-    if (args.help) {
-        std::fputs(kPackHelp, stdout);
-        return 0;
+    if (const int status = ParseArgs(kProgram, kPackHelp, argc, argv, 2, kOptions, args); status != kGoOn) {
+        return status;
     }
 
     PackOptions options;
@@ -204,12 +196,8 @@ int RunUnpack(int argc, char** argv) {
     static const std::vector<OptionDef> kOptions = {{"--frame", nullptr, true}};
     ParsedArgs args;
     std::string error;
-    if (!ParseArgs(argc, argv, 2, kOptions, args, error)) {
-        return UsageError(kProgram, kUnpackHelp, error);
-    }
-    if (args.help) {
-        std::fputs(kUnpackHelp, stdout);
-        return 0;
+    if (const int status = ParseArgs(kProgram, kUnpackHelp, argc, argv, 2, kOptions, args); status != kGoOn) {
+        return status;
     }
     long frameIndex = 0;
     const std::string* value = FindOption(args, "--frame");
