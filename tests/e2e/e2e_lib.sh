@@ -60,7 +60,15 @@ e2e_end() {
     [ "$failures" -eq 0 ]
 }
 
-# shellcheck disable=SC2154  # case_start: each case sets it
+# begin_case NAME LETTER: the case's name, its start time and its empty
+# working directory WORK/LETTER, as name, case_start and dir.
+begin_case() {
+    name=$1
+    case_start=$(date +%s)
+    dir=$WORK/$2
+    mkdir "$dir"
+}
+
 pass() { echo "PASS: $1 ($(($(date +%s) - case_start)) s)"; }
 fail() {  # CASE DIR REASON...
     local name=$1 dir=$2

@@ -160,17 +160,14 @@ if ! render_expected "$render" "$render/render.log"; then
     exit 1
 fi
 
-# new_case DIR: a working directory with the sprites and the expected frame.
+# new_case NAME LETTER: begin_case, with the sprites and the expected frame.
 new_case() {
-    mkdir "$1"
-    cp "$render/girl.spr" "$render/bg.spr" "$render/expected.png" "$1"/
+    begin_case "$1" "$2"
+    cp "$render/girl.spr" "$render/bg.spr" "$render/expected.png" "$dir"/
 }
 
 # --- a, b: shown 1:1 it equals the headless render; Esc ends it with status 0.
-name="matches the headless render"
-case_start=$(date +%s)
-dir=$WORK/a
-new_case "$dir"
+new_case "matches the headless render" a
 show_case "$name" "$dir" 640x480x24 300 200 no "the screen (shot.png)"
 if [ "$MATCHED" = yes ]; then
     sed 's/^/    /' "$dir/compare.txt"
@@ -184,10 +181,7 @@ fi
 stop_session
 
 # --- c: scaled by 1.6; the pointer arrives in frame coordinates.
-name="scaled to 1024x768"
-case_start=$(date +%s)
-dir=$WORK/c
-new_case "$dir"
+new_case "scaled to 1024x768" c
 show_case "$name" "$dir" 1024x768x24 480 320 yes \
     "the screen (shot.png) sampled at frame pixel centres (sampled.png)"
 if [ "$MATCHED" = yes ]; then
@@ -197,10 +191,7 @@ fi
 stop_session
 
 # --- d: no display: a message on stderr and a non-zero status, at once.
-name="no display"
-case_start=$(date +%s)
-dir=$WORK/d
-new_case "$dir"
+new_case "no display" d
 start_demo "$dir"
 if ! wait_exit 10; then
     fail "$name" "$dir" "the program still runs 10 s after starting without a display"

@@ -110,10 +110,7 @@ timeout -k 5 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
 echo "set-up: Wine prefix ready ($(($(date +%s) - setup_start)) s)"
 
 # --- a: the mode set succeeds; white screen; Esc ends with status 0.
-name="white screen"
-case_start=$(date +%s)
-dir=$WORK/a
-mkdir "$dir"
+begin_case "white screen" a
 start_demo "$dir"
 if ! wait_window 60; then
     fail "$name" "$dir" "$(describe_exit "$dir")"
@@ -125,10 +122,7 @@ fi
 stop_session
 
 # --- b: a 24-bit screen refuses the 16-bit mode; the log names the step and code.
-name="mode set fails"
-case_start=$(date +%s)
-dir=$WORK/b
-mkdir "$dir"
+begin_case "mode set fails" b
 if ! start_xvfb 1024x768x24; then
     fail "$name" "$dir" "no X server"
 else
