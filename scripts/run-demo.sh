@@ -22,7 +22,7 @@ shot=$root/build/linux/demo-screenshot.png
 # The X server picks a free display itself and says which (start_xvfb): no
 # guessing from lock files, which races with anything else starting one.
 HERE=$root/tests/e2e
-# shellcheck source=../tests/e2e/e2e_lib.sh
+# shellcheck source=../tests/e2e/e2e_lib.sh source-path=SCRIPTDIR
 . "$HERE/e2e_lib.sh"
 WORK=$(mktemp -d)
 XVFB_PID=""
