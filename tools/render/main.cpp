@@ -35,7 +35,6 @@ int main(int argc, char** argv) {
         {"--bg", nullptr, true},    {"--output", "-o", true},
     };
     ParsedArgs args;
-    std::string error;
     if (const int status = ParseArgs(kProgram, kUsage, argc, argv, 1, kOptions, args); status != kGoOn) {
         return status;
     }
@@ -81,6 +80,7 @@ int main(int argc, char** argv) {
     }
 
     const PngImage image = Rgb565Image(state.frame, kHeadlessFrameWidth, kHeadlessFrameHeight);
+    std::string error;
     if (!WritePng(output->c_str(), image, error)) {
         return FileFailure(kProgram, *output, error);
     }
