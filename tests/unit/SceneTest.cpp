@@ -5,7 +5,7 @@
 
 #include "app/Scene.h"
 #include "display/DisplayDevice.h"
-#include "tools/png/PngIo.h"
+#include "tools/common/PngIo.h"
 
 #include <gtest/gtest.h>
 
