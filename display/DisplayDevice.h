@@ -3,20 +3,10 @@
 // surface memory; outlined text through the surface's device context.
 #pragma once
 
+#include "display/SurfaceWindow.h"
 #include "platform/Platform.h"
 
 #include <cstdint>
-
-// The clipped destination rectangle of a surface, as addresses into its memory.
-// Rows start at firstRow, firstRow + pitch, ... while before endRow; each row is
-// rowBytes long. Empty when rowBytes <= 0 or firstRow >= endRow.
-struct SurfaceWindow {
-    uint8_t* base;
-    uint8_t* firstRow;
-    int32_t rowBytes;
-    int32_t pitch;
-    uint8_t* endRow;
-};
 
 struct DisplayDevice {
     LPDIRECTDRAW7 directDraw;
@@ -50,12 +40,5 @@ struct DisplayDevice {
     bool DrawOutlinedText(LPDIRECTDRAWSURFACE7& surfaceField, int16_t x, int16_t y, COLORREF textColour,
                           COLORREF outlineColour, const char* text);
 };
-
-// Clips rect to bounds side by side; every side of companion (when given) moves
-// by the same signed amount as the side of rect. Returns companion.
-RECT* ClipRect(RECT* rect, RECT* companion, RECT bounds);
-
-// A coordinate worked out in 64 bits, saturated to the 32 bits a RECT holds.
-int32_t ClampToInt32(int64_t value);
 
 extern DisplayDevice g_display;

@@ -1,6 +1,8 @@
 // Clipped direct access to surface memory. All edge and address arithmetic is
 // done in 64 bits: a destination may lie anywhere in the 32-bit plane, and
 // only the clipped result has to fit a real surface.
+#include "display/SurfaceWindow.h"
+
 #include "app/ErrorLog.h"
 #include "display/DisplayDevice.h"
 

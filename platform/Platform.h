@@ -10,5 +10,6 @@
 #include <ddraw.h>
 #include <windows.h>
 #else
+#include "portable/DDraw.h"
 #include "portable/Win32.h"
 #endif

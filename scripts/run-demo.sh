@@ -19,14 +19,15 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 shot=$root/build/linux/demo-screenshot.png
-for number in $(seq 90 99); do
-  [ -e "/tmp/.X$number-lock" ] || break
-done
-Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
-export DISPLAY=":$number"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# The X server picks a free display itself and says which (start_xvfb): no
+# guessing from lock files, which races with anything else starting one.
+HERE=$root/tests/e2e
+# shellcheck source=../tests/e2e/e2e_lib.sh source-path=SCRIPTDIR
+. "$HERE/e2e_lib.sh"
+WORK=$(mktemp -d)
+XVFB_PID=""
+trap '[ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
+start_xvfb 1024x768x24
 
 echo "run-demo: no display here, so the demo runs on a virtual screen ($DISPLAY) for a few seconds"
 SDL_RENDER_DRIVER=${SDL_RENDER_DRIVER:-software} "$program" &

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config python3
+  cmake ninja-build g++ pkg-config python3 python3-pil
   libsdl2-dev libpng-dev libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xdotool imagemagick x11-utils

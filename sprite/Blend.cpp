@@ -24,10 +24,3 @@ uint16_t BlendPixel(uint16_t source, uint16_t destination, int weight) {
     const unsigned blue = BlendTable[source & 31][weight] + BlendTable[destination & 31][rest];
     return static_cast<uint16_t>(((red >> 3) << 11) | ((green >> 2) << 5) | (blue >> 3));
 }
-
-uint16_t ColorToPixel(COLORREF colour) {
-    const unsigned red = colour & 0xFF;
-    const unsigned green = (colour >> 8) & 0xFF;
-    const unsigned blue = (colour >> 16) & 0xFF;
-    return static_cast<uint16_t>(((red >> 3) << 11) | ((green >> 2) << 5) | (blue >> 3));
-}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/Rgb565.h" // ColorToPixel, for the draws
 
 #include <cstdint>
 
@@ -13,6 +14,3 @@ void BuildBlendTable();
 // source over destination, the source at weight (0-31), the destination at 31 - weight.
 // A weight outside 0-31 is taken as the nearest end.
 uint16_t BlendPixel(uint16_t source, uint16_t destination, int weight);
-
-// COLORREF 0x00BBGGRR to RGB565; the top byte is ignored.
-uint16_t ColorToPixel(COLORREF colour);

@@ -30,6 +30,19 @@ template <typename T> T* NewObject() {
     return object;
 }
 
+// A new object in *out, unless the screen makes this creation step fail.
+template <typename T> HRESULT CreateObject(ScreenStep step, T** out) {
+    if (out == nullptr) {
+        return DDERR_INVALIDPARAMS;
+    }
+    *out = nullptr;
+    const HRESULT result = ScreenStepResult(step);
+    if (result == DD_OK) {
+        *out = NewObject<T>();
+    }
+    return result;
+}
+
 ULONG AddRefObject(PortableObject& object) {
     if (!object.alive) {
         g_portableStats->releasesOfDestroyed++;
@@ -75,11 +88,11 @@ IDirectDrawSurface7* NewSurface(IDirectDraw7* device, DWORD caps, int width, int
     return surface;
 }
 
-void DestroySurface(IDirectDrawSurface7* surface) {
+void Destroy(IDirectDrawSurface7* surface) {
     if (surface->backBuffer != nullptr && surface->backBuffer->object.alive) {
         // The front of a flip chain takes its attached back buffer with it,
         // whatever references to the back buffer are still out.
-        DestroySurface(surface->backBuffer);
+        Destroy(surface->backBuffer);
     }
     MarkDestroyed(surface->object);
     delete[] surface->pixels;
@@ -91,6 +104,21 @@ void DestroySurface(IDirectDrawSurface7* surface) {
     if (surface->front == nullptr && surface->device != nullptr) {
         surface->device->Release(); // surfaces keep their device alive
     }
+}
+
+void Destroy(IDirectDraw7* device) {
+    MarkDestroyed(device->object);
+}
+
+void Destroy(IDirectDrawClipper* clipper) {
+    MarkDestroyed(clipper->object);
+}
+
+template <typename T> ULONG ReleaseObject(T* self) {
+    if (DropReference(self->object)) {
+        Destroy(self);
+    }
+    return self->object.refs;
 }
 
 bool IntersectWithSurface(const IDirectDrawSurface7* surface, const RECT* rect, RECT* out) {
@@ -119,16 +147,7 @@ void Show(IDirectDrawSurface7* surface) {
 
 HRESULT WINAPI DirectDrawCreate(GUID*, LPDIRECTDRAW* out, IUnknown*) {
     g_portableStats->directDrawCreates++;
-    if (out == nullptr) {
-        return DDERR_INVALIDPARAMS;
-    }
-    *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::DirectDrawCreate);
-    if (result != DD_OK) {
-        return result;
-    }
-    *out = NewObject<IDirectDraw7>();
-    return DD_OK;
+    return CreateObject(ScreenStep::DirectDrawCreate, out);
 }
 
 HRESULT IDirectDraw7::QueryInterface(REFIID iid, void** out) {
@@ -230,27 +249,7 @@ HRESULT IDirectDraw7::CreateSurface(LPDDSURFACEDESC2 description, IDirectDrawSur
 }
 
 HRESULT IDirectDraw7::CreateClipper(DWORD, IDirectDrawClipper** out, IUnknown*) {
-    if (out == nullptr) {
-        return DDERR_INVALIDPARAMS;
-    }
-    *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::CreateClipper);
-    if (result != DD_OK) {
-        return result;
-    }
-    *out = NewObject<IDirectDrawClipper>();
-    return DD_OK;
-}
-
-ULONG IDirectDraw7::AddRef() {
-    return AddRefObject(object);
-}
-
-ULONG IDirectDraw7::Release() {
-    if (DropReference(object)) {
-        MarkDestroyed(object);
-    }
-    return object.refs;
+    return CreateObject(ScreenStep::CreateClipper, out);
 }
 
 HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND newWindow) {
@@ -260,17 +259,6 @@ HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND newWindow) {
     }
     window = newWindow;
     return DD_OK;
-}
-
-ULONG IDirectDrawClipper::AddRef() {
-    return AddRefObject(object);
-}
-
-ULONG IDirectDrawClipper::Release() {
-    if (DropReference(object)) {
-        MarkDestroyed(object);
-    }
-    return object.refs;
 }
 
 HRESULT IDirectDrawSurface7::GetAttachedSurface(LPDDSCAPS2 wanted, IDirectDrawSurface7** out) {
@@ -427,13 +415,15 @@ HRESULT IDirectDrawSurface7::ReleaseDC(HDC dc) {
     return DD_OK;
 }
 
-ULONG IDirectDrawSurface7::AddRef() {
-    return AddRefObject(object);
-}
-
-ULONG IDirectDrawSurface7::Release() {
-    if (DropReference(object)) {
-        DestroySurface(this);
+// Reference counting is the same for every kind of object; only what the
+// last Release destroys differs (the Destroy overloads above).
+#define PORTABLE_REFERENCE_COUNTED(Type)                                                                               \
+    ULONG Type::AddRef() {                                                                                             \
+        return AddRefObject(object);                                                                                   \
+    }                                                                                                                  \
+    ULONG Type::Release() {                                                                                            \
+        return ReleaseObject(this);                                                                                    \
     }
-    return object.refs;
-}
+PORTABLE_REFERENCE_COUNTED(IDirectDraw7)
+PORTABLE_REFERENCE_COUNTED(IDirectDrawClipper)
+PORTABLE_REFERENCE_COUNTED(IDirectDrawSurface7)

@@ -3,7 +3,5 @@
 #include "Win32.h"
 
 int main() {
-    static int instance;
-    char commandLine[] = "";
-    return WinMain(reinterpret_cast<HINSTANCE>(&instance), nullptr, commandLine, 10);
+    return CallWinMain();
 }

@@ -4,7 +4,7 @@
 // starting point for a new backend.
 #pragma once
 
-#include "Win32.h"
+#include "DDraw.h"
 
 // Platform steps the portable layer asks about before doing them. A backend
 // answers DD_OK to let the step go ahead, or a failure code to make it fail

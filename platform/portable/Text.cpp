@@ -1,6 +1,7 @@
 // GDI text output on a surface's device context, with the fixed 8x13 font.
 #include "Font8x13.h"
 #include "Screen.h"
+#include "platform/Rgb565.h"
 
 int SetBkMode(HDC dc, int mode) {
     if (dc == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) {
@@ -28,9 +29,7 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
         return FALSE;
     }
     IDirectDrawSurface7* surface = dc->surface;
-    const COLORREF c = dc->textColour;
-    const uint16_t pixel =
-        static_cast<uint16_t>(((c & 0xFF) >> 3) << 11 | ((c >> 8 & 0xFF) >> 2) << 5 | (c >> 16 & 0xFF) >> 3);
+    const uint16_t pixel = ColorToPixel(dc->textColour);
     for (int i = 0; i < length; ++i) {
         const int code = static_cast<unsigned char>(text[i]);
         const int64_t cellLeft = static_cast<int64_t>(x) + static_cast<int64_t>(i) * kFontWidth;

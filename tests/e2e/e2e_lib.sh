@@ -16,6 +16,9 @@
 #   errlog_text DIR          the text of DIR/ErrLog.txt, for a message
 
 COMPARE=$HERE/compare_565.py
+# Debian's interpreter, with Pillow from scripts/setup.sh; another python3
+# earlier on PATH may lack it.
+PYTHON=${PYTHON:-/usr/bin/python3}
 
 # require_tools TOOL...: ends the run unless every TOOL is installed.
 require_tools() {
@@ -57,7 +60,15 @@ e2e_end() {
     [ "$failures" -eq 0 ]
 }
 
-# shellcheck disable=SC2154  # case_start: each case sets it
+# begin_case NAME LETTER: the case's name, its start time and its empty
+# working directory WORK/LETTER, as name, case_start and dir.
+begin_case() {
+    name=$1
+    case_start=$(date +%s)
+    dir=$WORK/$2
+    mkdir "$dir"
+}
+
 pass() { echo "PASS: $1 ($(($(date +%s) - case_start)) s)"; }
 fail() {  # CASE DIR REASON...
     local name=$1 dir=$2
@@ -150,7 +161,27 @@ describe_exit() {  # DIR, after wait_window failed
 
 xdo() { timeout 10 xdotool "$@"; }
 shot() { timeout 30 import -window root -depth 8 "PNG24:$1"; }
-compare565() { timeout 60 python3 "$COMPARE" "$@"; }
+compare565() { timeout 60 "$PYTHON" "$COMPARE" "$@"; }
+
+# retry_shots DIR SECONDS CHECK...: takes DIR/shot.png until CHECK succeeds.
+# A slow frame may still be on its way, or a move lost: look again, once a
+# second, for up to SECONDS. Fails when the time is up or a screenshot fails.
+retry_shots() {
+    local dir=$1 deadline=$(($(date +%s) + $2))
+    shift 2
+    while :; do
+        shot "$dir/shot.png" || return 1
+        "$@" && return 0
+        [ "$(date +%s)" -lt "$deadline" ] || return 1
+        sleep 1
+    done
+}
+
+# matches_render DIR ACTUAL: ACTUAL equals DIR/expected.png outside the text
+# box; DIR/compare.txt says how it compared, DIR/diff.png shows where not.
+matches_render() {
+    compare565 --ignore "$TEXT_BOX" --diff "$1/diff.png" "$2" "$1/expected.png" >"$1/compare.txt" 2>&1
+}
 
 # point_at X Y: two moves, so that a motion event arrives even if the pointer
 # already rests at the target.

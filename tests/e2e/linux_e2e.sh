@@ -13,8 +13,9 @@
 #   no display        without DISPLAY the program says so on stderr and ends
 #                     with a non-zero status at once.
 # Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR
-# Needs Xvfb, xdotool, ImageMagick's import, python3. Leaves nothing behind
-# except, for a failed case, a kept directory with its screenshots and logs.
+# Needs Xvfb, xdotool, ImageMagick's import, Debian's python3 with Pillow.
+# Leaves nothing behind except, for a failed case, a kept directory with its
+# screenshots and logs.
 set -euo pipefail
 
 if [ $# -ne 3 ]; then
@@ -62,7 +63,7 @@ press_escape() {
 }
 
 # ---
-require_tools Xvfb xdotool import python3 timeout
+require_tools Xvfb xdotool import "$PYTHON" timeout
 e2e_begin linux-e2e
 # Only the X server each case starts may be used; no GPU on a virtual screen,
 # and nearest-neighbour scaling (SDL's default) so that pixels stay exact.
@@ -75,14 +76,14 @@ export SDL_RENDER_DRIVER=software
 # so any nearest-neighbour scaler shows exactly that frame pixel there, and a
 # frame displaced by one pixel differs along every edge.
 sample_frame() {
-    timeout 60 python3 - "$HERE" "$@" <<'EOF'
+    timeout 60 "$PYTHON" - "$HERE" "$@" <<'EOF'
 import sys
 sys.path.insert(0, sys.argv[1])
-from compare_565 import PngError, read_png, write_png
+from compare_565 import read_png, write_png
 shot_path, fw, fh, out = sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]
 try:
     shot = read_png(shot_path)
-except (OSError, PngError) as e:
+except (OSError, SyntaxError) as e:
     sys.exit("sample_frame: %s" % e)
 sw, sh = shot.width, shot.height
 if sw * fh != sh * fw or sw < fw:
@@ -97,32 +98,23 @@ write_png(out, fw, rows)
 EOF
 }
 
-# until_match DIR X Y SAMPLE: screenshots until the screen (sampled down to
-# the frame when SAMPLE is yes) equals DIR/expected.png outside the text box.
-# A slow frame may still be on its way, or a move lost: look again, moving
-# the pointer again, for a few seconds.
-until_match() {
-    local dir=$1 x=$2 y=$3 sample=$4 actual=$1/shot.png
-    [ "$sample" = yes ] && actual=$dir/sampled.png
-    local deadline=$(($(date +%s) + 8))
-    while :; do
-        shot "$dir/shot.png" || return 1
-        if [ "$sample" = yes ]; then
-            sample_frame "$dir/shot.png" 640 480 "$actual" >"$dir/compare.txt" 2>&1 || return 1
-        fi
-        if compare565 --ignore "$TEXT_BOX" --diff "$dir/diff.png" \
-            "$actual" "$dir/expected.png" >"$dir/compare.txt" 2>&1; then
-            return 0
-        fi
-        [ "$(date +%s)" -lt "$deadline" ] || return 1
-        point_at "$x" "$y"
-        sleep 1
-    done
+# matches_screen DIR X Y SAMPLE: DIR/shot.png (sampled down to the frame when
+# SAMPLE is yes) equals DIR/expected.png outside the text box. When it does
+# not, the pointer moves to X Y again, in case a move was lost.
+matches_screen() {
+    local dir=$1 actual=$1/shot.png
+    if [ "$4" = yes ]; then
+        actual=$dir/sampled.png
+        sample_frame "$dir/shot.png" 640 480 "$actual" >"$dir/compare.txt" 2>&1 || return 1
+    fi
+    matches_render "$dir" "$actual" && return 0
+    point_at "$2" "$3"
+    return 1
 }
 
 # show_case NAME DIR GEOMETRY X Y SAMPLE WHAT: the program on a new X server
 # of GEOMETRY, the pointer at X Y, the screen compared with the render (see
-# until_match; WHAT names the compared picture in the message). Records FAIL
+# matches_screen; WHAT names the compared picture in the message). Records FAIL
 # under NAME when there is no window or the screen differs. Sets SHOWN and
 # MATCHED to yes or no. Call it as a command: a failing step must still end
 # the run, and the demo must stay a child of this shell.
@@ -140,7 +132,7 @@ show_case() {
             SHOWN=yes
             point_at "$x" "$y"
             sleep 1
-            if until_match "$dir" "$x" "$y" "$sample"; then
+            if retry_shots "$dir" 8 matches_screen "$dir" "$x" "$y" "$sample"; then
                 MATCHED=yes
             else
                 grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true
@@ -168,17 +160,14 @@ if ! render_expected "$render" "$render/render.log"; then
     exit 1
 fi
 
-# new_case DIR: a working directory with the sprites and the expected frame.
+# new_case NAME LETTER: begin_case, with the sprites and the expected frame.
 new_case() {
-    mkdir "$1"
-    cp "$render/girl.spr" "$render/bg.spr" "$render/expected.png" "$1"/
+    begin_case "$1" "$2"
+    cp "$render/girl.spr" "$render/bg.spr" "$render/expected.png" "$dir"/
 }
 
 # --- a, b: shown 1:1 it equals the headless render; Esc ends it with status 0.
-name="matches the headless render"
-case_start=$(date +%s)
-dir=$WORK/a
-new_case "$dir"
+new_case "matches the headless render" a
 show_case "$name" "$dir" 640x480x24 300 200 no "the screen (shot.png)"
 if [ "$MATCHED" = yes ]; then
     sed 's/^/    /' "$dir/compare.txt"
@@ -192,10 +181,7 @@ fi
 stop_session
 
 # --- c: scaled by 1.6; the pointer arrives in frame coordinates.
-name="scaled to 1024x768"
-case_start=$(date +%s)
-dir=$WORK/c
-new_case "$dir"
+new_case "scaled to 1024x768" c
 show_case "$name" "$dir" 1024x768x24 480 320 yes \
     "the screen (shot.png) sampled at frame pixel centres (sampled.png)"
 if [ "$MATCHED" = yes ]; then
@@ -205,10 +191,7 @@ fi
 stop_session
 
 # --- d: no display: a message on stderr and a non-zero status, at once.
-name="no display"
-case_start=$(date +%s)
-dir=$WORK/d
-new_case "$dir"
+new_case "no display" d
 start_demo "$dir"
 if ! wait_exit 10; then
     fail "$name" "$dir" "the program still runs 10 s after starting without a display"

@@ -10,9 +10,10 @@
 #                     sprite files and the pointer at (300,200) equals the
 #                     headless render, compared as RGB565, text box aside.
 # Usage: wine_e2e.sh EXE [RENDER_TOOL SPRITE_DIR]
-# Needs wine (64-bit), Xvfb, xdotool, ImageMagick's import, python3. Runs in a
-# fresh Wine prefix and fresh X servers; leaves nothing behind except, for a
-# failed case, a kept directory with its screenshots and logs.
+# Needs wine (64-bit), Xvfb, xdotool, ImageMagick's import, Debian's python3
+# with Pillow. Runs in a fresh Wine prefix and fresh X servers; leaves nothing
+# behind except, for a failed case, a kept directory with its screenshots and
+# logs.
 # E2E_WINEDEBUG overrides WINEDEBUG (default -all); set it empty for Wine's own
 # default, which shows crash backtraces.
 set -euo pipefail
@@ -79,7 +80,7 @@ press_escape() {
 }
 
 # ---
-require_tools wine wineserver wineboot Xvfb xdotool import python3 timeout
+require_tools wine wineserver wineboot Xvfb xdotool import "$PYTHON" timeout
 e2e_begin wine-e2e
 export WINEPREFIX=$WORK/prefix
 export WINEDEBUG=${E2E_WINEDEBUG--all}
@@ -88,15 +89,8 @@ export HOME=${HOME:-$WORK}
 unset DISPLAY WAYLAND_DISPLAY
 
 # until_white DIR SECONDS: screenshots until all is white outside the text box.
-until_white() {
-    local deadline=$(($(date +%s) + $2))
-    while :; do
-        shot "$1/shot.png" || return 1
-        compare565 --white --ignore "$TEXT_BOX" "$1/shot.png" >"$1/white.txt" 2>&1 && return 0
-        [ "$(date +%s)" -lt "$deadline" ] || return 1
-        sleep 0.5
-    done
-}
+is_white() { compare565 --white --ignore "$TEXT_BOX" "$1/shot.png" >"$1/white.txt" 2>&1; }
+until_white() { retry_shots "$1" "$2" is_white "$1"; }
 
 # --- Set-up: one fresh prefix for all cases, made on the first screen.
 case_start=$(date +%s)
@@ -116,10 +110,7 @@ timeout -k 5 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
 echo "set-up: Wine prefix ready ($(($(date +%s) - setup_start)) s)"
 
 # --- a: the mode set succeeds; white screen; Esc ends with status 0.
-name="white screen"
-case_start=$(date +%s)
-dir=$WORK/a
-mkdir "$dir"
+begin_case "white screen" a
 start_demo "$dir"
 if ! wait_window 60; then
     fail "$name" "$dir" "$(describe_exit "$dir")"
@@ -131,10 +122,7 @@ fi
 stop_session
 
 # --- b: a 24-bit screen refuses the 16-bit mode; the log names the step and code.
-name="mode set fails"
-case_start=$(date +%s)
-dir=$WORK/b
-mkdir "$dir"
+begin_case "mode set fails" b
 if ! start_xvfb 1024x768x24; then
     fail "$name" "$dir" "no X server"
 else
@@ -192,19 +180,8 @@ else
         else
             point_at 300 200
             sleep 2
-            # A slow frame may still be on its way: look again for a few seconds.
-            matched=false
-            deadline=$(($(date +%s) + 8))
-            while :; do
-                shot "$dir/shot.png"
-                if compare565 --ignore "$TEXT_BOX" --diff "$dir/diff.png" \
-                    "$dir/shot.png" "$dir/expected.png" >"$dir/compare.txt" 2>&1; then
-                    matched=true
-                    break
-                fi
-                [ "$(date +%s)" -lt "$deadline" ] || break
-                sleep 1
-            done
+            matched=true
+            retry_shots "$dir" 8 matches_render "$dir" "$dir/shot.png" || matched=false
             grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true
             if ! $matched; then
                 fail "$name" "$dir" "the screen (shot.png) differs from the render (expected.png) outside $TEXT_BOX"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # spritetool end to end: pack/unpack round trips, exact file bytes, info on
-# good and broken files, usage errors, and no partial output on failure.
+# good and broken files, usage errors, and no partial output on failure; and
+# that spritedemo-render takes options and reports errors the same way.
 # Usage: spritetool.sh BINARY_DIR SOURCE_DIR
 set -u
 
 TOOL="$1/tools/spritetool/spritetool"
 HELPER="$2/tests/tools/spritetool_helper.py"
+PYTHON=${PYTHON:-/usr/bin/python3} # Debian's, with Pillow (scripts/setup.sh)
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" || exit 1
@@ -24,7 +26,7 @@ run() {
     "$TOOL" "$@" >out.txt 2>err.txt
     local status=$?
     if [ "$status" -ne "$expected" ]; then
-        fail "spritetool $* exited $status, expected $expected"
+        fail "${TOOL##*/} $* exited $status, expected $expected"
         sed 's/^/    stdout: /' out.txt
         sed 's/^/    stderr: /' err.txt
         return 1
@@ -47,7 +49,7 @@ no_leftovers() {  # WHAT
 }
 
 [ -x "$TOOL" ] || { echo "FAIL: $TOOL not built"; exit 1; }
-python3 "$HELPER" fixtures . || { echo "FAIL: cannot write the fixtures"; exit 1; }
+"$PYTHON" "$HELPER" fixtures . || { echo "FAIL: cannot write the fixtures"; exit 1; }
 
 # --- Exact bytes: a packed file matches one written independently.
 run 0 pack alpha.png -o alpha.spr --hotspot 1,2 --offset=-3,4 --fixed -1,5 --key 0x001F &&
@@ -84,7 +86,7 @@ fi
 run 0 unpack alpha.spr alpha.out.png
 run 0 pack keyed.png -o keyed.spr
 expect_in err.txt "2 visible pixels" "visible pixels on the default key are reported"
-python3 "$HELPER" dump alpha.out.png keyed.spr || fail "cannot read alpha.out.png or keyed.spr back"
+"$PYTHON" "$HELPER" dump alpha.out.png keyed.spr || fail "cannot read alpha.out.png or keyed.spr back"
 # (200,100,50) -> 0xCB26 -> widened 206,101,49; transparent and key pixels
 # have alpha 0; every other pixel keeps its alpha, even 1 and 7.
 for expected in "206,101,49,255" "0,0,255,0" "255,255,255,128" "8,20,24,7" "0,4,255,1" "123,44,66,254"; do
@@ -179,9 +181,25 @@ run 2 info
 run 2 info a.spr b.spr
 [ -e x.spr ] || [ -e x.png ] && fail "a usage error left an output file"
 for command in "" info pack unpack; do
-    run 0 $command --help && expect_in out.txt "Usage: spritetool $command" "spritetool $command --help"
+    run 0 $command --help && expect_in out.txt "usage: spritetool $command" "spritetool $command --help"
 done
 run 0 pack --help && expect_in out.txt "below 128" "pack --help explains --no-alpha"
+run 2 pack alpha.png -o x.spr --key=0x001F --key 0x07E0
+expect_in err.txt "--key given more than once" "a repeated option"
+expect_in err.txt "usage: spritetool pack" "a usage error shows the usage line"
+
+# --- spritedemo-render: the same options and messages.
+TOOL="$1/tools/render/spritedemo-render"
+cp "$1/demo/girl.spr" "$1/demo/bg.spr" .
+run 0 --mouse=300,200 --frames 2 --output=frame.png && { [ -s frame.png ] || fail "render wrote no frame.png"; }
+run 2 -o a.png --output b.png
+expect_in err.txt "spritedemo-render: --output given more than once" "render: a repeated option"
+expect_in err.txt "usage: spritedemo-render" "render: a usage error shows the usage line"
+run 2 --frames=0 -o a.png
+run 2 frame.png
+run 1 -o no/such/dir/frame.png
+expect_in err.txt "spritedemo-render: no/such/dir/frame.png: cannot" "render: a failed write names the file"
+run 0 --help && expect_in out.txt "usage: spritedemo-render" "render --help"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

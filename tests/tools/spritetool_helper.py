@@ -1,35 +1,28 @@
-"""PNG and SPRITE fixtures for spritetool.sh, Python standard library only.
+"""PNG and SPRITE fixtures for spritetool.sh; needs Pillow (python3-pil).
 
   fixtures DIR          write the input PNGs and the expected SPRITE file
   dump FILE...          for each FILE.png, FILE.png.txt with its pixels (8-bit
                         RGBA), one r,g,b,a per line; for each FILE.spr,
                         FILE.spr.txt with frame 0's pixel words in hex
 """
+import io
 import struct
 import sys
-import zlib
+
+from PIL import Image
 
 
-def chunk(kind, data):
-    return (struct.pack(">I", len(data)) + kind + data +
-            struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-
-
-def png(width, height, colour_type, depth, rows, palette=None, trns=None):
-    """rows: raw bytes of each row without the filter byte."""
-    out = b"\x89PNG\r\n\x1a\n"
-    out += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, 0))
-    if palette:
-        out += chunk(b"PLTE", b"".join(bytes(c) for c in palette))
-    if trns is not None:
-        out += chunk(b"tRNS", trns)
-    out += chunk(b"IDAT", zlib.compress(b"".join(b"\0" + r for r in rows)))
-    return out + chunk(b"IEND", b"")
+def png(mode, size, pixels, **options):
+    """PNG bytes of a picture in Pillow's mode, pixels row after row."""
+    image = Image.new(mode, size)
+    image.putdata(pixels)
+    out = io.BytesIO()
+    image.save(out, "PNG", **options)
+    return out.getvalue()
 
 
 def rgba_png(width, pixels):
-    rows = [b"".join(bytes(p) for p in pixels[i:i + width]) for i in range(0, len(pixels), width)]
-    return png(width, len(rows), 6, 8, rows)
+    return png("RGBA", (width, len(pixels) // width), pixels)
 
 
 # 4x3, every kind of alpha: transparent, barely visible, partial, opaque.
@@ -65,20 +58,20 @@ def fixtures(directory):
     write("alpha.png", rgba_png(4, ALPHA))
     write("alpha.expected.spr", expected_alpha_spr())
     # RGB without alpha, 3x2.
-    write("opaque.png", png(3, 2, 2, 8, [bytes([255, 0, 0, 0, 255, 0, 0, 0, 255]),
-                                          bytes([7, 7, 7, 8, 8, 8, 255, 255, 255])]))
+    write("opaque.png", png("RGB", (3, 2), [(255, 0, 0), (0, 255, 0), (0, 0, 255),
+                                            (7, 7, 7), (8, 8, 8), (255, 255, 255)]))
     # 2-bit palette, index 0 fully transparent through tRNS, 5x2.
-    write("palette.png", png(5, 2, 3, 2, [bytes([0b00011011, 0b00000000]), bytes([0b11100100, 0b01000000])],
-                             palette=[(0, 0, 0), (255, 128, 0), (0, 128, 255), (90, 90, 90)],
-                             trns=b"\x00"))
+    palette = [(0, 0, 0), (255, 128, 0), (0, 128, 255), (90, 90, 90)]
+    write("palette.png", png("P", (5, 2), [0, 1, 2, 3, 0, 3, 2, 1, 0, 1], bits=2, transparency=0,
+                             palette=bytes(v for c in palette for v in c)))
     # 16-bit grey, 3x1: only the high byte of each sample counts.
-    write("grey16.png", png(3, 1, 0, 16, [struct.pack(">3H", 0x0000, 0x80FF, 0xFFFF)]))
+    write("grey16.png", png("I;16", (3, 1), [0x0000, 0x80FF, 0xFFFF]))
     # 8-bit grey with alpha, 2x1.
-    write("greyalpha.png", png(2, 1, 4, 8, [bytes([100, 255, 200, 50])]))
+    write("greyalpha.png", png("LA", (2, 1), [(100, 255), (200, 50)]))
     # Visible pixels that fall on the default key 0xF81F, and one transparent.
     write("keyed.png", rgba_png(4, [(255, 0, 255, 255), (250, 3, 250, 255), (0, 0, 0, 0), (1, 1, 1, 255)]))
     # One pixel too wide for a frame (1-bit grey keeps it small).
-    write("wide.png", png(32768, 1, 0, 1, [bytes(4096)]))
+    write("wide.png", png("1", (32768, 1), [0] * 32768))
     write("notpng.png", b"GIF89a this is not a PNG at all")
     write("cut.png", rgba_png(4, ALPHA)[:60])
     # A loadable file whose blocks do not fit its 2x2 frame.
@@ -88,35 +81,10 @@ def fixtures(directory):
     write("misfit.spr", bad)
 
 
-def paeth(a, b, c):
-    p = a + b - c
-    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-    return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-
-
 def read_rgba(path):
-    data = open(path, "rb").read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
-    pos, idat = 8, b""
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour_type, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            assert (depth, colour_type, interlace) == (8, 6, 0), "expected 8-bit RGBA, not interlaced"
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    raw, stride, prev, pixels = zlib.decompress(idat), width * 4, bytearray(width * 4), []
-    for y in range(height):
-        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - 4] if i >= 4 else 0
-            c = prev[i - 4] if i >= 4 else 0
-            line[i] = (line[i] + [0, a, prev[i], (a + prev[i]) // 2, paeth(a, prev[i], c)][kind]) & 255
-        pixels += [tuple(line[i:i + 4]) for i in range(0, stride, 4)]
-        prev = line
-    return pixels
+    with Image.open(path) as image:
+        assert image.mode == "RGBA", "expected RGBA, not " + image.mode
+        return list(image.getdata())
 
 
 def frame0_words(path):

@@ -175,16 +175,6 @@ protected:
     ScopedHeadless headless;
 };
 
-TEST_F(DisplaySetup, FreshDeviceHoldsNothing) {
-    DisplayDevice device;
-    EXPECT_TRUE(device.fullscreen);
-    EXPECT_FALSE(device.initialised);
-    EXPECT_EQ(device.directDraw, nullptr);
-    EXPECT_EQ(device.primarySurface, nullptr);
-    EXPECT_EQ(device.backBuffer, nullptr);
-    EXPECT_EQ(device.clipper, nullptr);
-}
-
 TEST_F(DisplaySetup, FullscreenClearsPresentsAndReleasesEverything) {
     {
         DisplayDevice device;

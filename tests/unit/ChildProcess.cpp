@@ -42,9 +42,3 @@ ChildResult ChildRun::Run(const std::function<void(HeadlessState&)>& setup, cons
     }
     return result;
 }
-
-int CallWinMain() {
-    static int instance;
-    char commandLine[] = "";
-    return WinMain(reinterpret_cast<HINSTANCE>(&instance), nullptr, commandLine, 10);
-}

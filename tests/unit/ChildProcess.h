@@ -27,6 +27,3 @@ struct ChildRun {
     ChildResult Run(const std::function<void(HeadlessState&)>& setup, const std::function<int()>& body,
                     int timeoutSeconds = 30);
 };
-
-// The program's entry with the arguments the runtime would pass.
-int CallWinMain();

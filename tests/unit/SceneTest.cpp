@@ -6,7 +6,7 @@
 #include "app/Scene.h"
 #include "display/DisplayDevice.h"
 #include "sprite/kernels/Kernels.h"
-#include "tools/png/PngIo.h"
+#include "tools/common/PngIo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Draws the demo's sample art: assets/girl.png and assets/bg.png.
 
-Standard library only. Every shape is a signed distance function; a pixel
-takes a shape's colour by its coverage (0.5 - distance, clamped), which gives
-soft anti-aliased edges without supersampling. Layers are painted back to
-front with straight (non-premultiplied) alpha, so edge pixels keep their real
-colour: that matters when the packer turns alpha 0 into the colour key and the
-demo later draws the girl keyed or at one opacity, ignoring her alpha.
+Needs Pillow (Debian: python3-pil) to write the PNGs. Every shape is a
+signed distance function; a pixel takes a shape's colour by its coverage
+(0.5 - distance, clamped), which gives soft anti-aliased edges without
+supersampling. Layers are painted back to front with straight
+(non-premultiplied) alpha, so edge pixels keep their real colour: that
+matters when the packer turns alpha 0 into the colour key and the demo later
+draws the girl keyed or at one opacity, ignoring her alpha.
 
 Usage:
     make_art.py [--out DIR] [--preview FILE.png [--mouse X Y]]
@@ -19,32 +20,16 @@ as the demo draws them, using the demo's RGB565 blend arithmetic.
 import argparse
 import math
 import os
-import struct
 import sys
-import zlib
+
+from PIL import Image
 
 
 # ---------------------------------------------------------------- PNG output
 
 def write_png(path, width, height, rgba):
     """rgba: flat list of 0-255 ints, 4 per pixel, row-major."""
-    raw = bytearray()
-    stride = width * 4
-    for y in range(height):
-        raw.append(0)  # filter: none
-        raw.extend(bytes(rgba[y * stride:(y + 1) * stride]))
-
-    def chunk(tag, data):
-        body = tag + data
-        return (struct.pack(">I", len(data)) + body
-                + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF))
-
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n")
-        f.write(chunk(b"IHDR", header))
-        f.write(chunk(b"IDAT", zlib.compress(bytes(raw), 9)))
-        f.write(chunk(b"IEND", b""))
+    Image.frombytes("RGBA", (width, height), bytes(rgba)).save(path, optimize=True)
 
 
 # ---------------------------------------------------------------- canvas

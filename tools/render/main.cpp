@@ -4,91 +4,60 @@
 #include "app/Scene.h"
 #include "platform/portable/headless/Headless.h"
 #include "sprite/Sprite.h"
-#include "tools/png/PngIo.h"
+#include "tools/common/Options.h"
+#include "tools/common/PngIo.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
+const char kProgram[] = "spritedemo-render";
 const char kUsage[] = "usage: spritedemo-render [--mouse X,Y] [--frames N] [--girl FILE] [--bg FILE] -o OUT.png\n"
                       "\n"
                       "Runs the demo scene headless and writes its last frame as an RGB PNG.\n"
-                      "  --mouse X,Y   pointer position before the first frame (default 0,0; 0-65535)\n"
-                      "  --frames N    passes of the frame loop (default 1; 1-100000)\n"
-                      "  --girl FILE   the girl sprite file (default girl.spr in the working directory)\n"
-                      "  --bg FILE     the background sprite file (default bg.spr in the working directory)\n"
-                      "  -o OUT.png    where to write the frame\n"
+                      "  --mouse X,Y          pointer position before the first frame (default 0,0; 0-65535)\n"
+                      "  --frames N           passes of the frame loop (default 1; 1-100000)\n"
+                      "  --girl FILE          the girl sprite file (default girl.spr in the working directory)\n"
+                      "  --bg FILE            the background sprite file (default bg.spr in the working directory)\n"
+                      "  -o, --output OUT.png where to write the frame\n"
+                      "  -h, --help           show this text\n"
                       "The clock starts at 0 ms and advances 16 ms a pass. RGB565 is widened by bit\n"
-                      "replication, so every pixel maps back to its exact 16-bit value.\n";
-
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "spritedemo-render: %s\n(see spritedemo-render --help)\n", message.c_str());
-    return 2;
-}
-
-bool ParseLong(const char* text, long low, long high, long* value) {
-    if (*text == '\0') {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const long parsed = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) {
-        return false;
-    }
-    *value = parsed;
-    return true;
-}
-
-bool ParsePoint(const char* text, long* x, long* y) {
-    const char* comma = std::strchr(text, ',');
-    if (comma == nullptr) {
-        return false;
-    }
-    const std::string first(text, comma);
-    return ParseLong(first.c_str(), 0, 65535, x) && ParseLong(comma + 1, 0, 65535, y);
-}
+                      "replication, so every pixel maps back to its exact 16-bit value.\n"
+                      "Exit status: 0 success, 1 failure, 2 usage error.\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
-    long mouseX = 0;
-    long mouseY = 0;
-    long frames = 1;
-    const char* output = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--help" || option == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (option != "--mouse" && option != "--frames" && option != "--girl" && option != "--bg" && option != "-o") {
-            return UsageError("unknown option '" + option + "'");
-        }
-        if (i + 1 >= argc) {
-            return UsageError(option + " needs a value");
-        }
-        const char* value = argv[++i];
-        if (option == "--mouse" && !ParsePoint(value, &mouseX, &mouseY)) {
-            return UsageError("--mouse wants X,Y with each 0-65535, not '" + std::string(value) + "'");
-        }
-        if (option == "--frames" && !ParseLong(value, 1, 100000, &frames)) {
-            return UsageError("--frames wants a whole number 1-100000, not '" + std::string(value) + "'");
-        }
-        if (option == "--girl") {
-            g_girlFileName = value;
-        } else if (option == "--bg") {
-            g_backgroundFileName = value;
-        } else if (option == "-o") {
-            output = value;
-        }
+    static const std::vector<OptionDef> kOptions = {
+        {"--mouse", nullptr, true}, {"--frames", nullptr, true}, {"--girl", nullptr, true},
+        {"--bg", nullptr, true},    {"--output", "-o", true},
+    };
+    ParsedArgs args;
+    if (const int status = ParseArgs(kProgram, kUsage, argc, argv, 1, kOptions, args); status != kGoOn) {
+        return status;
     }
-    if (output == nullptr) {
-        return UsageError("no output file: give -o OUT.png");
+    if (!args.positional.empty()) {
+        return UsageError(kProgram, kUsage, "unexpected argument \"" + args.positional[0] + "\"");
+    }
+    long mouseX = 0, mouseY = 0, frames = 1;
+    const std::string* value = nullptr;
+    if ((value = FindOption(args, "--mouse")) && !ParsePair(*value, 0, 65535, mouseX, mouseY)) {
+        return UsageError(kProgram, kUsage, "--mouse needs X,Y (integers 0..65535), not \"" + *value + "\"");
+    }
+    if ((value = FindOption(args, "--frames")) && !ParseInteger(*value, 1, 100000, frames)) {
+        return UsageError(kProgram, kUsage, "--frames needs a whole number 1..100000, not \"" + *value + "\"");
+    }
+    if ((value = FindOption(args, "--girl"))) {
+        g_girlFileName = value->c_str();
+    }
+    if ((value = FindOption(args, "--bg"))) {
+        g_backgroundFileName = value->c_str();
+    }
+    const std::string* output = FindOption(args, "--output");
+    if (output == nullptr || output->empty()) {
+        return UsageError(kProgram, kUsage, "no output file: give -o OUT.png");
     }
 
     HeadlessState& state = *g_headless;
@@ -97,27 +66,23 @@ int main(int argc, char** argv) {
     state.quitAfterFrames = static_cast<int>(frames);
     HeadlessQueue(WM_MOUSEMOVE, 0, MAKELPARAM(mouseX, mouseY));
 
-    static int instance;
-    char commandLine[] = "";
-    WinMain(reinterpret_cast<HINSTANCE>(&instance), nullptr, commandLine, 10);
+    CallWinMain();
     if (state.framesPresented != frames) {
-        std::fprintf(stderr, "spritedemo-render: the demo rendered %d of %ld frames (see ErrLog.txt)\n",
+        std::fprintf(stderr, "%s: the demo rendered %d of %ld frames (see ErrLog.txt)\n", kProgram,
                      state.framesPresented, frames);
-        return 1;
+        return kExitFailure;
     }
     if (g_girlSprites.sprites.empty()) {
-        std::fprintf(stderr, "spritedemo-render: note: '%s' did not load; its draws were skipped\n", g_girlFileName);
+        std::fprintf(stderr, "%s: note: %s: did not load; its draws were skipped\n", kProgram, g_girlFileName);
     }
     if (g_backgroundSprites.sprites.empty()) {
-        std::fprintf(stderr, "spritedemo-render: note: '%s' did not load; its draw was skipped\n",
-                     g_backgroundFileName);
+        std::fprintf(stderr, "%s: note: %s: did not load; its draw was skipped\n", kProgram, g_backgroundFileName);
     }
 
     const PngImage image = Rgb565Image(state.frame, kHeadlessFrameWidth, kHeadlessFrameHeight);
     std::string error;
-    if (!WritePng(output, image, error)) {
-        std::fprintf(stderr, "spritedemo-render: cannot write '%s': %s\n", output, error.c_str());
-        return 1;
+    if (!WritePng(output->c_str(), image, error)) {
+        return FileFailure(kProgram, *output, error);
     }
     return 0;
 }

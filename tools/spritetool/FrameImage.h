@@ -2,7 +2,7 @@
 #pragma once
 
 #include "sprite/Sprite.h"
-#include "tools/png/PngIo.h"
+#include "tools/common/PngIo.h"
 
 #include <cstdint>
 #include <string>

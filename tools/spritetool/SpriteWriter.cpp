@@ -1,6 +1,6 @@
 #include "tools/spritetool/SpriteWriter.h"
 
-#include "tools/png/OutputFile.h"
+#include "tools/common/OutputFile.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 // Template screen backend: a starting point for showing the program on
 // something new (a framebuffer device, another windowing library, ...).
 //
-// Not built: CMake never compiles this file. To make a backend from it, copy
-// it to platform/portable/<name>/Screen<Name>.cpp, fill in the bodies, add a
+// Compiled in every build, so it cannot fall behind Screen.h, but linked into
+// nothing. To make a backend from it, copy it to
+// platform/portable/<name>/Screen<Name>.cpp, fill in the bodies, add a
 // spritedemo_screen_<name> library in platform/CMakeLists.txt next to the
-// sdl2 one, and allow <name> as a value of SPRITEDEMO_SCREEN.
+// sdl2 one, and add <name> to SPRITEDEMO_SCREENS in the top CMakeLists.txt.
 //
 // The portable layer (Win32.cpp, DirectDraw.cpp) keeps all the Win32 and
 // DirectDraw behaviour the program relies on: the message queue and its

@@ -1,6 +1,6 @@
-#include "tools/png/PngIo.h"
+#include "tools/common/PngIo.h"
 
-#include "tools/png/OutputFile.h"
+#include "tools/common/OutputFile.h"
 
 #include <png.h>
 
@@ -187,10 +187,6 @@ bool WritePng(const char* path, const PngImage& image, std::string& error) {
         return false;
     }
     return CommitOutputFile(out, error);
-}
-
-uint16_t PackRgb565(uint8_t r, uint8_t g, uint8_t b) {
-    return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
 void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {

@@ -1,4 +1,4 @@
-#include "tools/png/OutputFile.h"
+#include "tools/common/OutputFile.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -2,6 +2,8 @@
 // per channel, row-major, rows packed without gaps.
 #pragma once
 
+#include "platform/Rgb565.h" // PackRgb565
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,9 +26,8 @@ bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t
 // under its name only once it is complete (see OutputFile.h).
 bool WritePng(const char* path, const PngImage& image, std::string& error);
 
-// RGB565 <-> 8-bit channels. Widening replicates the top bits into the low
-// ones (r8 = r5 << 3 | r5 >> 2), so packing the result gives the word back.
-uint16_t PackRgb565(uint8_t r, uint8_t g, uint8_t b);
+// RGB565 to 8-bit channels. Widening replicates the top bits into the low
+// ones (r8 = r5 << 3 | r5 >> 2), so PackRgb565 of the result gives the word back.
 void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b);
 
 // An RGB image of width x height RGB565 words, packed row after row.
