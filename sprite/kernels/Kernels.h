@@ -37,6 +37,8 @@ struct KernelSet {
 const KernelSet* BuiltKernelSets(int* count);
 
 extern const RowKernels g_scalarKernels;
+// 64-bit ARM only (Neon.cpp).
+extern const RowKernels g_neonKernels;
 
 // The kernels the draws use: on first use, the best runnable set, capped by
 // the environment variable SPRITEDEMO_ISA when it names a built set.
