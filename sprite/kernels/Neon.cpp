@@ -7,6 +7,8 @@
 
 namespace {
 
+// The helpers below are always inlined into the row loops: a call would pass
+// the vectors through memory.
 constexpr int kStep = 16;
 
 // 16 pixels: val[0] the low bytes, val[1] the high bytes.
@@ -19,7 +21,7 @@ struct Channels {
     uint8x16_t red, green, blue;
 };
 
-Channels SplitChannels(Pixels p) {
+__attribute__((always_inline)) inline Channels SplitChannels(Pixels p) {
     const uint8x16_t top5 = vdupq_n_u8(0xF8);
     // Green: pixel bits 8-10 from the high byte, bits 6-7 from the low one.
     return {vandq_u8(p.val[1], top5), vandq_u8(vsriq_n_u8(vshlq_n_u8(p.val[1], 5), p.val[0], 3), top5),
@@ -29,7 +31,7 @@ Channels SplitChannels(Pixels p) {
 // The blend table's floor(64 a w / 255) for 16 pairs given as 8a and 8w: one
 // multiply gives x = 64 a w, and (x + (x >> 8) + 1) >> 8 equals x / 255 for
 // every a and w in 0-31.
-uint8x16_t TableProduct(uint8x16_t a8, uint8x16_t w8) {
+__attribute__((always_inline)) inline uint8x16_t TableProduct(uint8x16_t a8, uint8x16_t w8) {
     uint16x8_t low = vmull_u8(vget_low_u8(a8), vget_low_u8(w8));
     uint16x8_t high = vmull_high_u8(a8, w8);
     low = vsraq_n_u16(low, low, 8);
@@ -40,25 +42,26 @@ uint8x16_t TableProduct(uint8x16_t a8, uint8x16_t w8) {
 
 // Each channel's sum of s at weight w and d at rest = 31 - w (both as 8w),
 // at most 241, as BlendPixel adds them.
-Channels BlendSums(const Channels& s, uint8x16_t w8, const Channels& d, uint8x16_t rest8) {
+__attribute__((always_inline)) inline Channels BlendSums(const Channels& s, uint8x16_t w8, const Channels& d,
+                                                         uint8x16_t rest8) {
     return {vaddq_u8(TableProduct(s.red, w8), TableProduct(d.red, rest8)),
             vaddq_u8(TableProduct(s.green, w8), TableProduct(d.green, rest8)),
             vaddq_u8(TableProduct(s.blue, w8), TableProduct(d.blue, rest8))};
 }
 
 // The pixels BlendPixel makes of channel sums: red >> 3, green >> 2, blue >> 3.
-Pixels PackSums(const Channels& sum) {
+__attribute__((always_inline)) inline Pixels PackSums(const Channels& sum) {
     return {{vsriq_n_u8(vshlq_n_u8(sum.green, 3), sum.blue, 3), vsriq_n_u8(sum.red, sum.green, 5)}};
 }
 
 // The channels of PackSums(sum), straight from the sums: their top five bits.
-Channels SumsAsChannels(const Channels& sum) {
+__attribute__((always_inline)) inline Channels SumsAsChannels(const Channels& sum) {
     const uint8x16_t top5 = vdupq_n_u8(0xF8);
     return {vandq_u8(sum.red, top5), vandq_u8(sum.green, top5), vandq_u8(sum.blue, top5)};
 }
 
 // Lanes of mask from a, the others from b.
-Pixels Select(uint8x16_t mask, Pixels a, Pixels b) {
+__attribute__((always_inline)) inline Pixels Select(uint8x16_t mask, Pixels a, Pixels b) {
     return {{vbslq_u8(mask, a.val[0], b.val[0]), vbslq_u8(mask, a.val[1], b.val[1])}};
 }
 
@@ -70,13 +73,14 @@ Key SplitKey(uint16_t colorKey) {
     return {vdupq_n_u8(static_cast<uint8_t>(colorKey)), vdupq_n_u8(static_cast<uint8_t>(colorKey >> 8))};
 }
 
-uint8x16_t IsKey(Pixels s, const Key& key) {
+__attribute__((always_inline)) inline uint8x16_t IsKey(Pixels s, const Key& key) {
     return vandq_u8(vceqq_u8(s.val[0], key.low), vceqq_u8(s.val[1], key.high));
 }
 
 // Lays down 16 pixels by their alpha bytes: d where the weight (alpha >> 3) is
 // 0 or s is the key, s where it is 31, the blend of s and d between.
-Pixels LayByAlpha(Pixels s, const Channels& sChannels, Pixels d, uint8x16_t alpha, uint8x16_t skip) {
+__attribute__((always_inline)) inline Pixels LayByAlpha(Pixels s, const Channels& sChannels, Pixels d, uint8x16_t alpha,
+                                                        uint8x16_t skip) {
     const uint8x16_t top5 = vdupq_n_u8(0xF8);
     const uint8x16_t w8 = vandq_u8(alpha, top5);
     const uint8x16_t rest8 = vbicq_u8(top5, alpha); // 8 (31 - w)
@@ -85,12 +89,12 @@ Pixels LayByAlpha(Pixels s, const Channels& sChannels, Pixels d, uint8x16_t alph
     return Select(vorrq_u8(skip, vcltq_u8(alpha, vdupq_n_u8(8))), d, laid);
 }
 
-void StoreStep(uint8_t* destination, Pixels p) {
+__attribute__((always_inline)) inline void StoreStep(uint8_t* destination, Pixels p) {
     vst2q_u8(destination, p);
 }
 
 // Pixels as whole words, when no channel is taken apart.
-void StoreStep(uint8_t* destination, uint16x8x2_t words) {
+__attribute__((always_inline)) inline void StoreStep(uint8_t* destination, uint16x8x2_t words) {
     vst1q_u8(destination, vreinterpretq_u8_u16(words.val[0]));
     vst1q_u8(destination + 16, vreinterpretq_u8_u16(words.val[1]));
 }
@@ -114,12 +118,15 @@ void KeyedRow(uint8_t* destination, const uint8_t* source, int count, uint16_t c
         return;
     }
     const uint16x8_t key = vdupq_n_u16(colorKey);
-    auto half = [&](int i) {
+    auto half = [&](int i) __attribute__((always_inline)) {
         const uint16x8_t s = vreinterpretq_u16_u8(vld1q_u8(source + 2 * i));
         const uint16x8_t d = vreinterpretq_u16_u8(vld1q_u8(destination + 2 * i));
         return vbslq_u16(vceqq_u16(s, key), d, s);
     };
-    ForEachStep(destination, count, [&](int i) { return uint16x8x2_t{{half(i), half(i + 8)}}; });
+    ForEachStep(
+        destination, count, [&](int i) __attribute__((always_inline)) {
+            return uint16x8x2_t{{half(i), half(i + 8)}};
+        });
 }
 
 void AlphaRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
@@ -128,10 +135,11 @@ void AlphaRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha,
         return;
     }
     const Key key = SplitKey(colorKey);
-    ForEachStep(destination, count, [&](int i) {
-        const Pixels s = vld2q_u8(source + 2 * i);
-        return LayByAlpha(s, SplitChannels(s), vld2q_u8(destination + 2 * i), vld1q_u8(alpha + i), IsKey(s, key));
-    });
+    ForEachStep(
+        destination, count, [&](int i) __attribute__((always_inline)) {
+            const Pixels s = vld2q_u8(source + 2 * i);
+            return LayByAlpha(s, SplitChannels(s), vld2q_u8(destination + 2 * i), vld1q_u8(alpha + i), IsKey(s, key));
+        });
 }
 
 void TranslucentRow(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
@@ -149,11 +157,12 @@ void TranslucentRow(uint8_t* destination, const uint8_t* source, int count, uint
     const Key key = SplitKey(colorKey);
     const uint8x16_t w8 = vdupq_n_u8(static_cast<uint8_t>(weight << 3));
     const uint8x16_t rest8 = vdupq_n_u8(static_cast<uint8_t>((31 - weight) << 3));
-    ForEachStep(destination, count, [&](int i) {
-        const Pixels s = vld2q_u8(source + 2 * i);
-        const Pixels d = vld2q_u8(destination + 2 * i);
-        return Select(IsKey(s, key), d, PackSums(BlendSums(SplitChannels(s), w8, SplitChannels(d), rest8)));
-    });
+    ForEachStep(
+        destination, count, [&](int i) __attribute__((always_inline)) {
+            const Pixels s = vld2q_u8(source + 2 * i);
+            const Pixels d = vld2q_u8(destination + 2 * i);
+            return Select(IsKey(s, key), d, PackSums(BlendSums(SplitChannels(s), w8, SplitChannels(d), rest8)));
+        });
 }
 
 // The source pulled towards tint: tint's products at the tint weight are the
@@ -171,7 +180,7 @@ Tint MakeTint(uint16_t tint, int tintWeight) {
 }
 
 // The channel sums of the tinted source.
-Channels TintSums(const Tint& tint, const Channels& s) {
+__attribute__((always_inline)) inline Channels TintSums(const Tint& tint, const Channels& s) {
     return {vaddq_u8(tint.products.red, TableProduct(s.red, tint.rest8)),
             vaddq_u8(tint.products.green, TableProduct(s.green, tint.rest8)),
             vaddq_u8(tint.products.blue, TableProduct(s.blue, tint.rest8))};
@@ -185,12 +194,13 @@ void TintedRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha
     }
     const Key key = SplitKey(colorKey);
     const Tint tinting = MakeTint(tint, tintWeight);
-    ForEachStep(destination, count, [&](int i) {
-        const Pixels s = vld2q_u8(source + 2 * i);
-        const Channels tinted = TintSums(tinting, SplitChannels(s));
-        return LayByAlpha(PackSums(tinted), SumsAsChannels(tinted), vld2q_u8(destination + 2 * i), vld1q_u8(alpha + i),
-                          IsKey(s, key));
-    });
+    ForEachStep(
+        destination, count, [&](int i) __attribute__((always_inline)) {
+            const Pixels s = vld2q_u8(source + 2 * i);
+            const Channels tinted = TintSums(tinting, SplitChannels(s));
+            return LayByAlpha(PackSums(tinted), SumsAsChannels(tinted), vld2q_u8(destination + 2 * i),
+                              vld1q_u8(alpha + i), IsKey(s, key));
+        });
 }
 
 void TintedOpaqueRow(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
@@ -201,10 +211,11 @@ void TintedOpaqueRow(uint8_t* destination, const uint8_t* source, int count, uin
     }
     const Key key = SplitKey(colorKey);
     const Tint tinting = MakeTint(tint, tintWeight);
-    ForEachStep(destination, count, [&](int i) {
-        const Pixels s = vld2q_u8(source + 2 * i);
-        return Select(IsKey(s, key), vld2q_u8(destination + 2 * i), PackSums(TintSums(tinting, SplitChannels(s))));
-    });
+    ForEachStep(
+        destination, count, [&](int i) __attribute__((always_inline)) {
+            const Pixels s = vld2q_u8(source + 2 * i);
+            return Select(IsKey(s, key), vld2q_u8(destination + 2 * i), PackSums(TintSums(tinting, SplitChannels(s))));
+        });
 }
 
 } // namespace
