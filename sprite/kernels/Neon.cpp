@@ -28,16 +28,57 @@ __attribute__((always_inline)) inline Channels SplitChannels(Pixels p) {
             vshlq_n_u8(p.val[0], 3)};
 }
 
+// x / 255 as the kernels compute it: the high byte of x + (x >> 8) rounded.
+// Exact for every x = 64 a w with a and w in 0-31 (not for every 16-bit x).
+constexpr int DivideBy255(int x) {
+    return (x + ((x + 128) >> 8)) >> 8;
+}
+
+constexpr bool DividesEveryProductExactly() {
+    for (int a = 0; a < 32; ++a) {
+        for (int w = 0; w < 32; ++w) {
+            if (DivideBy255(64 * a * w) != 64 * a * w / 255) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(DividesEveryProductExactly(), "the blend table's products need another division");
+
 // The blend table's floor(64 a w / 255) for 16 pairs given as 8a and 8w: one
-// multiply gives x = 64 a w, and (x + (x >> 8) + 1) >> 8 equals x / 255 for
-// every a and w in 0-31.
+// multiply gives x = 64 a w, ursra and uzp2 divide as DivideBy255.
 __attribute__((always_inline)) inline uint8x16_t TableProduct(uint8x16_t a8, uint8x16_t w8) {
     uint16x8_t low = vmull_u8(vget_low_u8(a8), vget_low_u8(w8));
     uint16x8_t high = vmull_high_u8(a8, w8);
-    low = vsraq_n_u16(low, low, 8);
-    high = vsraq_n_u16(high, high, 8);
-    const uint16x8_t one = vdupq_n_u16(1);
-    return vaddhn_high_u16(vaddhn_u16(low, one), high, one);
+    low = vrsraq_n_u16(low, low, 8);
+    high = vrsraq_n_u16(high, high, 8);
+    return vuzp2q_u8(vreinterpretq_u8_u16(low), vreinterpretq_u8_u16(high));
+}
+
+// Channels as plain 5-bit values (0-31), to index a table column.
+__attribute__((always_inline)) inline Channels SplitChannelValues(Pixels p) {
+    return {vshrq_n_u8(p.val[1], 3), vshrq_n_u8(vsriq_n_u8(vshlq_n_u8(p.val[1], 5), p.val[0], 3), 3),
+            vandq_u8(p.val[0], vdupq_n_u8(31))};
+}
+
+// The blend table's column for one weight, T[a][weight] for a = 0-31, as a
+// 32-byte tbl table: at a weight that is the same for the whole row one tbl
+// replaces each product.
+uint8x16x2_t TableColumn(int weight) {
+    static const uint8_t k8a[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 104, 112, 120};
+    const uint8x16_t w8 = vdupq_n_u8(static_cast<uint8_t>(weight << 3));
+    const uint8x16_t a8 = vld1q_u8(k8a);
+    return {{TableProduct(a8, w8), TableProduct(vaddq_u8(a8, vdupq_n_u8(128)), w8)}};
+}
+
+// Each channel's column entry: T[value][weight].
+__attribute__((always_inline)) inline Channels LookUp(const uint8x16x2_t& column, const Channels& values) {
+    return {vqtbl2q_u8(column, values.red), vqtbl2q_u8(column, values.green), vqtbl2q_u8(column, values.blue)};
+}
+
+__attribute__((always_inline)) inline Channels AddChannels(const Channels& a, const Channels& b) {
+    return {vaddq_u8(a.red, b.red), vaddq_u8(a.green, b.green), vaddq_u8(a.blue, b.blue)};
 }
 
 // Each channel's sum of s at weight w and d at rest = 31 - w (both as 8w),
@@ -155,35 +196,34 @@ void TranslucentRow(uint8_t* destination, const uint8_t* source, int count, uint
         return;
     }
     const Key key = SplitKey(colorKey);
-    const uint8x16_t w8 = vdupq_n_u8(static_cast<uint8_t>(weight << 3));
-    const uint8x16_t rest8 = vdupq_n_u8(static_cast<uint8_t>((31 - weight) << 3));
+    const uint8x16x2_t sourceColumn = TableColumn(weight);
+    const uint8x16x2_t destinationColumn = TableColumn(31 - weight);
     ForEachStep(
         destination, count, [&](int i) __attribute__((always_inline)) {
             const Pixels s = vld2q_u8(source + 2 * i);
             const Pixels d = vld2q_u8(destination + 2 * i);
-            return Select(IsKey(s, key), d, PackSums(BlendSums(SplitChannels(s), w8, SplitChannels(d), rest8)));
+            const Channels sums = AddChannels(LookUp(sourceColumn, SplitChannelValues(s)),
+                                              LookUp(destinationColumn, SplitChannelValues(d)));
+            return Select(IsKey(s, key), d, PackSums(sums));
         });
 }
 
 // The source pulled towards tint: tint's products at the tint weight are the
-// same for every pixel.
+// same for every pixel, the source's come from one column.
 struct Tint {
     Channels products;
-    uint8x16_t rest8;
+    uint8x16x2_t sourceColumn;
 };
 
 Tint MakeTint(uint16_t tint, int tintWeight) {
     const uint8x16_t w8 = vdupq_n_u8(static_cast<uint8_t>(tintWeight << 3));
     auto product = [&](int channel) { return TableProduct(vdupq_n_u8(static_cast<uint8_t>(channel << 3)), w8); };
-    return {{product(tint >> 11), product((tint >> 6) & 31), product(tint & 31)},
-            vdupq_n_u8(static_cast<uint8_t>((31 - tintWeight) << 3))};
+    return {{product(tint >> 11), product((tint >> 6) & 31), product(tint & 31)}, TableColumn(31 - tintWeight)};
 }
 
 // The channel sums of the tinted source.
-__attribute__((always_inline)) inline Channels TintSums(const Tint& tint, const Channels& s) {
-    return {vaddq_u8(tint.products.red, TableProduct(s.red, tint.rest8)),
-            vaddq_u8(tint.products.green, TableProduct(s.green, tint.rest8)),
-            vaddq_u8(tint.products.blue, TableProduct(s.blue, tint.rest8))};
+__attribute__((always_inline)) inline Channels TintSums(const Tint& tint, Pixels s) {
+    return AddChannels(tint.products, LookUp(tint.sourceColumn, SplitChannelValues(s)));
 }
 
 void TintedRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
@@ -197,7 +237,7 @@ void TintedRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha
     ForEachStep(
         destination, count, [&](int i) __attribute__((always_inline)) {
             const Pixels s = vld2q_u8(source + 2 * i);
-            const Channels tinted = TintSums(tinting, SplitChannels(s));
+            const Channels tinted = TintSums(tinting, s);
             return LayByAlpha(PackSums(tinted), SumsAsChannels(tinted), vld2q_u8(destination + 2 * i),
                               vld1q_u8(alpha + i), IsKey(s, key));
         });
@@ -214,7 +254,7 @@ void TintedOpaqueRow(uint8_t* destination, const uint8_t* source, int count, uin
     ForEachStep(
         destination, count, [&](int i) __attribute__((always_inline)) {
             const Pixels s = vld2q_u8(source + 2 * i);
-            return Select(IsKey(s, key), vld2q_u8(destination + 2 * i), PackSums(TintSums(tinting, SplitChannels(s))));
+            return Select(IsKey(s, key), vld2q_u8(destination + 2 * i), PackSums(TintSums(tinting, s)));
         });
 }
 
