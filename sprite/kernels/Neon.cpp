@@ -210,15 +210,19 @@ void TranslucentRow(uint8_t* destination, const uint8_t* source, int count, uint
 
 // The source pulled towards tint: tint's products at the tint weight are the
 // same for every pixel, the source's come from one column.
+// The key is tested on the untinted source.
 struct Tint {
     Channels products;
     uint8x16x2_t sourceColumn;
+    Key key;
 };
 
-Tint MakeTint(uint16_t tint, int tintWeight) {
+Tint MakeTint(uint16_t tint, int tintWeight, uint16_t colorKey) {
     const uint8x16_t w8 = vdupq_n_u8(static_cast<uint8_t>(tintWeight << 3));
     auto product = [&](int channel) { return TableProduct(vdupq_n_u8(static_cast<uint8_t>(channel << 3)), w8); };
-    return {{product(tint >> 11), product((tint >> 6) & 31), product(tint & 31)}, TableColumn(31 - tintWeight)};
+    return {{product(tint >> 11), product((tint >> 6) & 31), product(tint & 31)},
+            TableColumn(31 - tintWeight),
+            SplitKey(colorKey)};
 }
 
 // The channel sums of the tinted source.
@@ -232,14 +236,13 @@ void TintedRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha
         g_scalarKernels.tinted(destination, source, alpha, count, colorKey, tint, tintWeight);
         return;
     }
-    const Key key = SplitKey(colorKey);
-    const Tint tinting = MakeTint(tint, tintWeight);
+    const Tint tinting = MakeTint(tint, tintWeight, colorKey);
     ForEachStep(
         destination, count, [&](int i) __attribute__((always_inline)) {
             const Pixels s = vld2q_u8(source + 2 * i);
             const Channels tinted = TintSums(tinting, s);
             return LayByAlpha(PackSums(tinted), SumsAsChannels(tinted), vld2q_u8(destination + 2 * i),
-                              vld1q_u8(alpha + i), IsKey(s, key));
+                              vld1q_u8(alpha + i), IsKey(s, tinting.key));
         });
 }
 
@@ -249,12 +252,11 @@ void TintedOpaqueRow(uint8_t* destination, const uint8_t* source, int count, uin
         g_scalarKernels.tintedOpaque(destination, source, count, colorKey, tint, tintWeight);
         return;
     }
-    const Key key = SplitKey(colorKey);
-    const Tint tinting = MakeTint(tint, tintWeight);
+    const Tint tinting = MakeTint(tint, tintWeight, colorKey);
     ForEachStep(
         destination, count, [&](int i) __attribute__((always_inline)) {
             const Pixels s = vld2q_u8(source + 2 * i);
-            return Select(IsKey(s, key), vld2q_u8(destination + 2 * i), PackSums(TintSums(tinting, s)));
+            return Select(IsKey(s, tinting.key), vld2q_u8(destination + 2 * i), PackSums(TintSums(tinting, s)));
         });
 }
 
