@@ -7,8 +7,6 @@
 
 namespace {
 
-// The helpers below are always inlined into the row loops: a call would pass
-// the vectors through memory.
 constexpr int kStep = 16;
 
 // 16 pixels: val[0] the low bytes, val[1] the high bytes.
@@ -21,6 +19,8 @@ struct Channels {
     uint8x16_t red, green, blue;
 };
 
+// The helpers here are always inlined into the row loops: a call would pass
+// the vectors through memory.
 __attribute__((always_inline)) inline Channels SplitChannels(Pixels p) {
     const uint8x16_t top5 = vdupq_n_u8(0xF8);
     // Green: pixel bits 8-10 from the high byte, bits 6-7 from the low one.
@@ -28,8 +28,8 @@ __attribute__((always_inline)) inline Channels SplitChannels(Pixels p) {
             vshlq_n_u8(p.val[0], 3)};
 }
 
-// x / 255 as the kernels compute it: the high byte of x + (x >> 8) rounded.
-// Exact for every x = 64 a w with a and w in 0-31 (not for every 16-bit x).
+// x / 255 as the kernels compute it: the high byte of x + ((x + 128) >> 8).
+// Exact for every x = 64 a w with a and w in 0-31, not for every 16-bit x.
 constexpr int DivideBy255(int x) {
     return (x + ((x + 128) >> 8)) >> 8;
 }
@@ -124,7 +124,7 @@ __attribute__((always_inline)) inline Pixels LayByAlpha(Pixels s, const Channels
                                                         uint8x16_t skip) {
     const uint8x16_t top5 = vdupq_n_u8(0xF8);
     const uint8x16_t w8 = vandq_u8(alpha, top5);
-    const uint8x16_t rest8 = vbicq_u8(top5, alpha); // 8 (31 - w)
+    const uint8x16_t rest8 = vbicq_u8(top5, alpha); // (31 - w) << 3
     const Pixels blended = PackSums(BlendSums(sChannels, w8, SplitChannels(d), rest8));
     const Pixels laid = Select(vcgeq_u8(alpha, vdupq_n_u8(248)), s, blended);
     return Select(vorrq_u8(skip, vcltq_u8(alpha, vdupq_n_u8(8))), d, laid);
@@ -158,6 +158,7 @@ void KeyedRow(uint8_t* destination, const uint8_t* source, int count, uint16_t c
         g_scalarKernels.keyed(destination, source, count, colorKey);
         return;
     }
+    // Whole words: the bytes of little-endian pixels are already in lane order.
     const uint16x8_t key = vdupq_n_u16(colorKey);
     auto half = [&](int i) __attribute__((always_inline)) {
         const uint16x8_t s = vreinterpretq_u16_u8(vld1q_u8(source + 2 * i));
@@ -209,8 +210,8 @@ void TranslucentRow(uint8_t* destination, const uint8_t* source, int count, uint
 }
 
 // The source pulled towards tint: tint's products at the tint weight are the
-// same for every pixel, the source's come from one column.
-// The key is tested on the untinted source.
+// same for every pixel, the source's come from one column. The key is tested
+// on the untinted source.
 struct Tint {
     Channels products;
     uint8x16x2_t sourceColumn;
