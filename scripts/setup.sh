@@ -8,7 +8,20 @@ packages=(
   libsdl2-dev libpng-dev libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xdotool imagemagick x11-utils
+  # The arm64 build: cross compiler, its libraries, and the emulator its tests run under.
+  g++-aarch64-linux-gnu qemu-user libpng-dev:arm64 libgtest-dev:arm64 libc6:arm64 libstdc++6:arm64
 )
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+
+# The arm64 libraries come from Debian's own arm64 archive (multiarch).
+if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  echo "setup: adding the arm64 architecture"
+  "${as_root[@]}" dpkg --add-architecture arm64
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -20,10 +33,6 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-as_root=()
-if [ "$(id -u)" -ne 0 ]; then
-  as_root=(sudo)
-fi
 echo "setup: installing ${missing[*]}"
 "${as_root[@]}" apt-get update -q
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

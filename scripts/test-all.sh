@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine and runs every test of spritedemo: the unit, scene
 # and tool tests headless, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Linux (SDL2) program end to end on Xvfb,
-# and the Windows build end to end under Wine.
+# UndefinedBehaviorSanitizer, the same cross-built for 64-bit ARM under
+# qemu-aarch64, the Linux (SDL2) program end to end on Xvfb, and the Windows
+# build end to end under Wine.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
@@ -33,6 +34,8 @@ step "headless build" build headless
 step "headless tests" ctest --preset headless -j "$jobs"
 step "asan build" build asan
 step "asan tests" ctest --preset asan -j "$jobs"
+step "arm64 build" build arm64
+step "arm64 tests under qemu" ctest --preset arm64 -j "$jobs"
 step "linux build" build linux
 # The README's first command, on a virtual screen as on a machine without one.
 step "run-demo.sh" env -u DISPLAY "$root/scripts/run-demo.sh"

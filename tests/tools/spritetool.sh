@@ -2,12 +2,13 @@
 # spritetool end to end: pack/unpack round trips, exact file bytes, info on
 # good and broken files, usage errors, and no partial output on failure; and
 # that spritedemo-render takes options and reports errors the same way.
-# Usage: spritetool.sh BINARY_DIR SOURCE_DIR
+# Usage: spritetool.sh BINARY_DIR SOURCE_DIR [EMULATOR...]
 set -u
 
 TOOL="$1/tools/spritetool/spritetool"
 HELPER="$2/tests/tools/spritetool_helper.py"
 PYTHON=${PYTHON:-/usr/bin/python3} # Debian's, with Pillow (scripts/setup.sh)
+EMULATOR=("${@:3}") # what runs a cross build's tools here, if anything
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" || exit 1
@@ -23,7 +24,7 @@ fail() {
 run() {
     local expected=$1
     shift
-    "$TOOL" "$@" >out.txt 2>err.txt
+    "${EMULATOR[@]}" "$TOOL" "$@" >out.txt 2>err.txt
     local status=$?
     if [ "$status" -ne "$expected" ]; then
         fail "${TOOL##*/} $* exited $status, expected $expected"

@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""Instructions in the main loop of each row kernel, from the disassembly.
+
+    bench/loop_instructions.py OBJECT [OBJDUMP]
+
+OBJECT is a kernel file's object (for example
+build/arm64/CMakeFiles/spritedemo_core.dir/sprite/kernels/Neon.cpp.o); OBJDUMP
+defaults to aarch64-linux-gnu-objdump. For each function it prints the
+instructions of its largest loop: from the target of a backward branch
+inside the function up to that branch. Where timings mean nothing (under an
+emulator), this divided by the pixels of one pass is the cost to compare.
+"""
+
+import re
+import subprocess
+import sys
+
+
+def functions(disassembly):
+    """(name, [(address, mnemonic, operands)]) for each function."""
+    name, body = None, []
+    for line in disassembly.splitlines():
+        header = re.match(r"^[0-9a-f]+ <(.*)>:$", line)
+        if header:
+            if name:
+                yield name, body
+            name, body = header.group(1), []
+            continue
+        insn = re.match(r"^\s+([0-9a-f]+):\s+(\S+)\s*(.*)$", line)
+        if insn and name:
+            body.append((int(insn.group(1), 16), insn.group(2), insn.group(3)))
+    if name:
+        yield name, body
+
+
+def largest_loop(body):
+    if not body:
+        return 0
+    first, last = body[0][0], body[-1][0]
+    best = 0
+    for address, mnemonic, operands in body:
+        if not (mnemonic in ("b", "cbz", "cbnz", "tbz", "tbnz") or mnemonic.startswith("b.")):
+            continue
+        target = re.search(r"(?:^|, )([0-9a-f]+) <", operands)
+        if target and first <= int(target.group(1), 16) < address <= last:
+            start = int(target.group(1), 16)
+            best = max(best, sum(1 for a, _, _ in body if start <= a <= address))
+    return best
+
+
+def main():
+    if len(sys.argv) not in (2, 3):
+        sys.exit(__doc__)
+    objdump = sys.argv[2] if len(sys.argv) == 3 else "aarch64-linux-gnu-objdump"
+    disassembly = subprocess.run([objdump, "-d", "-C", "--no-show-raw-insn", sys.argv[1]],
+                                 capture_output=True, text=True, check=True).stdout
+    for name, body in functions(disassembly):
+        count = largest_loop(body)
+        if count:
+            print(f"{count:4d}  {name.replace('(anonymous namespace)::', '').split('(')[0]}")
+
+
+if __name__ == "__main__":
+    main()
