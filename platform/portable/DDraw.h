@@ -185,6 +185,7 @@ struct IDirectDrawSurface7 {
     IDirectDrawClipper* clipper;     // held reference, when one is set
     bool locked;
     bool dcOut;
+    PortableDC dc; // handed out by GetDC while dcOut: text needs no allocation a frame
 
     HRESULT GetAttachedSurface(LPDDSCAPS2 caps, IDirectDrawSurface7** out);
     HRESULT SetClipper(IDirectDrawClipper* clipper);

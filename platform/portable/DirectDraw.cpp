@@ -323,8 +323,21 @@ HRESULT IDirectDrawSurface7::Blt(LPRECT destRect, IDirectDrawSurface7* source, L
             return DD_OK;
         }
         const uint16_t value = static_cast<uint16_t>(effects->dwFillColor);
-        for (LONG y = area.top; y < area.bottom; ++y) {
-            std::fill(PixelAt(this, area.left, y), PixelAt(this, area.right, y), value);
+        // At memory speed: whole rows without padding are one run, and a value
+        // whose two bytes are alike (white, black) is a memset.
+        size_t rowPixels = static_cast<size_t>(area.right - area.left);
+        LONG bottom = area.bottom;
+        if (area.left == 0 && area.right == width && pitch == width * kBytesPerPixel) {
+            rowPixels *= static_cast<size_t>(area.bottom - area.top);
+            bottom = area.top + 1;
+        }
+        for (LONG y = area.top; y < bottom; ++y) {
+            uint16_t* row = PixelAt(this, area.left, y);
+            if ((value >> 8) == (value & 0xFF)) {
+                std::memset(row, value & 0xFF, rowPixels * kBytesPerPixel);
+            } else {
+                std::fill(row, row + rowPixels, value);
+            }
         }
         return DD_OK;
     }
@@ -342,12 +355,30 @@ HRESULT IDirectDrawSurface7::Blt(LPRECT destRect, IDirectDrawSurface7* source, L
         from.right > source->width || from.bottom > source->height) {
         return DDERR_INVALIDPARAMS;
     }
-    // Nearest-pixel stretch; destination pixels outside this surface are skipped.
-    for (LONG y = std::max<LONG>(to.top, 0); y < std::min<LONG>(to.bottom, height); ++y) {
+    // Destination pixels outside this surface are skipped. The same size is a
+    // row copy; otherwise the nearest source pixel, stepped without division.
+    const LONG left = std::max<LONG>(to.left, 0);
+    const LONG right = std::min<LONG>(to.right, width);
+    const LONG bottom = left < right ? std::min<LONG>(to.bottom, height) : 0;
+    for (LONG y = std::max<LONG>(to.top, 0); y < bottom; ++y) {
         const LONG sy = from.top + static_cast<LONG>(static_cast<int64_t>(y - to.top) * fromHeight / toHeight);
-        for (LONG x = std::max<LONG>(to.left, 0); x < std::min<LONG>(to.right, width); ++x) {
-            const LONG sx = from.left + static_cast<LONG>(static_cast<int64_t>(x - to.left) * fromWidth / toWidth);
-            *PixelAt(this, x, y) = *PixelAt(source, sx, sy);
+        if (fromWidth == toWidth) {
+            std::memmove(PixelAt(this, left, y), PixelAt(source, from.left + (left - to.left), sy),
+                         static_cast<size_t>(right - left) * kBytesPerPixel);
+            continue;
+        }
+        const int64_t start = static_cast<int64_t>(left - to.left) * fromWidth;
+        LONG sx = from.left + static_cast<LONG>(start / toWidth);
+        LONG error = static_cast<LONG>(start % toWidth);
+        uint16_t* out = PixelAt(this, left, y);
+        const uint16_t* row = PixelAt(source, 0, sy);
+        for (LONG x = left; x < right; ++x) {
+            *out++ = row[sx];
+            error += fromWidth;
+            while (error >= toWidth) {
+                error -= toWidth;
+                ++sx;
+            }
         }
     }
     if (caps & DDSCAPS_PRIMARYSURFACE) {
@@ -402,15 +433,15 @@ HRESULT IDirectDrawSurface7::GetDC(HDC* out) {
         return DDERR_DCALREADYCREATED;
     }
     dcOut = true;
-    *out = new PortableDC{this, OPAQUE, 0};
+    dc = PortableDC{this, OPAQUE, 0};
+    *out = &dc;
     return DD_OK;
 }
 
-HRESULT IDirectDrawSurface7::ReleaseDC(HDC dc) {
-    if (dc == nullptr || dc->surface != this || !dcOut) {
+HRESULT IDirectDrawSurface7::ReleaseDC(HDC handle) {
+    if (handle != &dc || !dcOut) {
         return DDERR_INVALIDPARAMS;
     }
-    delete dc;
     dcOut = false;
     return DD_OK;
 }

@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <string>
 #include <thread>
@@ -37,31 +36,48 @@ std::vector<std::unique_ptr<PortableWindow>>& Windows() {
     return *windows;
 }
 
-std::deque<MSG>& Queue() {
-    static auto* queue = new std::deque<MSG>();
-    return *queue;
-}
+// The message queue: a fixed ring, so that posting never allocates during a
+// frame. Like the real one it has a limit: a message posted to a full queue
+// is refused, as PostMessage fails then. The last place is kept for the quit
+// message, which must always arrive.
+constexpr size_t kQueueCapacity = 1024;
+struct MessageQueue {
+    MSG messages[kQueueCapacity];
+    size_t first;
+    size_t count;
+
+    MSG& At(size_t i) { return messages[(first + i) % kQueueCapacity]; }
+    void PopFront() {
+        first = (first + 1) % kQueueCapacity;
+        count--;
+    }
+};
+MessageQueue g_queue;
 
 HWND g_inputWindow = nullptr; // receives the screen's input: the last window created
 
-void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    std::deque<MSG>& queue = Queue();
+bool Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MessageQueue& queue = g_queue;
     // Like the real queue, pointer moves are coalesced: a move waiting at the
     // end just takes the newer position, so input never piles up behind a
     // slow frame.
-    if (message == WM_MOUSEMOVE && !queue.empty() && queue.back().message == WM_MOUSEMOVE &&
-        queue.back().hwnd == window) {
-        queue.back().lParam = lParam;
-        queue.back().wParam = wParam;
-        return;
+    if (message == WM_MOUSEMOVE && queue.count > 0 && queue.At(queue.count - 1).message == WM_MOUSEMOVE &&
+        queue.At(queue.count - 1).hwnd == window) {
+        queue.At(queue.count - 1).lParam = lParam;
+        queue.At(queue.count - 1).wParam = wParam;
+        return true;
     }
-    MSG msg = {};
+    if (queue.count >= kQueueCapacity - (message == WM_QUIT ? 0 : 1)) {
+        return false;
+    }
+    MSG& msg = queue.At(queue.count++);
+    msg = MSG{};
     msg.hwnd = window;
     msg.message = message;
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = ScreenTickCount();
-    queue.push_back(msg);
+    return true;
 }
 
 void PumpScreenEvents() {
@@ -145,24 +161,24 @@ int GetSystemMetrics(int index) {
 
 BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeFlags) {
     PumpScreenEvents();
-    if (Queue().empty()) {
+    if (g_queue.count == 0) {
         return FALSE;
     }
-    *msg = Queue().front();
+    *msg = g_queue.At(0);
     if (removeFlags & PM_REMOVE) {
-        Queue().pop_front();
+        g_queue.PopFront();
     }
     return TRUE;
 }
 
 BOOL GetMessageA(LPMSG msg, HWND, UINT, UINT) {
     PumpScreenEvents();
-    while (Queue().empty()) {
+    while (g_queue.count == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         PumpScreenEvents();
     }
-    *msg = Queue().front();
-    Queue().pop_front();
+    *msg = g_queue.At(0);
+    g_queue.PopFront();
     g_portableStats->messagesRetrieved++;
     return msg->message == WM_QUIT ? FALSE : TRUE;
 }
@@ -183,8 +199,7 @@ LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
 }
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Post(window, message, wParam, lParam);
-    return TRUE;
+    return Post(window, message, wParam, lParam) ? TRUE : FALSE;
 }
 
 void PostQuitMessage(int exitCode) {

@@ -248,9 +248,11 @@ namespace {
 
 std::atomic<bool> g_watching{false};
 std::atomic<size_t> g_largestRequest{0};
+std::atomic<size_t> g_requests{0};
 
 void NoteRequest(size_t size) {
     if (g_watching.load(std::memory_order_relaxed)) {
+        g_requests.fetch_add(1, std::memory_order_relaxed);
         size_t seen = g_largestRequest.load(std::memory_order_relaxed);
         while (size > seen && !g_largestRequest.compare_exchange_weak(seen, size)) {
         }
@@ -277,11 +279,15 @@ void InstallHooks() {}
 void StartAllocationWatch() {
     InstallHooks();
     g_largestRequest = 0;
+    g_requests = 0;
     g_watching = true;
 }
 
-size_t StopAllocationWatch() {
+size_t StopAllocationWatch(size_t* requests) {
     g_watching = false;
+    if (requests != nullptr) {
+        *requests = g_requests;
+    }
     return g_largestRequest;
 }
 

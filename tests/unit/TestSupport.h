@@ -124,6 +124,6 @@ struct ScopedHeadless {
 // ---------------------------------------------------------------- allocations
 
 // The largest single heap request made between the two calls (operator new
-// and, under AddressSanitizer, malloc too).
+// and, under AddressSanitizer, malloc too), and how many there were.
 void StartAllocationWatch();
-size_t StopAllocationWatch();
+size_t StopAllocationWatch(size_t* requests = nullptr);

@@ -34,6 +34,9 @@ struct HeadlessState {
     DWORD tickCount;        // what GetTickCount returns
     DWORD tickStepPerFrame; // added to tickCount after every presented frame
     int quitAfterFrames;    // > 0: post WM_QUIT (code 0) once this many frames are shown
+    // When set, called after each presented frame, in the process that
+    // presented it: a test's look at the program between two frames.
+    void (*afterPresent)(HeadlessState& state);
     HeadlessEvent events[kHeadlessMaxEvents];
     int eventCount;
 

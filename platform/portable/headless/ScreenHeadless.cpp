@@ -91,6 +91,9 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     if (state.quitAfterFrames > 0 && state.framesPresented == state.quitAfterFrames) {
         PostQuitMessage(0);
     }
+    if (state.afterPresent != nullptr) {
+        state.afterPresent(state);
+    }
 }
 
 bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam) {
