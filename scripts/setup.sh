@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config python3 python3-pil
   libsdl2-dev libpng-dev libgtest-dev libbenchmark-dev
+  libpixman-1-dev # a peer the benchmark measures against
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xdotool imagemagick x11-utils
   # The arm64 build: cross compiler, its libraries, and the emulator its tests run under.

@@ -36,6 +36,10 @@ step "asan build" build asan
 step "asan tests" ctest --preset asan -j "$jobs"
 step "arm64 build" build arm64
 step "arm64 tests under qemu" ctest --preset arm64 -j "$jobs"
+step "bench build" build bench
+# The benchmark measures and never fails on speed: a few passes of each, so
+# that every row still runs.
+step "bench smoke run" env SPRITEDEMO_BENCH_ITERATIONS=3 "$root/build/bench/bench/spritedemo-bench"
 step "linux build" build linux
 # The README's first command, on a virtual screen as on a machine without one.
 step "run-demo.sh" env -u DISPLAY "$root/scripts/run-demo.sh"
