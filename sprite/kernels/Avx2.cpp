@@ -37,8 +37,11 @@ struct Avx2 {
         return v;
     }
     static M Eq(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
-    static M Either(M a, M b) { return _mm256_or_si256(a, b); }
     static V Select(M m, V ifSet, V otherwise) { return _mm256_blendv_epi8(otherwise, ifSet, m); }
+    using Skip = M;
+    static Skip SkipWhere(V a, V b) { return Eq(a, b); }
+    static Skip AlsoSkipWhere(Skip skip, V a, V b) { return Or(skip, Eq(a, b)); }
+    static V Finish(Skip skip, V d, V v) { return Select(skip, d, v); }
 };
 
 using Rows = VectorRows<Avx2>;

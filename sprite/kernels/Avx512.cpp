@@ -19,10 +19,26 @@ struct Avx512 {
     static V LoadAlpha(const uint8_t* p, Lanes lanes) {
         return _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, p));
     }
+    // Skipped lanes are held as their complement, the lanes that take the new
+    // pixels, which chained masked compares build without mask arithmetic.
+    struct Skip {
+        M write;
+    };
+    static Skip SkipWhere(V a, V b) { return {_mm512_cmpneq_epi16_mask(a, b)}; }
+    static Skip AlsoSkipWhere(Skip skip, V a, V b) { return {_mm512_mask_cmpneq_epi16_mask(skip.write, a, b)}; }
+    // Blocks are stored whole, skipped lanes with their destination: a store
+    // masked by the pixels that change costs more, as it waits for lines the
+    // keyed rows never load.
+    static V Finish(Skip skip, V d, V v) { return _mm512_mask_blend_epi16(skip.write, d, v); }
+    // Whole blocks first, with every lane in the row; then the row's end
+    // under a lane mask, so every row length takes this path.
     template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
-        for (ptrdiff_t i = 0; i < count; i += kLanes) {
-            const ptrdiff_t left = count - i;
-            const Lanes lanes = left >= kLanes ? ~Lanes{0} : static_cast<Lanes>((1u << left) - 1);
+        ptrdiff_t i = 0;
+        for (; i + kLanes <= count; i += kLanes) {
+            _mm512_storeu_si512(destination + 2 * i, block(i, ~Lanes{0}));
+        }
+        if (i < count) {
+            const Lanes lanes = static_cast<Lanes>((1u << (count - i)) - 1);
             _mm512_mask_storeu_epi16(destination + 2 * i, lanes, block(i, lanes));
         }
     }
@@ -41,7 +57,6 @@ struct Avx512 {
         return v;
     }
     static M Eq(V a, V b) { return _mm512_cmpeq_epi16_mask(a, b); }
-    static M Either(M a, M b) { return static_cast<M>(a | b); }
     static V Select(M m, V ifSet, V otherwise) { return _mm512_mask_blend_epi16(m, otherwise, ifSet); }
 };
 

@@ -37,10 +37,13 @@ struct Sse2 {
         return v;
     }
     static M Eq(V a, V b) { return _mm_cmpeq_epi16(a, b); }
-    static M Either(M a, M b) { return _mm_or_si128(a, b); }
     static V Select(M m, V ifSet, V otherwise) {
         return _mm_or_si128(_mm_and_si128(m, ifSet), _mm_andnot_si128(m, otherwise));
     }
+    using Skip = M;
+    static Skip SkipWhere(V a, V b) { return Eq(a, b); }
+    static Skip AlsoSkipWhere(Skip skip, V a, V b) { return Or(skip, Eq(a, b)); }
+    static V Finish(Skip skip, V d, V v) { return Select(skip, d, v); }
 };
 
 using Rows = VectorRows<Sse2>;

@@ -5,9 +5,12 @@
 //   kLanes           pixels a block
 //   kShortest, Shorter()  rows shorter than kShortest go to the set Shorter()
 //   Lanes, Walk(destination, count, block)  walks a row in blocks:
-//                    block(i, lanes) gives the new pixels from pixel i on
+//                    block(i, lanes) gives what Finish made of pixel i on
+//   Skip, SkipWhere(a, b), AlsoSkipWhere(skip, a, b)  the lanes that keep
+//                    their destination: where a == b, and also where a == b
+//   Finish(skip, d, v)  the new pixels v, except where skip keeps d
 //   Load, LoadAlpha, Set, Add, Sub, And, Or, MulLo, MulHi (unsigned),
-//   Srl<n>, Sll<n>, Eq, Either (mask or), Select(m, ifSet, otherwise),
+//   Srl<n>, Sll<n>, Eq, Select(m, ifSet, otherwise),
 //   Opaque(v)        v, as a value the compiler cannot see into
 //
 // Everything here has internal linkage: a copy built with one file's flags
@@ -100,7 +103,7 @@ template <typename O> struct VectorRows {
         O::Walk(
             destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
                 const V s = O::Load(source + 2 * i, lanes);
-                return O::Select(O::Eq(s, key), O::Load(destination + 2 * i, lanes), s);
+                return O::Finish(O::SkipWhere(s, key), O::Load(destination + 2 * i, lanes), s);
             });
     }
 
@@ -127,7 +130,7 @@ template <typename O> struct VectorRows {
                 const V d = O::Load(destination + 2 * i, lanes);
                 const AlphaWeights w = WeightsOf(O::LoadAlpha(alpha + i, lanes));
                 const V blended = O::Select(O::Eq(w.rest, one), s, Blend(s, d, w.multiplier, w.rest));
-                return O::Select(O::Either(O::Eq(w.multiplier, one), O::Eq(s, key)), d, blended);
+                return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, blended);
             });
     }
 
@@ -150,7 +153,7 @@ template <typename O> struct VectorRows {
             destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
                 const V s = O::Load(source + 2 * i, lanes);
                 const V d = O::Load(destination + 2 * i, lanes);
-                return O::Select(O::Eq(s, key), d, Blend(s, d, multiplier, rest));
+                return O::Finish(O::SkipWhere(s, key), d, Blend(s, d, multiplier, rest));
             });
     }
 
@@ -181,7 +184,7 @@ template <typename O> struct VectorRows {
                 const M copy = O::Eq(w.rest, one);
                 laid = {O::Select(copy, tinted.red, laid.red), O::Select(copy, tinted.green, laid.green),
                         O::Select(copy, tinted.blue, laid.blue)};
-                return O::Select(O::Either(O::Eq(w.multiplier, one), O::Eq(s, key)), d, Pack(laid));
+                return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, Pack(laid));
             });
     }
 
@@ -198,7 +201,7 @@ template <typename O> struct VectorRows {
             destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
                 const V s = O::Load(source + 2 * i, lanes);
                 const V tinted = Pack(Add(tintSums, Weigh(Split(s), sourceRest)));
-                return O::Select(O::Eq(s, key), O::Load(destination + 2 * i, lanes), tinted);
+                return O::Finish(O::SkipWhere(s, key), O::Load(destination + 2 * i, lanes), tinted);
             });
     }
 };
