@@ -6,8 +6,9 @@
 //   kShortest, Shorter()  rows shorter than kShortest go to the set Shorter()
 //   Lanes, Walk(destination, count, block)  walks a row in blocks:
 //                    block(i, lanes) gives what Finish made of pixel i on
-//   Skip, SkipWhere(a, b), AlsoSkipWhere(skip, a, b)  the lanes that keep
-//                    their destination: where a == b, and also where a == b
+//   Skip             lanes that keep their destination: SkipWhere(a, b)
+//                    those where a == b, AlsoSkipWhere(skip, a, b) adds them
+//                    to skip
 //   Finish(skip, d, v)  the new pixels v, except where skip keeps d
 //   Load, LoadAlpha, Set, Add, Sub, And, Or, MulLo, MulHi (unsigned),
 //   Srl<n>, Sll<n>, Eq, Select(m, ifSet, otherwise),
