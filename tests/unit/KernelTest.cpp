@@ -6,8 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <vector>
+
+// Test names and messages show a set by its name.
+void PrintTo(const KernelSet& set, std::ostream* out) {
+    *out << set.kernels->name;
+}
 
 namespace {
 
