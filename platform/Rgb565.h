@@ -29,10 +29,16 @@ inline void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {
 }
 
 // count little-endian RGB565 words (at any alignment) as R, G, B, 255 bytes,
-// the layout of a browser canvas's image data.
+// the layout of a browser canvas's image data. Each pixel is read before any
+// of its bytes is written: rgba may alias anything, so a store between the
+// reads would make the compiler read again.
 inline void WidenRowToRgba(const uint8_t* pixels, int count, uint8_t* rgba) {
     for (int i = 0; i < count; ++i, rgba += 4) {
-        UnpackRgb565(static_cast<uint16_t>(pixels[2 * i] | (pixels[2 * i + 1] << 8)), rgba[0], rgba[1], rgba[2]);
+        uint8_t r, g, b;
+        UnpackRgb565(static_cast<uint16_t>(pixels[2 * i] | (pixels[2 * i + 1] << 8)), r, g, b);
+        rgba[0] = r;
+        rgba[1] = g;
+        rgba[2] = b;
         rgba[3] = 255;
     }
 }
