@@ -54,6 +54,9 @@ mergeInto(LibraryManager.library, {
     WebScreen.listen(canvas, 'pointermove', WebScreen.pointerMoved);
     WebScreen.listen(canvas, 'pointerdown', WebScreen.pointerMoved); // a tap moves there too
     WebScreen.listen(window, 'keydown', function(event) {
+      // Keys for the page's own controls (Esc closing a dialog) are not the program's.
+      var target = event.target;
+      if (target && target.closest && target.closest('dialog, button, input, select, textarea')) return;
       WebScreen.events.push([2, WebScreen.virtualKey(event), event.repeat ? 1 : 0]);
     });
     // Leaving the page is the user closing the program's window.

@@ -89,8 +89,14 @@
       return;
     }
     page.state = 'ended';
-    statusLine.textContent = 'The demo has ended. ';
-    statusLine.classList.remove('problem');
+    // A failed display set-up is written to the error log (the status is 0 then too).
+    const fs = page.module.FS;
+    const log = fs.analyzePath('ErrLog.txt').exists ? fs.readFile('ErrLog.txt', {encoding: 'utf8'}).trim() : '';
+    if (log || status !== 0) {
+      say('The demo ended with status ' + status + (log ? ', its error log says: ' + log : '') + '. ', true);
+    } else {
+      say('The demo has ended. ');
+    }
     const again = document.createElement('button');
     again.textContent = 'Run it again';
     again.onclick = run;
@@ -142,6 +148,7 @@
   }
 
   async function offered(file) {
+    if (which.open) return; // still asking about the last one
     const bytes = new Uint8Array(await file.arrayBuffer());
     if (bytes.length < kMagic.length || kMagic.some(function (value, i) { return bytes[i] !== value; })) {
       say(file.name + ' is not a SPRITE file (those start with "SPRITE"); nothing changed.', true);
