@@ -15,6 +15,7 @@
 
 #include <emscripten.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -75,6 +76,7 @@ bool ScreenOpen() {
         return true;
     }
     if (!spritedemo_web_open()) {
+        std::fprintf(stderr, "spritedemo: the page has no canvas to show the demo on (Module.canvas)\n");
         return false;
     }
     g_webScreen.open = true;

@@ -136,7 +136,13 @@ mergeInto(LibraryManager.library, {
         if (frame) cancelAnimationFrame(frame);
         clearTimeout(timer);
         WebScreen.workStart = performance.now();
-        wakeUp();
+        try {
+          wakeUp();
+        } catch (e) {
+          // The program ending: the standard exit unwinds through here, its
+          // status already handed to the page (Module.onExit).
+          if (!(e instanceof ExitStatus)) throw e;
+        }
       }
       if (untilNextFrame) {
         frame = requestAnimationFrame(resume);
