@@ -6,7 +6,7 @@
 
 #include "bench/BenchArt.h"
 #include "sprite/PixelRules.h"
-#include "tools/common/PngIo.h"
+#include "platform/Rgb565.h"
 
 #include <SDL.h>
 #include <pixman.h>

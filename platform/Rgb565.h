@@ -1,8 +1,9 @@
-// Packing 8-bit colour channels into an RGB565 word, the one definition for
-// the system code, the portable layer's text output and the tools. It lives
-// here because the portable layer may include nothing of the system code,
-// while everything may include a platform header; it needs no platform
-// header itself, so the Windows build takes it as it is.
+// Packing 8-bit colour channels into an RGB565 word and widening it back, the
+// one definition for the system code, the portable layer (text output, the
+// web screen's canvas) and the tools. It lives here because the portable
+// layer may include nothing of the system code, while everything may include
+// a platform header; it needs no platform header itself, so the Windows build
+// takes it as it is.
 #pragma once
 
 #include <cstdint>
@@ -15,4 +16,29 @@ inline uint16_t PackRgb565(unsigned red, unsigned green, unsigned blue) {
 // A COLORREF (0x00BBGGRR) to RGB565; the top byte is ignored.
 inline uint16_t ColorToPixel(uint32_t colour) {
     return PackRgb565(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+// RGB565 to 8-bit channels. Widening replicates the top bits into the low
+// ones (r8 = r5 << 3 | r5 >> 2), so PackRgb565 of the result gives the word
+// back and 0 and 31 become 0 and 255.
+inline void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {
+    const unsigned r5 = pixel >> 11, g6 = (pixel >> 5) & 63, b5 = pixel & 31;
+    r = static_cast<uint8_t>((r5 << 3) | (r5 >> 2));
+    g = static_cast<uint8_t>((g6 << 2) | (g6 >> 4));
+    b = static_cast<uint8_t>((b5 << 3) | (b5 >> 2));
+}
+
+// count little-endian RGB565 words (at any alignment) as R, G, B, 255 bytes,
+// the layout of a browser canvas's image data. Each pixel is read before any
+// of its bytes is written: rgba may alias anything, so a store between the
+// reads would make the compiler read again.
+inline void WidenRowToRgba(const uint8_t* pixels, int count, uint8_t* rgba) {
+    for (int i = 0; i < count; ++i, rgba += 4) {
+        uint8_t r, g, b;
+        UnpackRgb565(static_cast<uint16_t>(pixels[2 * i] | (pixels[2 * i + 1] << 8)), r, g, b);
+        rgba[0] = r;
+        rgba[1] = g;
+        rgba[2] = b;
+        rgba[3] = 255;
+    }
 }

@@ -11,6 +11,9 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   # The arm64 build: cross compiler, its libraries, and the emulator its tests run under.
   g++-aarch64-linux-gnu qemu-user libpng-dev:arm64 libgtest-dev:arm64 libc6:arm64 libstdc++6:arm64
+  # The web build (it also builds GoogleTest from libgtest-dev's sources), and
+  # the browser its end-to-end test drives through the DevTools protocol.
+  emscripten chromium python3-websocket
 )
 
 as_root=()

@@ -4,6 +4,8 @@
 # UndefinedBehaviorSanitizer, the same cross-built for 64-bit ARM under
 # qemu-aarch64, the Linux (SDL2) program end to end on Xvfb, and the Windows
 # build end to end under Wine.
+# The web build: its row kernels under Node, and the page end to end in
+# headless Chromium.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
@@ -40,6 +42,10 @@ step "bench build" build bench
 # The benchmark measures and never fails on speed: a few passes of each, so
 # that every row still runs.
 step "bench smoke run" env SPRITEDEMO_BENCH_ITERATIONS=3 "$root/build/bench/bench/spritedemo-bench"
+step "web build" build web
+step "web kernel tests under node" ctest --preset web -j "$jobs"
+step "web end to end in chromium" /usr/bin/python3 "$root/tests/e2e/web_e2e.py" "$root/build/web/site" \
+  "$root/build/headless/tools/render/spritedemo-render" --screenshot "$root/build/web/screenshot.png"
 step "linux build" build linux
 # The README's first command, on a virtual screen as on a machine without one.
 step "run-demo.sh" env -u DISPLAY "$root/scripts/run-demo.sh"

@@ -1,7 +1,11 @@
 // The process entry outside Windows: straight on to WinMain, whose result is
-// the exit status (returning from main runs the standard exit).
+// the exit status. The standard exit is called rather than returned to: the
+// same thing everywhere, and in the browser, where main has long been left
+// by the time the loop ends (see web/ScreenWeb.cpp), the only way to end.
 #include "Win32.h"
 
+#include <cstdlib>
+
 int main() {
-    return CallWinMain();
+    std::exit(CallWinMain());
 }

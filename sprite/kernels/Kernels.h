@@ -43,6 +43,8 @@ extern const RowKernels g_avx2Kernels;
 extern const RowKernels g_avx512Kernels;
 // 64-bit ARM only (Neon.cpp).
 extern const RowKernels g_neonKernels;
+// WebAssembly with SIMD128 only (Simd128.cpp).
+extern const RowKernels g_simd128Kernels;
 
 // The kernels the draws use: on first use, the best runnable set, capped by
 // the environment variable SPRITEDEMO_ISA when it names a built set.

@@ -78,4 +78,24 @@ TEST_F(BlendTest, ColorToPixelTakesRedFromTheLowByte) {
     EXPECT_EQ(ColorToPixel(0x00081018), 0x1881); // r 0x18, g 0x10, b 0x08
 }
 
+// Every word as a canvas gets it: the top bits of each channel give the word
+// back, the low bits repeat the top ones, alpha is opaque.
+TEST(Rgb565, EveryWordWidensToRgbaByBitReplication) {
+    std::vector<uint8_t> words(2 * 65536 + 1); // from an odd address: rows have any alignment
+    for (int v = 0; v < 65536; ++v) {
+        words[1 + 2 * v] = static_cast<uint8_t>(v);
+        words[2 + 2 * v] = static_cast<uint8_t>(v >> 8);
+    }
+    std::vector<uint8_t> rgba(4 * 65536);
+    WidenRowToRgba(words.data() + 1, 65536, rgba.data());
+    for (int v = 0; v < 65536; ++v) {
+        const uint8_t* p = &rgba[4 * v];
+        ASSERT_EQ(PackRgb565(p[0], p[1], p[2]), v);
+        ASSERT_EQ(p[0] & 7, p[0] >> 5) << v;
+        ASSERT_EQ(p[1] & 3, p[1] >> 6) << v;
+        ASSERT_EQ(p[2] & 7, p[2] >> 5) << v;
+        ASSERT_EQ(p[3], 255) << v;
+    }
+}
+
 } // namespace

@@ -189,13 +189,6 @@ bool WritePng(const char* path, const PngImage& image, std::string& error) {
     return CommitOutputFile(out, error);
 }
 
-void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {
-    unsigned r5 = pixel >> 11, g6 = (pixel >> 5) & 63, b5 = pixel & 31;
-    r = uint8_t((r5 << 3) | (r5 >> 2));
-    g = uint8_t((g6 << 2) | (g6 >> 4));
-    b = uint8_t((b5 << 3) | (b5 >> 2));
-}
-
 PngImage Rgb565Image(const uint16_t* pixels, uint32_t width, uint32_t height) {
     PngImage image;
     image.width = width;

@@ -2,7 +2,7 @@
 // per channel, row-major, rows packed without gaps.
 #pragma once
 
-#include "platform/Rgb565.h" // PackRgb565
+#include "platform/Rgb565.h" // PackRgb565, UnpackRgb565
 
 #include <cstdint>
 #include <string>
@@ -25,10 +25,6 @@ bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t
 // Writes an 8-bit RGB (channels 3) or RGBA (channels 4) PNG. The file appears
 // under its name only once it is complete (see OutputFile.h).
 bool WritePng(const char* path, const PngImage& image, std::string& error);
-
-// RGB565 to 8-bit channels. Widening replicates the top bits into the low
-// ones (r8 = r5 << 3 | r5 >> 2), so PackRgb565 of the result gives the word back.
-void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b);
 
 // An RGB image of width x height RGB565 words, packed row after row.
 PngImage Rgb565Image(const uint16_t* pixels, uint32_t width, uint32_t height);

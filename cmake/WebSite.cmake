@@ -1,0 +1,51 @@
+# The web build's product: build/web/site/, a folder any static file server
+# can serve.
+#   index.html, page.js          the page (platform/portable/web/)
+#   spritedemo.js, .wasm         the program, with the SIMD128 row kernels
+#   spritedemo-nosimd.js, .wasm  the same without SIMD, for browsers lacking it
+#   girl.spr, bg.spr             the sample sprites; the page puts them (or
+#                                files dropped on it) in the program's file
+#                                system before it starts
+set(SPRITEDEMO_SITE_DIR ${PROJECT_BINARY_DIR}/site)
+set(page_dir ${PROJECT_SOURCE_DIR}/platform/portable/web)
+
+# Both programs: a factory the page calls for each run (MODULARIZE), main
+# started by the page once the files are in place, exit-time destruction and
+# an exit status when the loop ends, memory that grows for large sprites.
+add_executable(spritedemo-nosimd $<TARGET_OBJECTS:spritedemo_portable_main>)
+spritedemo_link(spritedemo-nosimd web scalar)
+foreach(program spritedemo spritedemo-nosimd)
+  set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SPRITEDEMO_SITE_DIR})
+  target_link_options(${program} PRIVATE -sMODULARIZE -sEXPORT_NAME=createSpritedemo -sINVOKE_RUN=0
+    -sEXIT_RUNTIME -sENVIRONMENT=web -sFORCE_FILESYSTEM -sALLOW_MEMORY_GROWTH
+    "-sEXPORTED_RUNTIME_METHODS=['callMain','FS','ENV']")
+endforeach()
+
+# spritetool, which packs the sample sprites, is a native program (libpng):
+# a build of it for this machine lives in host/, brought up to date by every
+# build. Unoptimised, as it only packs two pictures.
+include(ExternalProject)
+set(host_dir ${PROJECT_BINARY_DIR}/host)
+ExternalProject_Add(host_tools
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}
+  BINARY_DIR ${host_dir}
+  PREFIX ${PROJECT_BINARY_DIR}/host-steps
+  CMAKE_GENERATOR ${CMAKE_GENERATOR}
+  CMAKE_ARGS -DSPRITEDEMO_SCREEN=headless -DSPRITEDEMO_TOOLS=ON -DCMAKE_BUILD_TYPE=
+  BUILD_COMMAND ${CMAKE_COMMAND} --build ${host_dir} --target sample_art
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr)
+
+set(site_files)
+foreach(source ${page_dir}/index.html ${page_dir}/page.js ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(
+    OUTPUT ${SPRITEDEMO_SITE_DIR}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${source} ${SPRITEDEMO_SITE_DIR}/${name}
+    DEPENDS ${source}
+    COMMENT "Site: ${name}")
+  list(APPEND site_files ${SPRITEDEMO_SITE_DIR}/${name})
+endforeach()
+add_custom_target(site ALL DEPENDS ${site_files} spritedemo spritedemo-nosimd)
+add_dependencies(site host_tools)

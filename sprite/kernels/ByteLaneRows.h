@@ -1,0 +1,255 @@
+// The row kernels written once over operations on 8-bit lanes, 16 pixels a
+// step: the pixels' low and high bytes in two vectors, so every channel has
+// a byte lane of its own. For instruction sets without a 16-bit multiply-high
+// (NEON, WebAssembly SIMD128), whose products come from widening 8-bit
+// multiplies instead. Each instruction-set file includes this with its own
+// compiler flags and its own operations record O, which provides:
+//   V, W             a vector of 16 bytes, and the same as 8 16-bit words
+//   Column           a blend table column, T[a][w] for a = 0-31 at one w
+//   LoadPixels, StorePixels   16 pixels, their low and high bytes apart
+//   LoadBytes, LoadWords, StoreWords, SplatByte, SplatWord
+//   And, Or, AndNot(a, b) = a & ~b, AddBytes, Eq, AtLeast, Below (unsigned),
+//   Select(mask, ifSet, otherwise), KeepWhereEqual(s, d, key) for words
+//   SplitChannels, SplitChannelValues, PackSums (see the names below)
+//   TableProduct(a8, w8)   floor(64 a w / 255) for 16 pairs given as 8a, 8w
+//   TableColumn(weight), LookUp(column, values)
+// All of them always inlined into the row loops: a call would pass the
+// vectors through memory.
+//
+// Everything here has internal linkage: a copy built with one file's flags
+// must never be linked in place of another's.
+#pragma once
+
+#include "sprite/kernels/Kernels.h"
+
+#include <cstdint>
+
+namespace {
+
+// 16 pixels: their low bytes and their high bytes.
+template <typename V> struct BytePixels { V low, high; };
+
+// 16 pixels of each channel as the blend table indexes it (red p >> 11, green
+// (p >> 6) & 31, blue p & 31), each shifted left by 3 (SplitChannels) or as
+// plain 0-31 (SplitChannelValues). Also the channel sums of a blend (at most
+// 241 each) before PackSums makes pixels of them: red >> 3, green >> 2,
+// blue >> 3, as BlendPixel packs them.
+template <typename V> struct ByteChannels { V red, green, blue; };
+
+// True when divide(64 a w) is floor(64 a w / 255) for every a and w in 0-31:
+// the only products the kernels divide, which lets them divide by less exact
+// means than a true division.
+template <typename Divide> constexpr bool DividesEveryProductExactly(Divide divide) {
+    for (int a = 0; a < 32; ++a) {
+        for (int w = 0; w < 32; ++w) {
+            if (divide(64 * a * w) != 64 * a * w / 255) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+template <typename O> struct ByteLaneRows {
+    using V = typename O::V;
+    using W = typename O::W;
+    using Column = typename O::Column;
+    using Pixels = BytePixels<V>;
+    using Channels = ByteChannels<V>;
+
+    static constexpr int kStep = 16;
+
+    // 16 pixels as whole words, when no channel is taken apart.
+    struct Words {
+        W first, second;
+    };
+
+    __attribute__((always_inline)) static void StoreStep(uint8_t* destination, Pixels p) {
+        O::StorePixels(destination, p);
+    }
+    __attribute__((always_inline)) static void StoreStep(uint8_t* destination, Words w) {
+        O::StoreWords(destination, w.first);
+        O::StoreWords(destination + 16, w.second);
+    }
+
+    // Stores step(i), the new values of pixels i to i + 15, along a row of at
+    // least 16 pixels. The last step of a row that does not fill whole steps
+    // overlaps the one before: it is computed first, from the untouched
+    // destination, and stored last, so no pixel is blended twice.
+    template <typename Step> static void ForEachStep(uint8_t* destination, int count, const Step& step) {
+        const int last = count - kStep;
+        const auto lastStep = step(last);
+        for (int i = 0; i < last; i += kStep) {
+            StoreStep(destination + 2 * i, step(i));
+        }
+        StoreStep(destination + 2 * last, lastStep);
+    }
+
+    __attribute__((always_inline)) static Channels LookUp(const Column& column, const Channels& values) {
+        return {O::LookUp(column, values.red), O::LookUp(column, values.green), O::LookUp(column, values.blue)};
+    }
+
+    __attribute__((always_inline)) static Channels Add(const Channels& a, const Channels& b) {
+        return {O::AddBytes(a.red, b.red), O::AddBytes(a.green, b.green), O::AddBytes(a.blue, b.blue)};
+    }
+
+    // Each channel's sum of s at weight w and d at rest = 31 - w (both as 8w).
+    __attribute__((always_inline)) static Channels BlendSums(const Channels& s, V w8, const Channels& d, V rest8) {
+        return {O::AddBytes(O::TableProduct(s.red, w8), O::TableProduct(d.red, rest8)),
+                O::AddBytes(O::TableProduct(s.green, w8), O::TableProduct(d.green, rest8)),
+                O::AddBytes(O::TableProduct(s.blue, w8), O::TableProduct(d.blue, rest8))};
+    }
+
+    // The channels of PackSums(sum), straight from the sums: their top five bits.
+    __attribute__((always_inline)) static Channels SumsAsChannels(const Channels& sum) {
+        const V top5 = O::SplatByte(0xF8);
+        return {O::And(sum.red, top5), O::And(sum.green, top5), O::And(sum.blue, top5)};
+    }
+
+    // Lanes of mask from a, the others from b.
+    __attribute__((always_inline)) static Pixels Select(V mask, Pixels a, Pixels b) {
+        return {O::Select(mask, a.low, b.low), O::Select(mask, a.high, b.high)};
+    }
+
+    struct Key {
+        V low, high;
+    };
+
+    static Key SplitKey(uint16_t colorKey) {
+        return {O::SplatByte(static_cast<uint8_t>(colorKey)), O::SplatByte(static_cast<uint8_t>(colorKey >> 8))};
+    }
+
+    __attribute__((always_inline)) static V IsKey(Pixels s, const Key& key) {
+        return O::And(O::Eq(s.low, key.low), O::Eq(s.high, key.high));
+    }
+
+    // Lays down 16 pixels by their alpha bytes: d where the weight (alpha >> 3)
+    // is 0 or s is the key, s where it is 31, the blend of s and d between.
+    __attribute__((always_inline)) static Pixels LayByAlpha(Pixels s, const Channels& sChannels, Pixels d, V alpha,
+                                                            V skip) {
+        const V top5 = O::SplatByte(0xF8);
+        const V w8 = O::And(alpha, top5);
+        const V rest8 = O::AndNot(top5, alpha); // (31 - w) << 3
+        const Pixels blended = O::PackSums(BlendSums(sChannels, w8, O::SplitChannels(d), rest8));
+        const Pixels laid = Select(O::AtLeast(alpha, O::SplatByte(248)), s, blended);
+        return Select(O::Or(skip, O::Below(alpha, O::SplatByte(8))), d, laid);
+    }
+
+    static void Keyed(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey) {
+        if (count < kStep) {
+            g_scalarKernels.keyed(destination, source, count, colorKey);
+            return;
+        }
+        // Whole words: the bytes of little-endian pixels are already in lane order.
+        const W key = O::SplatWord(colorKey);
+        auto half = [&](int i) __attribute__((always_inline)) {
+            return O::KeepWhereEqual(O::LoadWords(source + 2 * i), O::LoadWords(destination + 2 * i), key);
+        };
+        ForEachStep(
+            destination, count, [&](int i) __attribute__((always_inline)) {
+                return Words{half(i), half(i + 8)};
+            });
+    }
+
+    static void Alpha(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
+        if (count < kStep) {
+            g_scalarKernels.alpha(destination, source, alpha, count, colorKey);
+            return;
+        }
+        const Key key = SplitKey(colorKey);
+        ForEachStep(
+            destination, count, [&](int i) __attribute__((always_inline)) {
+                const Pixels s = O::LoadPixels(source + 2 * i);
+                return LayByAlpha(s, O::SplitChannels(s), O::LoadPixels(destination + 2 * i), O::LoadBytes(alpha + i),
+                                  IsKey(s, key));
+            });
+    }
+
+    // At a weight that is the same for the whole row, a table column look-up
+    // replaces each product.
+    static void Translucent(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
+        if (weight == 0) {
+            return;
+        }
+        if (weight == 31) {
+            Keyed(destination, source, count, colorKey);
+            return;
+        }
+        if (count < kStep || weight < 0 || weight > 31) {
+            g_scalarKernels.translucent(destination, source, count, colorKey, weight);
+            return;
+        }
+        const Key key = SplitKey(colorKey);
+        const Column sourceColumn = O::TableColumn(weight);
+        const Column destinationColumn = O::TableColumn(31 - weight);
+        ForEachStep(
+            destination, count, [&](int i) __attribute__((always_inline)) {
+                const Pixels s = O::LoadPixels(source + 2 * i);
+                const Pixels d = O::LoadPixels(destination + 2 * i);
+                const Channels sums = Add(LookUp(sourceColumn, O::SplitChannelValues(s)),
+                                          LookUp(destinationColumn, O::SplitChannelValues(d)));
+                return Select(IsKey(s, key), d, O::PackSums(sums));
+            });
+    }
+
+    // The source pulled towards tint: tint's products at the tint weight are
+    // the same for every pixel, the source's come from one column. The key is
+    // tested on the untinted source.
+    struct Tint {
+        Channels products;
+        Column sourceColumn;
+        Key key;
+    };
+
+    static Tint MakeTint(uint16_t tint, int tintWeight, uint16_t colorKey) {
+        const V w8 = O::SplatByte(static_cast<uint8_t>(tintWeight << 3));
+        auto product = [&](int channel) {
+            return O::TableProduct(O::SplatByte(static_cast<uint8_t>(channel << 3)), w8);
+        };
+        return {{product(tint >> 11), product((tint >> 6) & 31), product(tint & 31)},
+                O::TableColumn(31 - tintWeight),
+                SplitKey(colorKey)};
+    }
+
+    // The channel sums of the tinted source.
+    __attribute__((always_inline)) static Channels TintSums(const Tint& tint, Pixels s) {
+        return Add(tint.products, LookUp(tint.sourceColumn, O::SplitChannelValues(s)));
+    }
+
+    static void Tinted(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
+                       uint16_t tint, int tintWeight) {
+        if (count < kStep || tintWeight < 0 || tintWeight > 31) {
+            g_scalarKernels.tinted(destination, source, alpha, count, colorKey, tint, tintWeight);
+            return;
+        }
+        const Tint tinting = MakeTint(tint, tintWeight, colorKey);
+        ForEachStep(
+            destination, count, [&](int i) __attribute__((always_inline)) {
+                const Pixels s = O::LoadPixels(source + 2 * i);
+                const Channels tinted = TintSums(tinting, s);
+                return LayByAlpha(O::PackSums(tinted), SumsAsChannels(tinted), O::LoadPixels(destination + 2 * i),
+                                  O::LoadBytes(alpha + i), IsKey(s, tinting.key));
+            });
+    }
+
+    static void TintedOpaque(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
+                             int tintWeight) {
+        if (count < kStep || tintWeight < 0 || tintWeight > 31) {
+            g_scalarKernels.tintedOpaque(destination, source, count, colorKey, tint, tintWeight);
+            return;
+        }
+        const Tint tinting = MakeTint(tint, tintWeight, colorKey);
+        ForEachStep(
+            destination, count, [&](int i) __attribute__((always_inline)) {
+                const Pixels s = O::LoadPixels(source + 2 * i);
+                return Select(IsKey(s, tinting.key), O::LoadPixels(destination + 2 * i),
+                              O::PackSums(TintSums(tinting, s)));
+            });
+    }
+
+    static constexpr RowKernels Kernels(const char* name) {
+        return {name, Keyed, Alpha, Translucent, Tinted, TintedOpaque};
+    }
+};
+
+} // namespace

@@ -1,0 +1,355 @@
+#!/usr/bin/python3
+"""The web build end to end in headless Chromium, driven through the DevTools
+protocol:
+
+  matches the headless render
+                    the page served from a local server in an 800x720
+                    viewport shows the canvas 1:1; with the pointer at three
+                    places, every canvas pixel outside the frame-rate text box
+                    equals spritedemo-render at that pointer position;
+  scaled by 2       in a 1400x1200 viewport the canvas is shown at twice its
+                    size, and a pointer over its middle arrives in canvas
+                    pixels (same comparison);
+  without SIMD      the page's fallback build (?simd=0) shows the same frame;
+  Esc ends it       Esc ends the program with status 0 and frames stop.
+
+    web_e2e.py SITE_DIR RENDER_TOOL [--screenshot OUT.png]
+
+--screenshot saves the page as first shown (800x720, pointer at 100,80).
+Needs Debian's chromium, and /usr/bin/python3 with python3-websocket and
+python3-pil. Everything has a time limit; a failed case keeps its pictures
+in a directory it names. Exit status 0 when every case passed.
+"""
+
+import argparse
+import base64
+import functools
+import http.server
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.request
+
+import websocket
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # keep the source folder clean
+sys.path.insert(0, HERE)
+from compare_565 import Picture, differing, diff_picture, read_png, write_png  # noqa: E402
+
+CHROMIUM = "/usr/bin/chromium"
+TEXT_BOX = (0, 0, 200, 50)  # where the frame-rate text may differ: the rate itself
+WIDTH, HEIGHT = 640, 480
+TOTAL_SECONDS = 150
+
+
+class Failure(Exception):
+    pass
+
+
+class OutOfTime(BaseException):
+    """Raised by the alarm anywhere: no case catches it."""
+
+
+def wait_for(what, check, seconds):
+    """Polls check() until it returns something true; Failure after seconds."""
+    deadline = time.monotonic() + seconds
+    while True:
+        value = check()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("%s: not within %d s" % (what, seconds))
+        time.sleep(0.1)
+
+
+class Server:
+    """The site on a free local port, in a thread of this process."""
+
+    def __init__(self, site):
+        handler = functools.partial(QuietHandler, directory=site)
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.url = "http://127.0.0.1:%d/" % self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map, **{".wasm": "application/wasm"})
+
+    def log_message(self, *args):
+        pass
+
+
+class Browser:
+    """Headless Chromium with a fresh profile, and one page to drive."""
+
+    def __init__(self, work):
+        self.profile = os.path.join(work, "profile")
+        args = [CHROMIUM, "--headless", "--disable-gpu", "--disable-quic", "--no-first-run",
+                "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                "--user-data-dir=" + self.profile, "--remote-debugging-port=0", "about:blank"]
+        if os.geteuid() == 0:
+            args.insert(1, "--no-sandbox")  # Chromium's sandbox refuses to run as root
+        self.log = open(os.path.join(work, "chromium.log"), "w")
+        # Its own session, so that anything it leaves behind can be ended with it.
+        self.process = subprocess.Popen(args, stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
+        self.socket = None
+        self.next_id = 0
+
+    def connect(self):
+        port_file = os.path.join(self.profile, "DevToolsActivePort")
+        port = wait_for("Chromium's DevTools port", lambda: self._read_port(port_file), 30)
+        targets = json.load(urllib.request.urlopen("http://127.0.0.1:%s/json/list" % port, timeout=10))
+        page = next(t for t in targets if t.get("type") == "page")
+        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=10, suppress_origin=True)
+
+    def _read_port(self, path):
+        if self.process.poll() is not None:
+            raise Failure("Chromium ended at once (status %d); see %s" % (self.process.returncode, self.log.name))
+        try:
+            with open(path) as f:
+                return f.readline().strip()
+        except OSError:
+            return None
+
+    def call(self, method, seconds=20, **params):
+        """One DevTools command; its result. Events arriving meanwhile are dropped."""
+        self.next_id += 1
+        self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.next_id:
+                if "error" in message:
+                    raise Failure("%s: %s" % (method, message["error"].get("message")))
+                return message.get("result", {})
+        raise Failure("%s: no answer within %d s" % (method, seconds))
+
+    def evaluate(self, expression, seconds=20):
+        result = self.call("Runtime.evaluate", seconds, expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise Failure("%s: %s" % (expression[:60], result["exceptionDetails"].get("text")))
+        return result["result"].get("value")
+
+    def close(self):
+        try:
+            if self.socket:
+                self.call("Browser.close", 5)
+        except (Failure, OSError, websocket.WebSocketException):
+            pass
+        try:
+            self.process.wait(5)
+        except subprocess.TimeoutExpired:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait(5)
+        self.log.close()
+
+
+class Page:
+    """The demo's page in the browser: what it reports, its canvas, input."""
+
+    def __init__(self, browser):
+        self.browser = browser
+
+    def open(self, url, width, height):
+        self.browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                          deviceScaleFactor=1, mobile=False)
+        self.browser.call("Page.navigate", url=url)
+        wait_for("the demo running", lambda: self.state() == "running" and self.frames() >= 5, 30)
+
+    def state(self):
+        return self.browser.evaluate("window.spritedemoPage ? spritedemoPage.state : 'no page'")
+
+    def frames(self):
+        return self.browser.evaluate("spritedemoPage.module ? spritedemoPage.module.framesPresented : 0")
+
+    def canvas_box(self):
+        return self.browser.evaluate(
+            "(() => { const r = document.getElementById('screen').getBoundingClientRect();"
+            " return [r.left, r.top, r.width, r.height]; })()")
+
+    def point_at(self, x, y):
+        """The pointer over the middle of canvas pixel (x, y), wherever and
+        however large the canvas is shown; returns once frames drawn after
+        the move are on the canvas."""
+        left, top, width, height = self.canvas_box()
+        for px, py in ((x + 3) % WIDTH, (y + 3) % HEIGHT), (x, y):  # a real move even if already there
+            self.browser.call("Input.dispatchMouseEvent", type="mouseMoved",
+                              x=left + (px + 0.5) * width / WIDTH, y=top + (py + 0.5) * height / HEIGHT)
+        shown = self.frames()
+        wait_for("frames after the pointer move", lambda: self.frames() >= shown + 3, 10)
+
+    def canvas_picture(self):
+        data = self.browser.evaluate(
+            "(() => { const c = document.getElementById('screen');"
+            " const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;"
+            " let s = ''; for (let i = 0; i < d.length; i += 32768)"
+            " s += String.fromCharCode.apply(null, d.subarray(i, i + 32768));"
+            " return [c.width, c.height, btoa(s)]; })()", 30)
+        width, height, rgba = data[0], data[1], base64.b64decode(data[2])
+        rgb = bytearray(width * height * 3)
+        rgb[0::3], rgb[1::3], rgb[2::3] = rgba[0::4], rgba[1::4], rgba[2::4]
+        return Picture(width, height, [bytes(rgb[y * width * 3:(y + 1) * width * 3]) for y in range(height)])
+
+    def work_per_frame(self):
+        return self.browser.evaluate(
+            "(() => { const m = spritedemoPage.module; return [m.workMilliseconds, m.framesPresented]; })()")
+
+
+class Run:
+    def __init__(self, site, render_tool, work):
+        self.site = site
+        self.render_tool = render_tool
+        self.work = work
+        self.failures = 0
+
+    def expected(self, x, y):
+        """The render's PNG for the pointer at (x, y)."""
+        out = os.path.join(self.work, "expected-%d-%d.png" % (x, y))
+        if not os.path.exists(out):
+            subprocess.run([self.render_tool, "--mouse", "%d,%d" % (x, y), "--frames", "3",
+                            "--girl", os.path.join(self.site, "girl.spr"), "--bg", os.path.join(self.site, "bg.spr"),
+                            "-o", out], check=True, timeout=60, stdout=subprocess.DEVNULL)
+        return out
+
+    def matches_render(self, page, x, y, name):
+        """The canvas, pointer at (x, y), against the render; a Failure names
+        the kept pictures when they differ."""
+        page.point_at(x, y)
+        actual = page.canvas_picture()
+        if (actual.width, actual.height) != (WIDTH, HEIGHT):
+            raise Failure("the canvas is %dx%d, not %dx%d" % (actual.width, actual.height, WIDTH, HEIGHT))
+        expected = self.expected(x, y)
+        masks = list(differing(actual, read_png(expected), TEXT_BOX))
+        count = sum(sum(m) for m in masks)
+        if count:
+            kept = tempfile.mkdtemp(prefix="web-e2e-failed.")
+            write_png(os.path.join(kept, "canvas.png"), WIDTH, actual.rows)
+            write_png(os.path.join(kept, "diff.png"), WIDTH, diff_picture(actual, masks, TEXT_BOX))
+            shutil.copy(expected, os.path.join(kept, "render.png"))
+            raise Failure("pointer at (%d,%d): %d pixels differ from the render outside %s; "
+                          "canvas, render and diff (red) kept in %s" % (x, y, count, TEXT_BOX, kept))
+        print("    %s: pointer at (%d,%d): the canvas equals the render outside the text box" % (name, x, y))
+
+    def case(self, name, body):
+        start = time.monotonic()
+        try:
+            body()
+            print("PASS: %s (%.1f s)" % (name, time.monotonic() - start))
+        except (Failure, subprocess.SubprocessError, OSError, websocket.WebSocketException) as e:
+            self.failures += 1
+            print("FAIL: %s: %s" % (name, e))
+
+
+def report_work(page, what):
+    work, frames = page.work_per_frame()
+    print("    %s: %d frames, %.2f ms of work each (measured, not checked)" % (what, frames, work / max(frames, 1)))
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("site")
+    parser.add_argument("render_tool")
+    parser.add_argument("--screenshot", metavar="OUT.png")
+    args = parser.parse_args(argv)
+    site = os.path.realpath(args.site)
+    render_tool = os.path.realpath(args.render_tool)
+    for path in (os.path.join(site, "index.html"), render_tool, CHROMIUM):
+        if not os.path.exists(path):
+            print("FAIL: %s does not exist" % path)
+            return 1
+
+    # However it goes, the run ends: the alarm stops a stuck call.
+    def out_of_time(*_):
+        raise OutOfTime()
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(TOTAL_SECONDS)
+
+    work = tempfile.mkdtemp(prefix="web-e2e.")
+    server = browser = None
+    run = Run(site, render_tool, work)
+    try:
+        server = Server(site)
+        browser = Browser(work)
+        browser.connect()
+        page = Page(browser)
+
+        def shown_one_to_one():
+            page.open(server.url + "index.html", 800, 720)
+            box = page.canvas_box()
+            if box[2:] != [WIDTH, HEIGHT]:
+                raise Failure("in an 800x720 viewport the canvas is shown %gx%g, not 640x480" % tuple(box[2:]))
+            run.matches_render(page, 100, 80, "1:1")
+            if args.screenshot:
+                shot = browser.call("Page.captureScreenshot", 30, format="png")
+                with open(args.screenshot, "wb") as f:
+                    f.write(base64.b64decode(shot["data"]))
+                print("    screenshot: %s" % args.screenshot)
+            run.matches_render(page, 610, 460, "1:1")
+            run.matches_render(page, 0, 0, "1:1")
+            report_work(page, "SIMD128 build")
+
+        def scaled():
+            browser.call("Emulation.setDeviceMetricsOverride", width=1400, height=1200, deviceScaleFactor=1,
+                         mobile=False)
+            box = wait_for("the canvas shown at 1280x960",
+                           lambda: (lambda b: b if b[2:] == [2 * WIDTH, 2 * HEIGHT] else None)(page.canvas_box()), 10)
+            print("    canvas shown at %gx%g" % tuple(box[2:]))
+            run.matches_render(page, 137, 251, "scaled")
+
+        def without_simd():
+            page.open(server.url + "index.html?simd=0", 800, 720)
+            build = browser.evaluate("spritedemoPage.build")
+            if build != "nosimd":
+                raise Failure("?simd=0 ran the %r build" % build)
+            run.matches_render(page, 300, 200, "without SIMD")
+            report_work(page, "build without SIMD")
+
+        def escape_ends_it():
+            for kind in ("keyDown", "keyUp"):
+                browser.call("Input.dispatchKeyEvent", type=kind, key="Escape", code="Escape",
+                             windowsVirtualKeyCode=27, nativeVirtualKeyCode=27)
+            wait_for("the program ending after Esc", lambda: page.state() == "ended", 10)
+            status = browser.evaluate("spritedemoPage.exitStatus")
+            if status != 0:
+                raise Failure("the program ended with status %r, not 0" % status)
+            frames = page.frames()
+            time.sleep(1)
+            if page.frames() != frames:
+                raise Failure("frames kept coming after the program ended (%d, then %d)" % (frames, page.frames()))
+            print("    exit status 0; %d frames, none in the second after" % frames)
+
+        run.case("matches the headless render", shown_one_to_one)
+        run.case("scaled by 2", scaled)
+        run.case("without SIMD", without_simd)
+        run.case("Esc ends it", escape_ends_it)
+    except (Failure, OSError, websocket.WebSocketException, StopIteration) as e:
+        run.failures += 1
+        print("FAIL: set-up: %s" % e)
+    except OutOfTime:
+        run.failures += 1
+        print("FAIL: the whole run took longer than %d s" % TOTAL_SECONDS)
+    finally:
+        signal.alarm(0)
+        if browser:
+            browser.close()
+        if server:
+            server.close()
+        shutil.rmtree(work, ignore_errors=True)
+    print("%d failed" % run.failures)
+    return 1 if run.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
