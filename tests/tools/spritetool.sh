@@ -128,7 +128,7 @@ expect_in err.txt "pixel block holds 6 bytes" "unpack refuses a short pixel bloc
 
 head -c 50 multi.spr >cut.spr
 run 1 info cut.spr
-expect_in err.txt "file ends early" "info of a truncated file"
+expect_in err.txt "cut.spr: byte 43: block is larger than the rest of the file" "info of a truncated file"
 cp multi.spr extra.spr && printf 'tail' >>extra.spr
 run 0 info extra.spr
 expect_in out.txt "4 bytes after the last frame" "info of a file with trailing bytes"
@@ -137,8 +137,11 @@ expect_in err.txt "not a SPRITE file" "info of a file with the wrong magic"
 [ -s out.txt ] && fail "info of a wrong-magic file wrote to stdout: $(cat out.txt)"
 run 1 info missing.spr
 expect_in err.txt "cannot open" "info of a missing file"
+mkdir folder.spr
+run 1 info folder.spr
+expect_in err.txt "folder.spr: cannot read: Is a directory" "info of a directory"
 run 1 unpack cut.spr cut.out.png
-expect_in err.txt "file ends early" "unpack of a truncated file"
+expect_in err.txt "byte 43: block is larger" "unpack of a truncated file"
 run 1 unpack multi.spr far.png --frame 4
 expect_in err.txt "no frame 4" "unpack of a frame that does not exist"
 

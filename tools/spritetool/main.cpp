@@ -6,6 +6,7 @@
 
 #include "tools/common/Options.h"
 #include "tools/common/PngIo.h"
+#include "tools/common/SpriteRead.h"
 #include "tools/spritetool/FrameImage.h"
 #include "tools/spritetool/SpriteInfo.h"
 #include "tools/spritetool/SpriteWriter.h"
@@ -39,8 +40,8 @@ const char kInfoHelp[] = "usage: spritetool info FILE.spr\n"
                          "other than width x height x 2 bytes, an alpha block neither empty nor\n"
                          "width x height bytes).\n"
                          "\n"
-                         "Exit status 0 when spritedemo can load the file; 1, with the reason on\n"
-                         "standard error, when it cannot.\n";
+                         "Exit status 0 when spritedemo can load the file; 1, with the reason and\n"
+                         "the byte where reading stopped on standard error, when it cannot.\n";
 
 const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr [options]\n"
                          "\n"
@@ -127,10 +128,11 @@ int RunInfo(int argc, char** argv) {
     const char* path = args.positional[0].c_str();
 
     Sprite sprite;
-    if (!LoadSpriteFile(path, sprite, error)) {
+    SpriteReadStatus status;
+    if (!ReadSpriteForTool(path, sprite, status, error)) {
         return Fail(path, error);
     }
-    PrintSpriteInfo(stdout, path, sprite, ScanSpriteFile(path));
+    PrintSpriteInfo(stdout, path, sprite, status);
     return 0;
 }
 
@@ -211,7 +213,8 @@ int RunUnpack(int argc, char** argv) {
     const std::string& output = args.positional[1];
 
     Sprite sprite;
-    if (!LoadSpriteFile(input.c_str(), sprite, error)) {
+    SpriteReadStatus status;
+    if (!ReadSpriteForTool(input.c_str(), sprite, status, error)) {
         return Fail(input, error);
     }
     if (size_t(frameIndex) >= sprite.frames.size()) {
