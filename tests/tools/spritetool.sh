@@ -162,6 +162,15 @@ run 1 pack alpha.png -o no/such/dir/out.spr
 run 1 unpack alpha.spr no/such/dir/out.png
 no_leftovers "after the failures"
 
+# --- An output that is an input is refused, whatever its name, and the input kept.
+cp alpha.png kept.png && cp alpha.spr kept.spr && ln kept.spr linked.spr
+run 1 pack opaque.png kept.png -o ./kept.png
+expect_in err.txt "spritetool: ./kept.png: is the same file as the input kept.png" "pack onto its input"
+run 1 unpack kept.spr linked.spr
+expect_in err.txt "spritetool: linked.spr: is the same file as the input kept.spr" "unpack onto its input"
+same kept.png alpha.png "pack onto its input"
+same kept.spr alpha.spr "unpack onto its input"
+
 # --- Usage errors and help.
 run 2
 run 2 frobnicate
@@ -203,6 +212,10 @@ run 2 --frames=0 -o a.png
 run 2 frame.png
 run 1 -o no/such/dir/frame.png
 expect_in err.txt "spritedemo-render: no/such/dir/frame.png: cannot" "render: a failed write names the file"
+cp girl.spr girl.copy
+run 1 -o girl.spr
+expect_in err.txt "spritedemo-render: girl.spr: is the same file as the input girl.spr" "render onto its input"
+same girl.spr girl.copy "render onto its input"
 run 0 --help && expect_in out.txt "usage: spritedemo-render" "render --help"
 
 if [ "$failures" -ne 0 ]; then

@@ -5,6 +5,7 @@
 #include "platform/portable/headless/Headless.h"
 #include "sprite/Sprite.h"
 #include "tools/common/Options.h"
+#include "tools/common/OutputFile.h"
 #include "tools/common/PngIo.h"
 #include "tools/common/SpriteRead.h"
 
@@ -74,6 +75,10 @@ int main(int argc, char** argv) {
     if (output == nullptr || output->empty()) {
         return UsageError(kProgram, kUsage, "no output file: give -o OUT.png");
     }
+    std::string error;
+    if (OutputIsInput(*output, {g_girlFileName, g_backgroundFileName}, error)) {
+        return FileFailure(kProgram, *output, error);
+    }
 
     HeadlessState& state = *g_headless;
     state.tickCount = 0;
@@ -91,7 +96,6 @@ int main(int argc, char** argv) {
     NoteSkipped(g_backgroundFileName, g_backgroundSprites, "its draw was");
 
     const PngImage image = Rgb565Image(state.frame, kHeadlessFrameWidth, kHeadlessFrameHeight);
-    std::string error;
     if (!WritePng(output->c_str(), image, error)) {
         return FileFailure(kProgram, *output, error);
     }

@@ -5,6 +5,7 @@
 // Exit status: 0 success, 1 failure, 2 usage error.
 
 #include "tools/common/Options.h"
+#include "tools/common/OutputFile.h"
 #include "tools/common/PngIo.h"
 #include "tools/common/SpriteRead.h"
 #include "tools/spritetool/FrameImage.h"
@@ -56,7 +57,7 @@ const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr
                          "colour, and a note on standard error says how many pixels were changed.\n"
                          "\n"
                          "Options:\n"
-                         "  -o, --output OUT.spr  the file to write (required)\n"
+                         "  -o, --output OUT.spr  the file to write (required; never one of the inputs)\n"
                          "  --hotspot X,Y         hotspot of every frame (default 0,0)\n"
                          "  --offset X,Y          offset of every frame (default 0,0)\n"
                          "  --fixed X,Y           fixed position of every frame; -1 on an axis means\n"
@@ -75,6 +76,7 @@ const char kUnpackHelp[] = "usage: spritetool unpack FILE.spr OUT.png [--frame N
                            "to the colour key are fully transparent, every other pixel has its alpha\n"
                            "value (255 when the frame has no alpha block). RGB565 channels are widened\n"
                            "by repeating their high bits, so packing the PNG again gives the same pixels.\n"
+                           "OUT.png may not be FILE.spr itself.\n"
                            "\n"
                            "Options:\n"
                            "  --frame N             the frame to write, counted from 0 (default 0)\n"
@@ -170,6 +172,9 @@ int RunPack(int argc, char** argv) {
     if (args.positional.empty()) {
         return UsageError(kProgram, kPackHelp, "pack needs at least one IN.png");
     }
+    if (OutputIsInput(*output, args.positional, error)) {
+        return Fail(*output, error);
+    }
 
     Sprite sprite;
     for (const std::string& input : args.positional) {
@@ -211,6 +216,9 @@ int RunUnpack(int argc, char** argv) {
     }
     const std::string& input = args.positional[0];
     const std::string& output = args.positional[1];
+    if (OutputIsInput(output, {input}, error)) {
+        return Fail(output, error);
+    }
 
     Sprite sprite;
     SpriteReadStatus status;
