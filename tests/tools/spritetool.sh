@@ -156,6 +156,20 @@ expect_in err.txt "cut.png: bad PNG" "pack of a truncated PNG"
 run 1 pack wide.png -o wide.spr
 expect_in err.txt "32768x1" "pack of a PNG too wide for a frame"
 expect_in err.txt "32767" "pack of a PNG too wide for a frame"
+# A header claiming 32767x32767 pixels (4 GiB as RGBA) costs no more than the
+# rows it holds: refused as damaged inside 512 MiB of address space (room for
+# qemu's own mappings), not for lack of memory. AddressSanitizer reserves
+# terabytes of address space, so under it the limit is its cap on one
+# allocation instead.
+if grep -q '^SPRITEDEMO_SANITIZE:BOOL=ON' "$1/CMakeCache.txt" 2>/dev/null; then
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}max_allocation_size_mb=256:allocator_may_return_null=1 \
+        run 1 pack huge.png -o huge.spr
+else
+    (ulimit -v 524288 && run 1 pack huge.png -o huge.spr) || failures=$((failures + 1))
+fi
+expect_in err.txt "huge.png: bad PNG: Not enough image data" "pack of a PNG that claims more rows than it has"
+run 0 pack alpha6.png -o alpha6.spr && run 0 pack interlaced.png -o interlaced.spr &&
+    same alpha6.spr interlaced.spr "an interlaced PNG packs like the plain one"
 run 1 pack missing.png -o missing.spr
 expect_in err.txt "missing.png: cannot open" "pack of a missing PNG"
 run 1 pack alpha.png -o no/such/dir/out.spr
