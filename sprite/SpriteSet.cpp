@@ -77,8 +77,11 @@ bool ReadMagic(SpriteSource* source, uint8_t* magic, SpriteReadStatus* status) {
     }
     const size_t got = std::fread(magic, 1, kMagicSize, source->file);
     if (got != kMagicSize) {
-        return std::ferror(source->file) ? FailReading(status, source->file, 0)
-                                         : Fail(status, "file ends inside the magic", 0);
+        if (std::ferror(source->file)) {
+            return FailReading(status, source->file, 0);
+        }
+        source->size = got; // the whole file
+        return Fail(status, "file ends inside the magic", 0);
     }
     const long end = std::fseek(source->file, 0, SEEK_END) == 0 ? std::ftell(source->file) : -1;
     if (end < static_cast<long>(kMagicSize) || std::fseek(source->file, kMagicSize, SEEK_SET) != 0) {
@@ -143,10 +146,11 @@ bool ReadFrame(SpriteSource* source, SpriteFrame* frame, SpriteReadStatus* statu
 
 bool ReadSprite(SpriteSource* source, Sprite* result, SpriteReadStatus* status) {
     *status = SpriteReadStatus();
-    if (!ReadMagic(source, status->magic, status)) {
+    const bool magicRead = ReadMagic(source, status->magic, status);
+    status->size = source->size;
+    if (!magicRead) {
         return false;
     }
-    status->size = source->size;
     if (std::memcmp(status->magic, kMagic, kMagicSize) != 0) {
         status->wrongMagic = true;
         return Fail(status, "not a SPRITE file (wrong magic)", 0);
