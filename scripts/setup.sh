@@ -10,6 +10,9 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   # The arm64 build: cross compiler, its libraries, and the emulator its tests run under.
   g++-aarch64-linux-gnu qemu-user libpng-dev:arm64 libgtest-dev:arm64 libc6:arm64 libstdc++6:arm64
+  # The fuzz build: clang, its sanitizer and libFuzzer runtimes (FuzzedDataProvider.h too),
+  # zlib for the PNG target, and llvm-symbolizer for readable reports.
+  clang-14 libclang-rt-14-dev zlib1g-dev llvm-14
 )
 
 as_root=()

@@ -3,7 +3,7 @@
 # and tool tests headless, the same under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the same cross-built for 64-bit ARM under
 # qemu-aarch64, the Linux (SDL2) program end to end on Xvfb, and the Windows
-# build end to end under Wine.
+# build end to end under Wine; and the fuzz targets, a minute each.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
@@ -34,6 +34,8 @@ step "headless build" build headless
 step "headless tests" ctest --preset headless -j "$jobs"
 step "asan build" build asan
 step "asan tests" ctest --preset asan -j "$jobs"
+step "fuzz build" build fuzz
+step "fuzz targets, a minute each" bash "$root/tests/fuzz/run.sh" "$root/build/fuzz" 60
 step "arm64 build" build arm64
 step "arm64 tests under qemu" ctest --preset arm64 -j "$jobs"
 step "linux build" build linux
