@@ -150,12 +150,8 @@ if ! start_xvfb 1024x768x24; then
 else
     start_demo "$dir"
     log=$dir/ErrLog.txt
-    if ! wait_exit 60; then
-        fail "$name" "$dir" "the program still runs after 60 s"
-    elif crash=$(crash_line "$dir"); then
-        fail "$name" "$dir" "the program crashed: $crash"
-    elif [ "$STATUS" -ne 0 ]; then
-        fail "$name" "$dir" "the program ended with status $STATUS, expected 0"
+    if ! ended_cleanly "$dir" 60 "after its start"; then
+        fail "$name" "$dir" "$REASON"
     elif [ ! -f "$log" ]; then
         fail "$name" "$dir" "no ErrLog.txt in the working directory"
     else
@@ -183,12 +179,8 @@ else
     begin_case "mode set fails, log blocked" e
     mkdir "$dir/ErrLog.txt"
     start_demo "$dir"
-    if ! wait_exit 60; then
-        fail "$name" "$dir" "the program still runs after 60 s"
-    elif crash=$(crash_line "$dir"); then
-        fail "$name" "$dir" "the program crashed: $crash"
-    elif [ "$STATUS" -ne 0 ]; then
-        fail "$name" "$dir" "the program ended with status $STATUS, expected 0"
+    if ! ended_cleanly "$dir" 60 "after its start"; then
+        fail "$name" "$dir" "$REASON"
     elif [ ! -d "$dir/ErrLog.txt" ] || [ -n "$(ls -A "$dir/ErrLog.txt")" ]; then
         fail "$name" "$dir" "the ErrLog.txt directory was replaced or written into"
     else

@@ -28,7 +28,8 @@ for target in fuzz_sprite_read fuzz_draw fuzz_png_read; do
     seeds=$HERE/corpus/${target#fuzz_}
     corpus=$WORK/$target
     mkdir -p "$corpus" "$WORK/$target-found"
-    cp "$seeds"/* "$corpus"/
+    seed_files=("$seeds"/*)
+    cp "${seed_files[@]}" "$corpus"/
     # shellcheck disable=SC2086  # the options are words
     "$binary" "$corpus" -max_total_time="$SECONDS_EACH" -print_final_stats=1 ${OPTIONS[$target]} \
         -artifact_prefix="$WORK/$target-found/" >"$WORK/$target.log" 2>&1
@@ -41,7 +42,7 @@ for target in fuzz_sprite_read fuzz_draw fuzz_png_read; do
         grep -E -m 8 'ERROR|SUMMARY|^fuzz_|runtime error|Test unit written' "$WORK/$target.log" | sed 's/^/    /'
         failures=$((failures + 1))
     else
-        echo "PASS: $target: $runs inputs in $SECONDS_EACH s, from $(ls "$seeds" | wc -l) seeds"
+        echo "PASS: $target: $runs inputs in $SECONDS_EACH s, from ${#seed_files[@]} seeds"
     fi
 done
 [ "$failures" -eq 0 ]
