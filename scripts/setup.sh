@@ -14,6 +14,9 @@ packages=(
   # The web build (it also builds GoogleTest from libgtest-dev's sources), and
   # the browser its end-to-end test drives through the DevTools protocol.
   emscripten chromium python3-websocket
+  # The fuzz build: clang, its sanitizer and libFuzzer runtimes (FuzzedDataProvider.h too),
+  # zlib for the PNG target, and llvm-symbolizer for readable reports.
+  clang-14 libclang-rt-14-dev zlib1g-dev llvm-14
 )
 
 as_root=()

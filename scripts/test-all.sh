@@ -3,9 +3,9 @@
 # and tool tests headless, the same under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the same cross-built for 64-bit ARM under
 # qemu-aarch64, the Linux (SDL2) program end to end on Xvfb, and the Windows
-# build end to end under Wine.
-# The web build: its row kernels under Node, and the page end to end in
-# headless Chromium.
+# build end to end under Wine; the fuzz targets, a minute each; and the web
+# build: its row kernels under Node, and the page end to end in headless
+# Chromium.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
@@ -36,6 +36,8 @@ step "headless build" build headless
 step "headless tests" ctest --preset headless -j "$jobs"
 step "asan build" build asan
 step "asan tests" ctest --preset asan -j "$jobs"
+step "fuzz build" build fuzz
+step "fuzz targets, a minute each" bash "$root/tests/fuzz/run.sh" "$root/build/fuzz" 60
 step "arm64 build" build arm64
 step "arm64 tests under qemu" ctest --preset arm64 -j "$jobs"
 step "bench build" build bench

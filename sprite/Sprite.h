@@ -3,8 +3,8 @@
 
 #include "platform/Platform.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -52,15 +52,29 @@ struct SpriteSet {
     std::vector<Sprite> sprites;
 
     // Reads one SPRITE file and appends its sprite. False, with the set
-    // unchanged, when the file cannot be opened, has the wrong magic, or ends
-    // early.
+    // unchanged, when the file cannot be opened or read, has the wrong magic
+    // (reported on standard output), or ends early.
     bool Load(const char* fileName);
 };
 
-// Reads one length-prefixed block at the file's position. bytesLeft is what
-// remains of the file; a block that claims more is refused before anything is
-// allocated. False leaves the block untouched.
-bool ReadDataBlock(DataBlock* block, FILE* file, uint64_t* bytesLeft);
+// What reading a SPRITE file found, stb-style: on failure a short static text
+// and the offset of the field that could not be read.
+struct SpriteReadStatus {
+    const char* failure = nullptr; // null: the whole sprite was read
+    uint64_t offset = 0;           // of the failing field; after success, where the frame records end
+    uint64_t size = 0;             // of the input, once known
+    int systemError = 0;           // errno of a failed open or read
+    bool wrongMagic = false;       // the first seven bytes were read and are not the magic ...
+    uint8_t magic[7] = {};         // ... and these they are
+};
+
+// The one reader of the format, behind SpriteSet::Load and the tools. Fills
+// *sprite from a file or from size bytes in memory, read front to back; every
+// count and size is checked against what is left, so a damaged input is
+// refused whole and nothing is read or allocated beyond its end. False leaves
+// *sprite untouched and says why in *status.
+bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status);
+bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteReadStatus* status);
 
 extern SpriteSet g_girlSprites;
 extern SpriteSet g_backgroundSprites;

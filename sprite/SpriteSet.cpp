@@ -1,8 +1,10 @@
-// The SPRITE loader. Every count and size in a file is checked against what
-// is actually left of it, so a damaged file is refused whole and nothing is
-// read or allocated beyond its end.
+// The SPRITE reader. Every count and size in an input is checked against what
+// is actually left of it, so a damaged file is refused whole, with the reason
+// and where, and nothing is read or allocated beyond its end.
 #include "sprite/Sprite.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -13,6 +15,14 @@ constexpr size_t kMagicSize = 7;
 constexpr char kMagic[] = "SPRITE";
 constexpr size_t kFileHeaderSize = 12;
 constexpr size_t kFrameHeaderSize = 24;
+
+// Where the bytes come from: an open file or a buffer, read front to back.
+struct SpriteSource {
+    FILE* file;           // null: read from bytes
+    const uint8_t* bytes; // the whole buffer
+    uint64_t size;        // of the whole input
+    uint64_t offset;      // of the next byte to read
+};
 
 uint16_t Le16(const uint8_t* bytes) {
     return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
@@ -27,27 +37,86 @@ int16_t LeSigned16(const uint8_t* bytes) {
     return static_cast<int16_t>(Le16(bytes));
 }
 
-// Exactly count bytes, or false when the file has fewer left.
-bool ReadExactly(FILE* file, void* buffer, size_t count, uint64_t* bytesLeft) {
-    if (count > *bytesLeft) {
-        return false;
+bool Fail(SpriteReadStatus* status, const char* failure, uint64_t offset) {
+    status->failure = failure;
+    status->offset = offset;
+    return false;
+}
+
+bool FailReading(SpriteReadStatus* status, FILE* file, uint64_t offset) {
+    status->systemError = errno;
+    if (!std::ferror(file)) {
+        status->systemError = 0; // the file shrank while being read
+        return Fail(status, "file ends early", offset);
     }
-    if (count > 0 && std::fread(buffer, 1, count, file) != count) {
-        return false;
+    return Fail(status, "cannot read", offset);
+}
+
+// Exactly count bytes, or false with endsEarly when the input has fewer left.
+bool ReadExactly(SpriteSource* source, void* buffer, size_t count, const char* endsEarly, SpriteReadStatus* status) {
+    if (count > source->size - source->offset) {
+        return Fail(status, endsEarly, source->offset);
     }
-    *bytesLeft -= count;
+    if (count == 0) {
+        return true;
+    }
+    if (source->file == nullptr) {
+        std::memcpy(buffer, source->bytes + source->offset, count);
+    } else if (std::fread(buffer, 1, count, source->file) != count) {
+        return FailReading(status, source->file, source->offset);
+    }
+    source->offset += count;
     return true;
 }
 
-bool MeasureFile(FILE* file, uint64_t* size) {
-    if (std::fseek(file, 0, SEEK_END) != 0) {
+// The magic comes first and is read before the file is measured, so that a
+// file that cannot be read at all (a directory) says so.
+bool ReadMagic(SpriteSource* source, uint8_t* magic, SpriteReadStatus* status) {
+    if (source->file == nullptr) {
+        return ReadExactly(source, magic, kMagicSize, "file ends inside the magic", status);
+    }
+    const size_t got = std::fread(magic, 1, kMagicSize, source->file);
+    if (got != kMagicSize) {
+        if (std::ferror(source->file)) {
+            return FailReading(status, source->file, 0);
+        }
+        source->size = got; // the whole file
+        return Fail(status, "file ends inside the magic", 0);
+    }
+    const long end = std::fseek(source->file, 0, SEEK_END) == 0 ? std::ftell(source->file) : -1;
+    if (end < static_cast<long>(kMagicSize) || std::fseek(source->file, kMagicSize, SEEK_SET) != 0) {
+        status->systemError = errno;
+        return Fail(status, "cannot read", kMagicSize);
+    }
+    source->size = static_cast<uint64_t>(end);
+    source->offset = kMagicSize;
+    return true;
+}
+
+// One length-prefixed block. A size that claims more than is left is refused
+// before anything is allocated; false leaves the block untouched.
+bool ReadDataBlock(DataBlock* block, SpriteSource* source, SpriteReadStatus* status) {
+    const uint64_t start = source->offset;
+    uint8_t sizeBytes[4];
+    if (!ReadExactly(source, sizeBytes, sizeof sizeBytes, "file ends inside a block size", status)) {
         return false;
     }
-    const long end = std::ftell(file);
-    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        return false;
+    const uint32_t size = Le32(sizeBytes);
+    if (size > source->size - source->offset) {
+        return Fail(status, "block is larger than the rest of the file", start);
     }
-    *size = static_cast<uint64_t>(end);
+    std::unique_ptr<uint8_t[]> data;
+    if (size > 0) {
+        data.reset(new (std::nothrow) uint8_t[size]);
+        if (!data) {
+            return Fail(status, "out of memory for a block", start);
+        }
+        if (!ReadExactly(source, data.get(), size, "file ends inside a block", status)) {
+            return false;
+        }
+    }
+    block->size = size;
+    block->data = std::move(data);
     return true;
 }
 
@@ -65,14 +134,48 @@ void DecodeFrameHeader(const uint8_t* header, SpriteFrame* frame) {
     frame->height = LeSigned16(header + 22);
 }
 
-bool ReadFrame(FILE* file, uint64_t* bytesLeft, SpriteFrame* frame) {
+bool ReadFrame(SpriteSource* source, SpriteFrame* frame, SpriteReadStatus* status) {
     uint8_t header[kFrameHeaderSize];
-    if (!ReadExactly(file, header, sizeof header, bytesLeft)) {
+    if (!ReadExactly(source, header, sizeof header, "file ends inside a frame header", status)) {
         return false;
     }
     DecodeFrameHeader(header, frame);
-    return ReadDataBlock(&frame->pixelBlock, file, bytesLeft) && ReadDataBlock(&frame->alphaBlock, file, bytesLeft) &&
-           ReadDataBlock(&frame->extraBlock, file, bytesLeft);
+    return ReadDataBlock(&frame->pixelBlock, source, status) && ReadDataBlock(&frame->alphaBlock, source, status) &&
+           ReadDataBlock(&frame->extraBlock, source, status);
+}
+
+bool ReadSprite(SpriteSource* source, Sprite* result, SpriteReadStatus* status) {
+    *status = SpriteReadStatus();
+    const bool magicRead = ReadMagic(source, status->magic, status);
+    status->size = source->size;
+    if (!magicRead) {
+        return false;
+    }
+    if (std::memcmp(status->magic, kMagic, kMagicSize) != 0) {
+        status->wrongMagic = true;
+        return Fail(status, "not a SPRITE file (wrong magic)", 0);
+    }
+
+    Sprite sprite;
+    uint8_t header[kFileHeaderSize];
+    if (!ReadExactly(source, header, sizeof header, "file ends inside the header", status)) {
+        return false;
+    }
+    sprite.headerValue1 = Le32(header);
+    sprite.headerValue2 = Le32(header + 4);
+    sprite.frameCount = static_cast<int32_t>(Le32(header + 8));
+
+    // No reserve(frameCount): the count is untrusted, the input's length bounds it.
+    for (int32_t i = 0; i < sprite.frameCount; ++i) {
+        SpriteFrame frame;
+        if (!ReadFrame(source, &frame, status)) {
+            return false;
+        }
+        sprite.frames.push_back(std::move(frame));
+    }
+    status->offset = source->offset;
+    *result = std::move(sprite);
+    return true;
 }
 
 // The magic is shown as text: its bytes up to the first zero, seven at most.
@@ -85,72 +188,33 @@ void ReportWrongMagic(const uint8_t* magic) {
     std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown, kMagic);
 }
 
-bool ReadSprite(FILE* file, Sprite* sprite) {
-    uint64_t bytesLeft = 0;
-    if (!MeasureFile(file, &bytesLeft)) {
-        return false;
-    }
-
-    uint8_t magic[kMagicSize];
-    if (!ReadExactly(file, magic, sizeof magic, &bytesLeft)) {
-        return false;
-    }
-    if (std::memcmp(magic, kMagic, sizeof magic) != 0) {
-        ReportWrongMagic(magic);
-        return false;
-    }
-
-    uint8_t header[kFileHeaderSize];
-    if (!ReadExactly(file, header, sizeof header, &bytesLeft)) {
-        return false;
-    }
-    sprite->headerValue1 = Le32(header);
-    sprite->headerValue2 = Le32(header + 4);
-    sprite->frameCount = static_cast<int32_t>(Le32(header + 8));
-
-    // No reserve(frameCount): the count is untrusted, the file's length bounds it.
-    for (int32_t i = 0; i < sprite->frameCount; ++i) {
-        SpriteFrame frame;
-        if (!ReadFrame(file, &bytesLeft, &frame)) {
-            return false;
-        }
-        sprite->frames.push_back(std::move(frame));
-    }
-    return true;
-}
-
 } // namespace
 
-bool ReadDataBlock(DataBlock* block, FILE* file, uint64_t* bytesLeft) {
-    uint8_t sizeBytes[4];
-    if (!ReadExactly(file, sizeBytes, sizeof sizeBytes, bytesLeft)) {
-        return false;
+bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status) {
+    FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr) {
+        *status = SpriteReadStatus();
+        status->systemError = errno;
+        return Fail(status, "cannot open", 0);
     }
-    const uint32_t size = Le32(sizeBytes);
-    if (size > *bytesLeft) {
-        return false;
-    }
-    std::unique_ptr<uint8_t[]> data;
-    if (size > 0) {
-        data.reset(new (std::nothrow) uint8_t[size]);
-        if (!data || !ReadExactly(file, data.get(), size, bytesLeft)) {
-            return false;
-        }
-    }
-    block->size = size;
-    block->data = std::move(data);
-    return true;
+    SpriteSource source = {file, nullptr, 0, 0};
+    const bool read = ReadSprite(&source, sprite, status);
+    std::fclose(file);
+    return read;
+}
+
+bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteReadStatus* status) {
+    SpriteSource source = {nullptr, bytes, size, 0};
+    return ReadSprite(&source, sprite, status);
 }
 
 bool SpriteSet::Load(const char* fileName) {
-    FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) {
-        return false;
-    }
     Sprite sprite;
-    const bool complete = ReadSprite(file, &sprite);
-    std::fclose(file);
-    if (!complete) {
+    SpriteReadStatus status;
+    if (!ReadSpriteFile(fileName, &sprite, &status)) {
+        if (status.wrongMagic) {
+            ReportWrongMagic(status.magic);
+        }
         return false;
     }
     sprites.push_back(std::move(sprite));

@@ -190,21 +190,25 @@ point_at() {
     xdo mousemove "$1" "$2"
 }
 
-# ended_after_escape DIR: waits after Esc was pressed. Fails, with the reason
-# in REASON, unless the program ended within 10 s, without a crash, with status 0.
-ended_after_escape() {
+# ended_cleanly DIR SECONDS WHEN: waits for the program to end by itself.
+# Fails, with the reason in REASON, unless it ended within SECONDS, without a
+# crash, with status 0. WHEN says since what ("after Esc").
+ended_cleanly() {
     local crash
-    if ! wait_exit 10; then
-        REASON="the program still runs 10 s after Esc"
+    if ! wait_exit "$2"; then
+        REASON="the program still runs $2 s $3"
     elif crash=$(crash_line "$1"); then
         REASON="the program crashed: $crash"
     elif [ "$STATUS" -ne 0 ]; then
-        REASON="the program ended with status $STATUS after Esc, expected 0"
+        REASON="the program ended with status $STATUS $3, expected 0"
     else
         return 0
     fi
     return 1
 }
+
+# ended_after_escape DIR: ended_cleanly within 10 s of Esc.
+ended_after_escape() { ended_cleanly "$1" 10 "after Esc"; }
 
 # esc_ends NAME DIR: presses Esc; the program must end cleanly (see
 # ended_after_escape) and log nothing. Records PASS or FAIL under NAME.

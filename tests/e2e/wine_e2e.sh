@@ -3,8 +3,14 @@
 #   white screen      640x480x16, no sprite files: the mode set succeeds, the
 #                     screen is white but for the frame-rate text, Esc ends
 #                     the program with status 0 and nothing is logged;
+#   broken sprite files
+#                     the same screen, a wrong-magic girl.spr and a cut bg.spr:
+#                     both are skipped, the same white screen and clean end;
 #   mode set fails    1024x768x24: the mode set fails, the program ends with
 #                     status 0 and ErrLog.txt names the step and the code;
+#   mode set fails, log blocked
+#                     the same screen with a directory named ErrLog.txt in
+#                     the way: no crash, status 0, the directory untouched;
 #   matches the headless render
 #                     (with RENDER_TOOL and SPRITE_DIR) the screen with both
 #                     sprite files and the pointer at (300,200) equals the
@@ -109,16 +115,32 @@ timeout -k 5 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
     /t REG_DWORD /d 0 /f >>"$WORK/wineboot.log" 2>&1 || true
 echo "set-up: Wine prefix ready ($(($(date +%s) - setup_start)) s)"
 
-# --- a: the mode set succeeds; white screen; Esc ends with status 0.
+# white_until_escape NAME DIR: the window comes, the screen is white outside
+# the text box and the text is there, and Esc ends the program cleanly.
+white_until_escape() {
+    if ! wait_window 60; then
+        fail "$1" "$2" "$(describe_exit "$2")"
+    elif ! until_white "$2" 15; then
+        fail "$1" "$2" "the screen is not white outside the text box $TEXT_BOX: $(cat "$2/white.txt" 2>/dev/null || echo "no screenshot")"
+    elif compare565 --white "$2/shot.png" >/dev/null 2>&1; then
+        fail "$1" "$2" "the screen is all white: no frame-rate text"
+    else
+        esc_ends "$1" "$2"
+    fi
+}
+
+# --- a: the mode set succeeds; no sprite files: white screen; Esc ends with status 0.
 begin_case "white screen" a
 start_demo "$dir"
-if ! wait_window 60; then
-    fail "$name" "$dir" "$(describe_exit "$dir")"
-elif ! until_white "$dir" 15; then
-    fail "$name" "$dir" "the screen is not white outside the text box $TEXT_BOX: $(cat "$dir/white.txt" 2>/dev/null || echo "no screenshot")"
-else
-    esc_ends "$name" "$dir"
-fi
+white_until_escape "$name" "$dir"
+
+# --- d, on the same screen: a wrong-magic girl.spr and a bg.spr cut inside
+# its first frame are refused, so both draws are skipped: white again.
+begin_case "broken sprite files" d
+printf 'SPRITEX\0\0\0\0\0\0\0\0\1\0\0\0' >"$dir/girl.spr"
+printf 'SPRITE\0\0\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\37\370\0\0' >"$dir/bg.spr"
+start_demo "$dir"
+white_until_escape "$name" "$dir"
 stop_session
 
 # --- b: a 24-bit screen refuses the 16-bit mode; the log names the step and code.
@@ -128,12 +150,8 @@ if ! start_xvfb 1024x768x24; then
 else
     start_demo "$dir"
     log=$dir/ErrLog.txt
-    if ! wait_exit 60; then
-        fail "$name" "$dir" "the program still runs after 60 s"
-    elif crash=$(crash_line "$dir"); then
-        fail "$name" "$dir" "the program crashed: $crash"
-    elif [ "$STATUS" -ne 0 ]; then
-        fail "$name" "$dir" "the program ended with status $STATUS, expected 0"
+    if ! ended_cleanly "$dir" 60 "after its start"; then
+        fail "$name" "$dir" "$REASON"
     elif [ ! -f "$log" ]; then
         fail "$name" "$dir" "no ErrLog.txt in the working directory"
     else
@@ -154,6 +172,19 @@ else
             echo "    err number N = $code (0x$(printf '%08X' $((code & 0xFFFFFFFF)))); $crlf of 2 lines end in CRLF (compared with CR stripped)"
             pass "$name"
         fi
+    fi
+
+    # --- e, on the same screen: the log cannot be written, a directory of
+    # its name is in the way; the failure costs only the log.
+    begin_case "mode set fails, log blocked" e
+    mkdir "$dir/ErrLog.txt"
+    start_demo "$dir"
+    if ! ended_cleanly "$dir" 60 "after its start"; then
+        fail "$name" "$dir" "$REASON"
+    elif [ ! -d "$dir/ErrLog.txt" ] || [ -n "$(ls -A "$dir/ErrLog.txt")" ]; then
+        fail "$name" "$dir" "the ErrLog.txt directory was replaced or written into"
+    else
+        pass "$name"
     fi
 fi
 stop_session

@@ -8,6 +8,7 @@
 import io
 import struct
 import sys
+import zlib
 
 from PIL import Image
 
@@ -23,6 +24,29 @@ def png(mode, size, pixels, **options):
 
 def rgba_png(width, pixels):
     return png("RGBA", (width, len(pixels) // width), pixels)
+
+
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def raw_png(width, height, depth, colour_type, interlace, scanlines):
+    """A PNG written by hand: what Pillow will not make (interlaced, or lying about its size)."""
+    header = struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, interlace)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(scanlines))
+            + chunk(b"IEND", b""))
+
+
+def adam7_rgba_png(width, pixels):
+    """pixels as an interlaced 8-bit RGBA PNG: the seven passes, each row unfiltered."""
+    height = len(pixels) // width
+    scanlines = b""
+    for x0, y0, dx, dy in [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2),
+                           (0, 1, 1, 2)]:
+        if x0 < width:  # a pass without columns has no rows either
+            for y in range(y0, height, dy):
+                scanlines += b"\0" + bytes(v for x in range(x0, width, dx) for v in pixels[y * width + x])
+    return raw_png(width, height, 8, 6, 1, scanlines)
 
 
 # 4x3, every kind of alpha: transparent, barely visible, partial, opaque.
@@ -74,6 +98,11 @@ def fixtures(directory):
     write("wide.png", png("1", (32768, 1), [0] * 32768))
     write("notpng.png", b"GIF89a this is not a PNG at all")
     write("cut.png", rgba_png(4, ALPHA)[:60])
+    # ALPHA as 6x2 again, interlaced: must pack like the plain one.
+    write("alpha6.png", rgba_png(6, ALPHA))
+    write("interlaced.png", adam7_rgba_png(6, ALPHA))
+    # A few dozen bytes whose header claims 32767x32767 pixels; the data holds one row.
+    write("huge.png", raw_png(32767, 32767, 1, 0, 0, bytes(4097)))
     # A loadable file whose blocks do not fit its 2x2 frame.
     bad = b"SPRITE\0" + struct.pack("<IIi", 7, 9, 1)
     bad += struct.pack("<4sH2shhhhhhhh", b"\0" * 4, 0xF81F, b"\0" * 2, 0, 0, 0, 0, -1, -1, 2, 2)

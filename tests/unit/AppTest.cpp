@@ -307,6 +307,29 @@ TEST(FrameLoop, QueuedMessagesAreTakenOnePerPassWithAFrameOnEach) {
     ExpectEverythingReleasedOnce(result.state->stats);
 }
 
+// Moves that arrive together are one message with the last position, as on
+// Windows, so input never piles up behind slow frames.
+TEST(FrameLoop, PointerMovesArrivingTogetherAreMerged) {
+    TempDir dir;
+    ScopedWorkingDir cwd(dir.path);
+    ChildRun child;
+    ChildResult result = child.Run(
+        [](HeadlessState&) {
+            for (int i = 1; i <= 5; ++i) {
+                HeadlessQueue(WM_MOUSEMOVE, 0, MAKELPARAM(10 * i, 20 * i));
+            }
+            HeadlessQueue(WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+        [] {
+            const int status = CallWinMain();
+            return g_mouseX == 50 && g_mouseY == 100 ? status : 100;
+        });
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exitStatus, 0) << "100: the last position did not arrive";
+    // One merged move, Esc, its close, then the quit.
+    EXPECT_EQ(result.state->stats.messagesRetrieved, 4);
+}
+
 TEST(FrameLoop, OtherKeysChangeNothingAndEveryPassRendersAFrame) {
     TempDir dir;
     ScopedWorkingDir cwd(dir.path);

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -306,20 +307,30 @@ TEST_F(SpriteDrawTest, FailedLockDrawsNothingAndTheNextDrawTriesAgain) {
     ExpectFramePixels(frame, 1, 1, Always);
 }
 
-// An empty frame still takes its window, so its failing lock is logged too.
+// An empty frame still takes its window, in every draw, so its failing lock is logged too.
 TEST_F(SpriteDrawTest, EmptyFrameStillLocksItsTarget) {
     TempDir dir;
     ScopedWorkingDir workingDir(dir.path);
     ScopedHeadless headless;
+    const std::function<void(const Sprite&)> draws[] = {
+        [&](const Sprite& sprite) { sprite.DrawKeyed(surface.surface, 1, 1); },
+        [&](const Sprite& sprite) { sprite.DrawAlpha(surface.surface, 1, 1); },
+        [&](const Sprite& sprite) { sprite.DrawTranslucent(surface.surface, 1, 1, 128); },
+        [&](const Sprite& sprite) { sprite.DrawTinted(surface.surface, 1, 1, 0x0000FF, 128); },
+    };
     for (const auto& [width, height] : {std::pair<int16_t, int16_t>{0, 2}, {2, 0}, {-3, 2}, {2, -1}}) {
-        headless.state->lockFailures = 1;
-        std::remove("ErrLog.txt");
         TestFrame frame = PatternFrame(2, 2);
+        frame.alpha.assign(4, 128);
         frame.width = width;
         frame.height = height;
-        MakeSprite(frame).DrawKeyed(surface.surface, 1, 1);
-        EXPECT_EQ(ReadFileText("ErrLog.txt"), "Lock\n") << width << "x" << height;
-        EXPECT_EQ(headless.state->lockFailures, 0);
+        const Sprite sprite = MakeSprite(frame);
+        for (size_t draw = 0; draw < std::size(draws); ++draw) {
+            headless.state->lockFailures = 1;
+            std::remove("ErrLog.txt");
+            draws[draw](sprite);
+            EXPECT_EQ(ReadFileText("ErrLog.txt"), "Lock\n") << width << "x" << height << ", draw " << draw;
+            EXPECT_EQ(headless.state->lockFailures, 0);
+        }
     }
     ExpectUnchanged();
 }

@@ -158,6 +158,7 @@ TEST(SpriteLoad, WrongMagicPrintsBig5Message) {
     }
 }
 
+// The file and the in-memory reader refuse the same way, and say where.
 TEST(SpriteLoad, FileCutAtAnyByteIsRefusedWhole) {
     const std::vector<uint8_t> whole = SpriteFileBytes(5, 6, 2, {SampleFrame(1), SampleFrame(2)});
     TempDir dir;
@@ -166,6 +167,14 @@ TEST(SpriteLoad, FileCutAtAnyByteIsRefusedWhole) {
     for (size_t length = 0; length < whole.size(); ++length) {
         const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length));
         EXPECT_FALSE(LoadBytes(&set, dir, cut)) << "cut at " << length;
+        Sprite sprite;
+        SpriteReadStatus fromFile, fromMemory;
+        EXPECT_FALSE(ReadSpriteFile(dir.File("test.spr").c_str(), &sprite, &fromFile));
+        EXPECT_FALSE(ReadSpriteBytes(cut.data(), cut.size(), &sprite, &fromMemory));
+        ASSERT_NE(fromFile.failure, nullptr);
+        EXPECT_STREQ(fromFile.failure, fromMemory.failure) << "cut at " << length;
+        EXPECT_EQ(fromFile.offset, fromMemory.offset) << "cut at " << length;
+        EXPECT_LE(fromFile.offset, length);
     }
     EXPECT_EQ(set.sprites.size(), 1u);
 }

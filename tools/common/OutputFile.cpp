@@ -78,3 +78,19 @@ bool WriteWholeFile(const char* path, const void* data, size_t size, std::string
     }
     return CommitOutputFile(out, error);
 }
+
+bool OutputIsInput(const std::string& output, const std::vector<std::string>& inputs, std::string& reason) {
+    struct stat outputInfo;
+    if (stat(output.c_str(), &outputInfo) != 0) {
+        return false;
+    }
+    for (const std::string& input : inputs) {
+        struct stat inputInfo;
+        if (stat(input.c_str(), &inputInfo) == 0 && inputInfo.st_dev == outputInfo.st_dev &&
+            inputInfo.st_ino == outputInfo.st_ino) {
+            reason = "is the same file as the input " + input + "; give another output file";
+            return true;
+        }
+    }
+    return false;
+}

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 struct OutputFile {
     std::string path;
@@ -25,3 +26,7 @@ void DiscardOutputFile(OutputFile& out);
 
 // Writes size bytes to a new file at path through an OutputFile.
 bool WriteWholeFile(const char* path, const void* data, size_t size, std::string& error);
+
+// True, with the reason, when output already is one of inputs (the same
+// device and inode, whatever the names): writing it would destroy that input.
+bool OutputIsInput(const std::string& output, const std::vector<std::string>& inputs, std::string& reason);

@@ -24,6 +24,7 @@ struct PngContext {
     char message[256] = {};
     png_uint_32 width = 0;
     png_uint_32 height = 0;
+    int passes = 1;
 };
 
 void OnPngError(png_structp png, png_const_charp message) {
@@ -49,16 +50,41 @@ bool ReadHeader(PngContext& context) {
     png_set_strip_16(context.png);
     png_set_gray_to_rgb(context.png);
     png_set_add_alpha(context.png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(context.png);
+    context.passes = png_set_interlace_handling(context.png);
     png_read_update_info(context.png, context.info);
     return true;
 }
 
-bool ReadRows(PngContext& context, png_bytepp rows) {
+// Rows in the order their first pixels arrive: slots[y] is where row y is
+// kept, kNoRow until then.
+struct DecodedRows {
+    static constexpr uint32_t kNoRow = UINT32_MAX;
+    std::vector<uint8_t> pixels;
+    std::vector<uint32_t> slots;
+    uint32_t stored = 0;
+};
+
+// Memory grows only as rows arrive, so a header that claims a huge image
+// costs nothing until its pixels are really there. An interlaced image
+// reaches its rows pass after pass; each row gets its place when the first
+// pass that holds it comes.
+bool ReadRows(PngContext& context, int passes, size_t rowBytes, DecodedRows& rows) {
     if (setjmp(png_jmpbuf(context.png))) {
         return false;
     }
-    png_read_image(context.png, rows);
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < context.height; ++y) {
+            png_bytep row = nullptr;
+            if (passes == 1 || PNG_ROW_IN_INTERLACE_PASS(y, pass)) {
+                if (rows.slots[y] == DecodedRows::kNoRow) {
+                    rows.slots[y] = rows.stored++;
+                    rows.pixels.resize(rows.stored * rowBytes);
+                }
+                row = rows.pixels.data() + rows.slots[y] * rowBytes;
+            }
+            png_read_row(context.png, row, nullptr);
+        }
+    }
     png_read_end(context.png, nullptr);
     return true;
 }
@@ -107,45 +133,53 @@ bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, u
         return false;
     }
 
-    size_t rowBytes = size_t(context.width) * 4;
-    std::vector<uint8_t> pixels;
-    std::vector<png_bytep> rows;
+    const size_t rowBytes = size_t(context.width) * 4;
+    DecodedRows rows;
     try {
-        pixels.resize(rowBytes * context.height);
-        rows.resize(context.height);
+        rows.slots.assign(context.height, DecodedRows::kNoRow);
+        if (!ReadRows(context, context.passes, rowBytes, rows)) {
+            error = std::string("bad PNG: ") + context.message;
+            return false;
+        }
+        if (context.passes > 1) {
+            std::vector<uint8_t> ordered(rows.pixels.size());
+            for (png_uint_32 y = 0; y < context.height; ++y) {
+                std::memcpy(ordered.data() + y * rowBytes, rows.pixels.data() + rows.slots[y] * rowBytes, rowBytes);
+            }
+            rows.pixels.swap(ordered);
+        }
     } catch (const std::bad_alloc&) {
         error =
             "out of memory for a " + std::to_string(context.width) + "x" + std::to_string(context.height) + " image";
         return false;
     }
-    for (png_uint_32 y = 0; y < context.height; ++y) {
-        rows[y] = pixels.data() + rowBytes * y;
-    }
-    if (!ReadRows(context, rows.data())) {
-        error = std::string("bad PNG: ") + context.message;
-        return false;
-    }
     image.width = context.width;
     image.height = context.height;
     image.channels = 4;
-    image.pixels.swap(pixels);
+    image.pixels.swap(rows.pixels);
     return true;
 }
 
 } // namespace
 
 bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide) {
-    PngContext context;
-    context.file = std::fopen(path, "rb");
-    if (!context.file) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
         error = std::string("cannot open: ") + std::strerror(errno);
         return false;
     }
-    bool ok = ReadPngFromFile(context, image, error, maxSide);
+    const bool ok = ReadPngRgbaFrom(file, image, error, maxSide);
+    std::fclose(file);
+    return ok;
+}
+
+bool ReadPngRgbaFrom(FILE* file, PngImage& image, std::string& error, uint32_t maxSide) {
+    PngContext context;
+    context.file = file;
+    const bool ok = ReadPngFromFile(context, image, error, maxSide);
     if (context.png) {
         png_destroy_read_struct(&context.png, context.info ? &context.info : nullptr, nullptr);
     }
-    std::fclose(context.file);
     return ok;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Rgb565.h" // PackRgb565, UnpackRgb565
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,12 @@ struct PngImage {
 // as RGBA: palettes and grey expanded to RGB, 16-bit channels cut to their
 // high 8 bits, alpha 255 where the file has none. Sample values are taken as
 // stored (no gamma conversion). An image wider or higher than maxSide pixels
-// is refused before its pixels are read.
+// is refused before its pixels are read, and memory grows only with the rows
+// the file really holds.
 bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide = 0x7FFFFFFF);
+
+// The same from a file open for reading at its start; the file stays open.
+bool ReadPngRgbaFrom(FILE* file, PngImage& image, std::string& error, uint32_t maxSide = 0x7FFFFFFF);
 
 // Writes an 8-bit RGB (channels 3) or RGBA (channels 4) PNG. The file appears
 // under its name only once it is complete (see OutputFile.h).

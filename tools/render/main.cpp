@@ -5,7 +5,9 @@
 #include "platform/portable/headless/Headless.h"
 #include "sprite/Sprite.h"
 #include "tools/common/Options.h"
+#include "tools/common/OutputFile.h"
 #include "tools/common/PngIo.h"
+#include "tools/common/SpriteRead.h"
 
 #include <cstdio>
 #include <string>
@@ -26,6 +28,20 @@ const char kUsage[] = "usage: spritedemo-render [--mouse X,Y] [--frames N] [--gi
                       "The clock starts at 0 ms and advances 16 ms a pass. RGB565 is widened by bit\n"
                       "replication, so every pixel maps back to its exact 16-bit value.\n"
                       "Exit status: 0 success, 1 failure, 2 usage error.\n";
+
+// Why a sprite file the demo could not use was skipped.
+void NoteSkipped(const char* fileName, const SpriteSet& set, const char* what) {
+    if (!set.sprites.empty()) {
+        return;
+    }
+    Sprite sprite;
+    SpriteReadStatus status;
+    std::string reason = "did not load";
+    if (!ReadSpriteForTool(fileName, sprite, status, reason)) {
+        reason = "did not load (" + reason + ")";
+    }
+    std::fprintf(stderr, "%s: note: %s: %s; %s skipped\n", kProgram, fileName, reason.c_str(), what);
+}
 
 } // namespace
 
@@ -59,6 +75,10 @@ int main(int argc, char** argv) {
     if (output == nullptr || output->empty()) {
         return UsageError(kProgram, kUsage, "no output file: give -o OUT.png");
     }
+    std::string error;
+    if (OutputIsInput(*output, {g_girlFileName, g_backgroundFileName}, error)) {
+        return FileFailure(kProgram, *output, error);
+    }
 
     HeadlessState& state = *g_headless;
     state.tickCount = 0;
@@ -72,15 +92,10 @@ int main(int argc, char** argv) {
                      state.framesPresented, frames);
         return kExitFailure;
     }
-    if (g_girlSprites.sprites.empty()) {
-        std::fprintf(stderr, "%s: note: %s: did not load; its draws were skipped\n", kProgram, g_girlFileName);
-    }
-    if (g_backgroundSprites.sprites.empty()) {
-        std::fprintf(stderr, "%s: note: %s: did not load; its draw was skipped\n", kProgram, g_backgroundFileName);
-    }
+    NoteSkipped(g_girlFileName, g_girlSprites, "its draws were");
+    NoteSkipped(g_backgroundFileName, g_backgroundSprites, "its draw was");
 
     const PngImage image = Rgb565Image(state.frame, kHeadlessFrameWidth, kHeadlessFrameHeight);
-    std::string error;
     if (!WritePng(output->c_str(), image, error)) {
         return FileFailure(kProgram, *output, error);
     }

@@ -5,7 +5,9 @@
 // Exit status: 0 success, 1 failure, 2 usage error.
 
 #include "tools/common/Options.h"
+#include "tools/common/OutputFile.h"
 #include "tools/common/PngIo.h"
+#include "tools/common/SpriteRead.h"
 #include "tools/spritetool/FrameImage.h"
 #include "tools/spritetool/SpriteInfo.h"
 #include "tools/spritetool/SpriteWriter.h"
@@ -39,8 +41,8 @@ const char kInfoHelp[] = "usage: spritetool info FILE.spr\n"
                          "other than width x height x 2 bytes, an alpha block neither empty nor\n"
                          "width x height bytes).\n"
                          "\n"
-                         "Exit status 0 when spritedemo can load the file; 1, with the reason on\n"
-                         "standard error, when it cannot.\n";
+                         "Exit status 0 when spritedemo can load the file; 1, with the reason and\n"
+                         "the byte where reading stopped on standard error, when it cannot.\n";
 
 const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr [options]\n"
                          "\n"
@@ -55,7 +57,7 @@ const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr
                          "colour, and a note on standard error says how many pixels were changed.\n"
                          "\n"
                          "Options:\n"
-                         "  -o, --output OUT.spr  the file to write (required)\n"
+                         "  -o, --output OUT.spr  the file to write (required; never one of the inputs)\n"
                          "  --hotspot X,Y         hotspot of every frame (default 0,0)\n"
                          "  --offset X,Y          offset of every frame (default 0,0)\n"
                          "  --fixed X,Y           fixed position of every frame; -1 on an axis means\n"
@@ -74,6 +76,7 @@ const char kUnpackHelp[] = "usage: spritetool unpack FILE.spr OUT.png [--frame N
                            "to the colour key are fully transparent, every other pixel has its alpha\n"
                            "value (255 when the frame has no alpha block). RGB565 channels are widened\n"
                            "by repeating their high bits, so packing the PNG again gives the same pixels.\n"
+                           "OUT.png may not be FILE.spr itself.\n"
                            "\n"
                            "Options:\n"
                            "  --frame N             the frame to write, counted from 0 (default 0)\n"
@@ -127,10 +130,11 @@ int RunInfo(int argc, char** argv) {
     const char* path = args.positional[0].c_str();
 
     Sprite sprite;
-    if (!LoadSpriteFile(path, sprite, error)) {
+    SpriteReadStatus status;
+    if (!ReadSpriteForTool(path, sprite, status, error)) {
         return Fail(path, error);
     }
-    PrintSpriteInfo(stdout, path, sprite, ScanSpriteFile(path));
+    PrintSpriteInfo(stdout, path, sprite, status);
     return 0;
 }
 
@@ -167,6 +171,9 @@ int RunPack(int argc, char** argv) {
     }
     if (args.positional.empty()) {
         return UsageError(kProgram, kPackHelp, "pack needs at least one IN.png");
+    }
+    if (OutputIsInput(*output, args.positional, error)) {
+        return Fail(*output, error);
     }
 
     Sprite sprite;
@@ -209,9 +216,13 @@ int RunUnpack(int argc, char** argv) {
     }
     const std::string& input = args.positional[0];
     const std::string& output = args.positional[1];
+    if (OutputIsInput(output, {input}, error)) {
+        return Fail(output, error);
+    }
 
     Sprite sprite;
-    if (!LoadSpriteFile(input.c_str(), sprite, error)) {
+    SpriteReadStatus status;
+    if (!ReadSpriteForTool(input.c_str(), sprite, status, error)) {
         return Fail(input, error);
     }
     if (size_t(frameIndex) >= sprite.frames.size()) {

@@ -1,0 +1,235 @@
+// The four draws on an arbitrary frame (any header values, short or missing
+// blocks), placement, opacity and tint, onto a small padded surface whose
+// clip rectangle may be smaller still. Every byte of the surface is compared
+// with what the pixel rules give, pixel by pixel, so a pixel drawn outside
+// the clipped frame rectangle, a row padding byte touched, or a word that
+// differs from the scalar rules shows at once. Every kernel set the
+// processor can run is checked the same way.
+#include "display/DisplayDevice.h"
+#include "sprite/Blend.h"
+#include "sprite/PixelRules.h"
+#include "sprite/Sprite.h"
+#include "sprite/kernels/Kernels.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kSurfaceWidth = 19;
+constexpr int kSurfaceHeight = 11;
+
+enum class Routine { Draw, Keyed, Alpha, Translucent, Tinted };
+constexpr Routine kRoutines[] = {Routine::Draw, Routine::Keyed, Routine::Alpha, Routine::Translucent, Routine::Tinted};
+
+struct Target {
+    LPDIRECTDRAWSURFACE7 surface = nullptr;
+    uint8_t* memory = nullptr;
+    LONG pitch = 0;
+};
+
+Target& TheTarget() {
+    static Target target = [] {
+        Target made;
+        LPDIRECTDRAW directDraw = nullptr;
+        DDSURFACEDESC2 description = {};
+        description.dwSize = sizeof description;
+        description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        description.dwWidth = kSurfaceWidth;
+        description.dwHeight = kSurfaceHeight;
+        if (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK ||
+            directDraw->CreateSurface(&description, &made.surface, nullptr) != DD_OK ||
+            made.surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr) != DD_OK) {
+            std::fprintf(stderr, "fuzz_draw: no surface to draw on\n");
+            std::abort();
+        }
+        // The memory stays put while unlocked; surface and device live to the end.
+        made.memory = static_cast<uint8_t*>(description.lpSurface);
+        made.pitch = description.lPitch;
+        made.surface->Unlock(nullptr);
+        BuildBlendTable();
+        return made;
+    }();
+    return target;
+}
+
+int16_t Extent(FuzzedDataProvider& data) {
+    return data.ConsumeBool() ? data.ConsumeIntegralInRange<int16_t>(-2, 24) : data.ConsumeIntegral<int16_t>();
+}
+
+int32_t Coordinate(FuzzedDataProvider& data) {
+    return data.ConsumeBool() ? data.ConsumeIntegralInRange<int32_t>(-40, 40) : data.ConsumeIntegral<int32_t>();
+}
+
+int16_t Position(FuzzedDataProvider& data) {
+    return data.ConsumeBool() ? data.ConsumeIntegralInRange<int16_t>(-20, 20) : data.ConsumeIntegral<int16_t>();
+}
+
+// A block of exactly the frame's size, none, or any short length.
+DataBlock Block(FuzzedDataProvider& data, int64_t exact) {
+    const uint8_t kind = data.ConsumeIntegralInRange<uint8_t>(0, 2);
+    const size_t wanted = kind == 0   ? static_cast<size_t>(std::max<int64_t>(0, std::min<int64_t>(exact, 1 << 12)))
+                          : kind == 1 ? 0
+                                      : data.ConsumeIntegralInRange<size_t>(0, 64);
+    std::vector<uint8_t> bytes = data.ConsumeBytes<uint8_t>(wanted);
+    bytes.resize(wanted, 0x5A); // past the input's end the block is still as long as chosen
+    DataBlock block;
+    block.size = static_cast<uint32_t>(bytes.size());
+    if (!bytes.empty()) {
+        block.data.reset(new uint8_t[bytes.size()]);
+        std::memcpy(block.data.get(), bytes.data(), bytes.size());
+    }
+    return block;
+}
+
+struct Call {
+    int32_t x, y;
+    int opacity;
+    COLORREF tintColour;
+    int tintAmount;
+};
+
+void Run(const Sprite& sprite, Routine routine, const Call& call, LPDIRECTDRAWSURFACE7 surface) {
+    switch (routine) {
+    case Routine::Draw:
+        sprite.Draw(surface, call.x, call.y);
+        break;
+    case Routine::Keyed:
+        sprite.DrawKeyed(surface, call.x, call.y);
+        break;
+    case Routine::Alpha:
+        sprite.DrawAlpha(surface, call.x, call.y);
+        break;
+    case Routine::Translucent:
+        sprite.DrawTranslucent(surface, call.x, call.y, call.opacity);
+        break;
+    case Routine::Tinted:
+        sprite.DrawTinted(surface, call.x, call.y, call.tintColour, call.tintAmount);
+        break;
+    }
+}
+
+// The surface as it must be after the draw: the rules applied to each pixel
+// of the clipped frame rectangle, everything else as it was. A frame whose
+// blocks are too short for its size draws nothing; alpha is read only by the
+// routines that use it, and a frame without alpha values is opaque.
+std::vector<uint8_t> Expected(const Sprite& sprite, Routine routine, const Call& call,
+                              const std::vector<uint8_t>& before, LONG pitch, RECT clip) {
+    std::vector<uint8_t> after = before;
+    if (sprite.frames.empty()) {
+        return after;
+    }
+    const SpriteFrame& frame = sprite.frames[0];
+    if (routine == Routine::Draw) {
+        routine = frame.alphaBlock.size != 0 ? Routine::Alpha : Routine::Keyed;
+    }
+    const int64_t w = frame.width, h = frame.height;
+    const bool readsAlpha = routine == Routine::Alpha || routine == Routine::Tinted;
+    const bool hasAlpha = readsAlpha && frame.alphaBlock.size != 0;
+    if (w <= 0 || h <= 0 || frame.pixelBlock.size < static_cast<uint64_t>(w * h * 2) ||
+        (hasAlpha && frame.alphaBlock.size < static_cast<uint64_t>(w * h))) {
+        return after;
+    }
+    const int64_t left = frame.fixedX != -1 ? frame.fixedX : int64_t{call.x} - frame.hotspotX + frame.offsetX;
+    const int64_t top = frame.fixedY != -1 ? frame.fixedY : int64_t{call.y} - frame.hotspotY + frame.offsetY;
+    const uint16_t tint = ColorToPixel(call.tintColour);
+    for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(top + h, clip.bottom); ++y) {
+        for (int64_t x = std::max<int64_t>(left, 0); x < std::min<int64_t>(left + w, clip.right); ++x) {
+            const int64_t i = (x - left) + (y - top) * w;
+            uint8_t* d = after.data() + y * pitch + 2 * x;
+            const uint16_t s = LoadPixel(frame.pixelBlock.data.get() + 2 * i);
+            const uint8_t a = hasAlpha ? frame.alphaBlock.data[static_cast<size_t>(i)] : 255;
+            const uint16_t old = LoadPixel(d);
+            uint16_t pixel = old;
+            switch (routine) {
+            case Routine::Draw:
+            case Routine::Keyed:
+                pixel = KeyedRule(old, s, frame.colorKey);
+                break;
+            case Routine::Alpha:
+                pixel = AlphaRule(old, s, a, frame.colorKey);
+                break;
+            case Routine::Translucent:
+                pixel = TranslucentRule(old, s, AmountToWeight(call.opacity), frame.colorKey);
+                break;
+            case Routine::Tinted:
+                pixel = TintedRule(old, s, a, frame.colorKey, tint, AmountToWeight(call.tintAmount));
+                break;
+            }
+            StorePixel(d, pixel);
+        }
+    }
+    return after;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+    Target& target = TheTarget();
+    FuzzedDataProvider data(bytes, size);
+
+    const RECT clip = {0, 0, data.ConsumeIntegralInRange<LONG>(0, kSurfaceWidth),
+                       data.ConsumeIntegralInRange<LONG>(0, kSurfaceHeight)};
+    Sprite sprite;
+    if (data.ConsumeIntegralInRange<uint8_t>(0, 15) != 0) {
+        SpriteFrame frame;
+        frame.colorKey = data.ConsumeIntegral<uint16_t>();
+        frame.hotspotX = Position(data);
+        frame.hotspotY = Position(data);
+        frame.offsetX = Position(data);
+        frame.offsetY = Position(data);
+        frame.fixedX = data.ConsumeBool() ? -1 : Position(data);
+        frame.fixedY = data.ConsumeBool() ? -1 : Position(data);
+        frame.width = Extent(data);
+        frame.height = Extent(data);
+        const int64_t pixels = int64_t{frame.width} * frame.height;
+        frame.pixelBlock = Block(data, pixels * 2);
+        frame.alphaBlock = Block(data, pixels);
+        sprite.frameCount = 1;
+        sprite.frames.push_back(std::move(frame));
+    }
+    Call call;
+    call.x = Coordinate(data);
+    call.y = Coordinate(data);
+    call.opacity = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, 255) : data.ConsumeIntegral<int>();
+    call.tintColour = data.ConsumeIntegral<uint32_t>();
+    call.tintAmount = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, 255) : data.ConsumeIntegral<int>();
+    // What the surface held: the rest of the input, repeated.
+    const std::vector<uint8_t> rest = data.ConsumeRemainingBytes<uint8_t>();
+    std::vector<uint8_t> before(static_cast<size_t>(target.pitch) * kSurfaceHeight);
+    for (size_t i = 0; i < before.size(); ++i) {
+        before[i] = rest.empty() ? static_cast<uint8_t>(i * 7) : rest[i % rest.size()];
+    }
+
+    g_display.clipRect = clip;
+    g_display.bitsPerPixel = 16;
+    int setCount = 0;
+    const KernelSet* sets = BuiltKernelSets(&setCount);
+    for (Routine routine : kRoutines) {
+        const std::vector<uint8_t> expected = Expected(sprite, routine, call, before, target.pitch, clip);
+        for (int set = 0; set < setCount; ++set) {
+            if (!sets[set].runnable) {
+                continue;
+            }
+            UseKernels(*sets[set].kernels);
+            std::memcpy(target.memory, before.data(), before.size());
+            Run(sprite, routine, call, target.surface);
+            if (std::memcmp(target.memory, expected.data(), expected.size()) != 0) {
+                const size_t at = static_cast<size_t>(
+                    std::mismatch(expected.begin(), expected.end(), target.memory).first - expected.begin());
+                std::fprintf(stderr,
+                             "fuzz_draw: routine %d with the %s kernels: byte %zu (row %zu) is 0x%02X, not 0x%02X\n",
+                             static_cast<int>(routine), sets[set].kernels->name, at, at / target.pitch,
+                             target.memory[at], expected[at]);
+                std::abort();
+            }
+        }
+    }
+    return 0;
+}
