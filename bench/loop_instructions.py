@@ -4,8 +4,9 @@
     bench/loop_instructions.py OBJECT [OBJDUMP]
 
 OBJECT is a kernel file's object (for example
-build/arm64/CMakeFiles/spritedemo_core.dir/sprite/kernels/Neon.cpp.o); OBJDUMP
-defaults to aarch64-linux-gnu-objdump. For each function it prints the
+build/arm64/CMakeFiles/spritedemo_core.dir/sprite/kernels/Neon.cpp.o, or an
+x86-64 one such as .../Avx512.cpp.o); OBJDUMP defaults to
+aarch64-linux-gnu-objdump, give objdump for x86-64. For each function it prints the
 instructions of its largest loop: from the target of a backward branch
 inside the function up to that branch. Where timings mean nothing (under an
 emulator), this divided by the pixels of one pass is the cost to compare.
@@ -39,7 +40,8 @@ def largest_loop(body):
     first, last = body[0][0], body[-1][0]
     best = 0
     for address, mnemonic, operands in body:
-        if not (mnemonic in ("b", "cbz", "cbnz", "tbz", "tbnz") or mnemonic.startswith("b.")):
+        arm = mnemonic in ("b", "cbz", "cbnz", "tbz", "tbnz") or mnemonic.startswith("b.")
+        if not (arm or (mnemonic.startswith("j") and mnemonic != "jmp")):
             continue
         target = re.search(r"(?:^|, )([0-9a-f]+) <", operands)
         if target and first <= int(target.group(1), 16) < address <= last:
