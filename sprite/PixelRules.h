@@ -5,18 +5,18 @@
 #pragma once
 
 #include "sprite/Blend.h"
+#include "sprite/LittleEndian.h"
 
 #include <cstdint>
 
 // Surface memory and sprite blocks are byte buffers of little-endian words,
 // not necessarily aligned.
 inline uint16_t LoadPixel(const uint8_t* bytes) {
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+    return LoadLe16(bytes);
 }
 
 inline void StorePixel(uint8_t* bytes, uint16_t pixel) {
-    bytes[0] = static_cast<uint8_t>(pixel);
-    bytes[1] = static_cast<uint8_t>(pixel >> 8);
+    StoreLe16(bytes, pixel);
 }
 
 // An 8-bit opacity or tint amount as a 5-bit weight; out-of-range amounts are

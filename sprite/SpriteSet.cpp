@@ -1,6 +1,7 @@
 // The SPRITE reader. Every count and size in an input is checked against what
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
+#include "sprite/LittleEndian.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>
@@ -24,17 +25,8 @@ struct SpriteSource {
     uint64_t offset;      // of the next byte to read
 };
 
-uint16_t Le16(const uint8_t* bytes) {
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-uint32_t Le32(const uint8_t* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
-
 int16_t LeSigned16(const uint8_t* bytes) {
-    return static_cast<int16_t>(Le16(bytes));
+    return static_cast<int16_t>(LoadLe16(bytes));
 }
 
 bool Fail(SpriteReadStatus* status, const char* failure, uint64_t offset) {
@@ -101,7 +93,7 @@ bool ReadDataBlock(DataBlock* block, SpriteSource* source, SpriteReadStatus* sta
     if (!ReadExactly(source, sizeBytes, sizeof sizeBytes, "file ends inside a block size", status)) {
         return false;
     }
-    const uint32_t size = Le32(sizeBytes);
+    const uint32_t size = LoadLe32(sizeBytes);
     if (size > source->size - source->offset) {
         return Fail(status, "block is larger than the rest of the file", start);
     }
@@ -122,7 +114,7 @@ bool ReadDataBlock(DataBlock* block, SpriteSource* source, SpriteReadStatus* sta
 
 void DecodeFrameHeader(const uint8_t* header, SpriteFrame* frame) {
     std::memcpy(frame->spare1, header, 4);
-    frame->colorKey = Le16(header + 4);
+    frame->colorKey = LoadLe16(header + 4);
     std::memcpy(frame->spare2, header + 6, 2);
     frame->hotspotX = LeSigned16(header + 8);
     frame->hotspotY = LeSigned16(header + 10);
@@ -161,9 +153,9 @@ bool ReadSprite(SpriteSource* source, Sprite* result, SpriteReadStatus* status) 
     if (!ReadExactly(source, header, sizeof header, "file ends inside the header", status)) {
         return false;
     }
-    sprite.headerValue1 = Le32(header);
-    sprite.headerValue2 = Le32(header + 4);
-    sprite.frameCount = static_cast<int32_t>(Le32(header + 8));
+    sprite.headerValue1 = LoadLe32(header);
+    sprite.headerValue2 = LoadLe32(header + 4);
+    sprite.frameCount = static_cast<int32_t>(LoadLe32(header + 8));
 
     // No reserve(frameCount): the count is untrusted, the input's length bounds it.
     for (int32_t i = 0; i < sprite.frameCount; ++i) {

@@ -1,5 +1,7 @@
 #include "tools/spritetool/FrameImage.h"
 
+#include "sprite/LittleEndian.h"
+
 #include <memory>
 
 uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key) {
@@ -79,8 +81,7 @@ SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint
             partlyTransparent = true;
         }
         alpha[i] = a;
-        pixelOut[0] = uint8_t(pixel);
-        pixelOut[1] = uint8_t(pixel >> 8);
+        StoreLe16(pixelOut, pixel);
     }
     if (partlyTransparent && !options.noAlpha) {
         frame.alphaBlock.size = count;
@@ -116,7 +117,7 @@ bool FrameToImage(const SpriteFrame& frame, PngImage& image, std::string& error)
     const uint8_t* alphaIn = hasAlpha ? frame.alphaBlock.data.get() : nullptr;
     uint8_t* out = image.pixels.data();
     for (uint32_t i = 0; i < count; ++i, pixelIn += 2, out += 4) {
-        uint16_t pixel = uint16_t(pixelIn[0] | (pixelIn[1] << 8));
+        uint16_t pixel = LoadLe16(pixelIn);
         UnpackRgb565(pixel, out[0], out[1], out[2]);
         if (pixel == frame.colorKey) {
             out[3] = 0;
