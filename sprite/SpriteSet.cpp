@@ -2,6 +2,7 @@
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
 #include "sprite/LittleEndian.h"
+#include "sprite/ShownText.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>
@@ -170,14 +171,13 @@ bool ReadSprite(SpriteSource* source, Sprite* result, SpriteReadStatus* status) 
     return true;
 }
 
-// The magic is shown as text: its bytes up to the first zero, seven at most.
+// The magic is shown as text: its bytes up to the first zero, seven at most,
+// control bytes escaped.
 void ReportWrongMagic(const uint8_t* magic) {
-    char shown[kMagicSize + 1] = {};
-    for (size_t i = 0; i < kMagicSize && magic[i] != 0; ++i) {
-        shown[i] = static_cast<char>(magic[i]);
-    }
+    const char* text = reinterpret_cast<const char*>(magic);
+    const std::string shown = ShowControlBytes(text, strnlen(text, kMagicSize));
     // "非Sprite檔 : %s : %s\n" in code page 950, the encoding the message has always had.
-    std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown, kMagic);
+    std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown.c_str(), kMagic);
 }
 
 } // namespace

@@ -145,6 +145,8 @@ TEST(SpriteLoad, WrongMagicPrintsBig5Message) {
         {{'S', 'P', 'R', 0, 'I', 'T', 'E'}, "SPR"},
         {{0, 'P', 'R', 'I', 'T', 'E', 0}, ""},
         {{'s', 'p', 'r', 'i', 't', 'e', 0}, "sprite"},
+        // Control bytes escaped, so the line cannot act on a terminal; others as they are.
+        {{0x1B, '[', '2', 'J', 0x7F, 0xAB, 0x44}, "\\x1B[2J\\x7F\xAB\x44"},
     };
     TempDir dir;
     for (const Case& c : cases) {
