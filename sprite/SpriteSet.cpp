@@ -1,6 +1,7 @@
 // The SPRITE reader. Every count and size in an input is checked against what
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
+#include "platform/RegularFile.h"
 #include "sprite/LittleEndian.h"
 #include "sprite/ShownText.h"
 #include "sprite/Sprite.h"
@@ -63,7 +64,7 @@ bool ReadExactly(SpriteSource* source, void* buffer, size_t count, const char* e
 }
 
 // The magic comes first and is read before the file is measured, so that a
-// file that cannot be read at all (a directory) says so.
+// file that cannot be read at all says so.
 bool ReadMagic(SpriteSource* source, uint8_t* magic, SpriteReadStatus* status) {
     if (source->file == nullptr) {
         return ReadExactly(source, magic, kMagicSize, "file ends inside the magic", status);
@@ -183,11 +184,13 @@ void ReportWrongMagic(const uint8_t* magic) {
 } // namespace
 
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status) {
-    FILE* file = std::fopen(fileName, "rb");
+    const char* notRegular = nullptr;
+    FILE* file = OpenRegularFile(fileName, &notRegular);
     if (file == nullptr) {
         *status = SpriteReadStatus();
-        status->systemError = errno;
-        return Fail(status, "cannot open", 0);
+        status->notRegular = notRegular;
+        status->systemError = notRegular != nullptr ? 0 : errno;
+        return Fail(status, notRegular != nullptr ? "not a regular file" : "cannot open", 0);
     }
     SpriteSource source = {file, nullptr, 0, 0};
     const bool read = ReadSprite(&source, sprite, status);

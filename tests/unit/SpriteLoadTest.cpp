@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -126,13 +128,33 @@ TEST(SpriteLoad, EachLoadAppendsOneSprite) {
     EXPECT_EQ(set.sprites[1].frames.size(), 1u);
 }
 
-TEST(SpriteLoad, MissingFileFailsSilently) {
+// Only a regular file is read: anything else is refused at once, without
+// waiting for a FIFO's writer, and quietly, as a missing file is.
+TEST(SpriteLoad, MissingOrSpecialFileFailsSilently) {
     TempDir dir;
-    SpriteSet set;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(set.Load(dir.File("absent.spr").c_str()));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_TRUE(set.sprites.empty());
+    ASSERT_EQ(mkfifo(dir.File("fifo.spr").c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        const char* notRegular;
+    } cases[] = {
+        {dir.File("absent.spr"), nullptr},
+        {dir.File("fifo.spr"), "a FIFO"},
+        {dir.path, "a directory"},
+        {"/dev/null", "a device"},
+    };
+    alarm(10); // a load that waits on the FIFO ends the run instead of hanging it
+    for (const auto& c : cases) {
+        SpriteSet set;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(set.Load(c.path.c_str()));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_TRUE(set.sprites.empty());
+        Sprite sprite;
+        SpriteReadStatus status;
+        EXPECT_FALSE(ReadSpriteFile(c.path.c_str(), &sprite, &status));
+        EXPECT_STREQ(status.notRegular, c.notRegular) << c.path;
+    }
+    alarm(0);
 }
 
 TEST(SpriteLoad, WrongMagicPrintsBig5Message) {

@@ -1,5 +1,6 @@
 #include "tools/common/PngIo.h"
 
+#include "platform/RegularFile.h"
 #include "tools/common/OutputFile.h"
 
 #include <png.h>
@@ -163,9 +164,11 @@ bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, u
 } // namespace
 
 bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide) {
-    FILE* file = std::fopen(path, "rb");
+    const char* notRegular = nullptr;
+    FILE* file = OpenRegularFile(path, &notRegular);
     if (!file) {
-        error = std::string("cannot open: ") + std::strerror(errno);
+        error = notRegular ? std::string(notRegular) + ", not a regular file"
+                           : std::string("cannot open: ") + std::strerror(errno);
         return false;
     }
     const bool ok = ReadPngRgbaFrom(file, image, error, maxSide);

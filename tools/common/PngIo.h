@@ -18,7 +18,8 @@ struct PngImage {
 
 // Reads any PNG (palette, grey, 1 to 16 bits, with or without transparency)
 // as RGBA: palettes and grey expanded to RGB, 16-bit channels cut to their
-// high 8 bits, alpha 255 where the file has none. Sample values are taken as
+// high 8 bits, alpha 255 where the file has none. Only a regular file is read
+// (a FIFO, a device or a directory is refused without waiting on it). Sample values are taken as
 // stored (no gamma conversion). An image wider or higher than maxSide pixels
 // is refused before its pixels are read, and memory grows only with the rows
 // the file really holds.

@@ -6,7 +6,9 @@ bool ReadSpriteForTool(const char* path, Sprite& sprite, SpriteReadStatus& statu
     if (ReadSpriteFile(path, &sprite, &status)) {
         return true;
     }
-    if (status.systemError != 0) {
+    if (status.notRegular != nullptr) {
+        error = std::string(status.notRegular) + ", " + status.failure;
+    } else if (status.systemError != 0) {
         error = std::string(status.failure) + ": " + std::strerror(status.systemError);
     } else {
         error = "byte " + std::to_string(status.offset) + ": " + status.failure;
