@@ -10,6 +10,10 @@
 #                     screen (480,320) is frame (300,200), so the screen,
 #                     sampled at the centre of each frame pixel, equals the
 #                     same render; Esc ends it with status 0;
+#   a lost display ends it
+#                     the X server stops under the running program: it says
+#                     so on stderr and is gone within 5 s (Xlib's own handler
+#                     would leave it spinning on the dead connection);
 #   no display        without DISPLAY the program says so on stderr and ends
 #                     with a non-zero status at once.
 # Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR
@@ -187,6 +191,32 @@ show_case "$name" "$dir" 1024x768x24 480 320 yes \
 if [ "$MATCHED" = yes ]; then
     sed 's/^/    sampled at frame pixel centres: /' "$dir/compare.txt"
     esc_ends "$name" "$dir"
+fi
+stop_session
+
+# --- e: the X server goes away under the running program.
+new_case "a lost display ends it" e
+if ! start_xvfb 640x480x24; then
+    fail "$name" "$dir" "no X server"
+else
+    start_demo "$dir"
+    if ! wait_window 30; then
+        fail "$name" "$dir" "$(describe_exit "$dir")"
+    else
+        kill "$XVFB_PID"
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+        if ! wait_exit 5; then
+            fail "$name" "$dir" "the program still runs 5 s after its X server ended"
+        elif [ "$STATUS" -eq 124 ] || [ "$STATUS" -eq 137 ]; then
+            fail "$name" "$dir" "the program was stopped by its time limit"
+        elif ! message=$(grep -m 1 'lost the connection to the display' "$dir/stderr.log"); then
+            fail "$name" "$dir" "no line saying the display was lost on stderr (status $STATUS)"
+        else
+            echo "    status $STATUS, stderr: $message"
+            pass "$name"
+        fi
+    fi
 fi
 stop_session
 
