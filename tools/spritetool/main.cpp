@@ -9,8 +9,8 @@
 #include "tools/common/PngIo.h"
 #include "tools/common/SpriteRead.h"
 #include "tools/spritetool/FrameImage.h"
+#include "tools/spritetool/PackStream.h"
 #include "tools/spritetool/SpriteInfo.h"
-#include "tools/spritetool/SpriteWriter.h"
 
 #include <cstdio>
 #include <new>
@@ -68,7 +68,9 @@ const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr
                          "  -h, --help            show this text\n"
                          "\n"
                          "X and Y are integers from -32768 to 32767. A PNG may be at most\n"
-                         "32767 x 32767 pixels. Header values, spare fields and extra blocks are 0.\n";
+                         "32767 x 32767 pixels. Header values, spare fields and extra blocks are 0.\n"
+                         "Rows go straight into OUT.spr as they are decoded, so memory stays small\n"
+                         "whatever the size of the PNGs.\n";
 
 const char kUnpackHelp[] = "usage: spritetool unpack FILE.spr OUT.png [--frame N]\n"
                            "\n"
@@ -176,14 +178,22 @@ int RunPack(int argc, char** argv) {
         return Fail(*output, error);
     }
 
-    Sprite sprite;
+    // Frame by frame, row by row, straight into the output.
+    OutputFile out;
+    if (!OpenOutputFile(out, output->c_str(), error)) {
+        return Fail(*output, error);
+    }
+    uint64_t end = 0;
+    if (!StartSpriteFile(out, uint32_t(args.positional.size()), end, error)) {
+        DiscardOutputFile(out);
+        return Fail(*output, error);
+    }
     for (const std::string& input : args.positional) {
-        PngImage image;
-        if (!ReadPngRgba(input.c_str(), image, error, kMaxFrameSide)) {
-            return Fail(input, error);
-        }
         uint32_t moved = 0;
-        sprite.frames.push_back(ImageToFrame(image, options, moved));
+        if (!PackPngFrame(input.c_str(), out, end, options, moved, error)) {
+            DiscardOutputFile(out);
+            return Fail(out.writeFailed ? *output : input, error);
+        }
         if (moved > 0) {
             std::fprintf(stderr,
                          "spritetool: note: %s: %u visible pixel%s had the colour key 0x%04X and "
@@ -192,8 +202,7 @@ int RunPack(int argc, char** argv) {
                          moved == 1 ? "was" : "were");
         }
     }
-    sprite.frameCount = int32_t(sprite.frames.size());
-    if (!WriteSpriteFile(output->c_str(), sprite, error)) {
+    if (!CommitOutputFile(out, error)) {
         return Fail(*output, error);
     }
     return 0;
