@@ -67,9 +67,11 @@ Target& TheTarget() {
 
 // The surface's geometry for this input; its memory is the caller's.
 void Reshape(Target& target, FuzzedDataProvider& data) {
-    const bool small = data.ConsumeBool();
-    target.width = data.ConsumeIntegralInRange(1, small ? 40 : kMaxSide);
-    target.height = data.ConsumeIntegralInRange(1, small ? 12 : kMaxSide);
+    // Mostly small surfaces, which run fast; wide, tall and now and then
+    // large ones, which cost a hundred small ones.
+    const int shape = data.ConsumeIntegralInRange(0, 15);
+    target.width = data.ConsumeIntegralInRange(1, shape < 10 || shape == 13 || shape == 14 ? 40 : kMaxSide);
+    target.height = data.ConsumeIntegralInRange(1, shape < 13 ? 12 : kMaxSide);
     target.pitch = 2 * (target.width + data.ConsumeIntegralInRange(0, kMaxPadding));
     target.memory = std::vector<uint8_t>(static_cast<size_t>(target.pitch) * target.height); // no spare capacity
     target.surface->width = target.width;
@@ -108,13 +110,13 @@ DataBlock Block(FuzzedDataProvider& data, int64_t exact) {
     const size_t wanted = kind == 0   ? static_cast<size_t>(std::max<int64_t>(0, std::min<int64_t>(exact, 1 << 18)))
                           : kind == 1 ? 0
                                       : data.ConsumeIntegralInRange<size_t>(0, 64);
-    std::vector<uint8_t> bytes = data.ConsumeBytes<uint8_t>(wanted);
-    bytes.resize(wanted, 0x5A); // past the input's end the block is still as long as chosen
     DataBlock block;
-    block.size = static_cast<uint32_t>(bytes.size());
-    if (!bytes.empty()) {
-        block.data.reset(new uint8_t[bytes.size()]);
-        std::memcpy(block.data.get(), bytes.data(), bytes.size());
+    block.size = static_cast<uint32_t>(wanted);
+    if (wanted > 0) {
+        block.data.reset(new uint8_t[wanted]);
+        // Past the input's end the block is still as long as chosen.
+        const size_t got = data.ConsumeData(block.data.get(), wanted);
+        std::memset(block.data.get() + got, 0x5A, wanted - got);
     }
     return block;
 }
@@ -146,15 +148,15 @@ void Run(const Sprite& sprite, Routine routine, const Call& call, LPDIRECTDRAWSU
     }
 }
 
-// The surface as it must be after the draw: the rules applied to each pixel
+// after: the surface as it must be after the draw: the rules applied to each pixel
 // of the clipped frame rectangle, everything else as it was. A frame whose
 // blocks are too short for its size draws nothing; alpha is read only by the
 // routines that use it, and a frame without alpha values is opaque.
-std::vector<uint8_t> Expected(const Sprite& sprite, Routine routine, const Call& call,
-                              const std::vector<uint8_t>& before, LONG pitch, RECT clip) {
-    std::vector<uint8_t> after = before;
+void Expect(const Sprite& sprite, Routine routine, const Call& call, const std::vector<uint8_t>& before, LONG pitch,
+            RECT clip, std::vector<uint8_t>& after) {
+    after = before;
     if (sprite.frames.empty()) {
-        return after;
+        return;
     }
     const SpriteFrame& frame = sprite.frames[0];
     if (routine == Routine::Draw) {
@@ -165,7 +167,7 @@ std::vector<uint8_t> Expected(const Sprite& sprite, Routine routine, const Call&
     const bool hasAlpha = readsAlpha && frame.alphaBlock.size != 0;
     if (w <= 0 || h <= 0 || frame.pixelBlock.size < static_cast<uint64_t>(w * h * 2) ||
         (hasAlpha && frame.alphaBlock.size < static_cast<uint64_t>(w * h))) {
-        return after;
+        return;
     }
     const int64_t left = frame.fixedX != -1 ? frame.fixedX : int64_t{call.x} - frame.hotspotX + frame.offsetX;
     const int64_t top = frame.fixedY != -1 ? frame.fixedY : int64_t{call.y} - frame.hotspotY + frame.offsetY;
@@ -196,7 +198,6 @@ std::vector<uint8_t> Expected(const Sprite& sprite, Routine routine, const Call&
             StorePixel(d, pixel);
         }
     }
-    return after;
 }
 
 } // namespace
@@ -233,9 +234,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     call.tintAmount = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, 255) : data.ConsumeIntegral<int>();
     // What the surface held: the rest of the input, repeated.
     const std::vector<uint8_t> rest = data.ConsumeRemainingBytes<uint8_t>();
-    std::vector<uint8_t> before(target.memory.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        before[i] = rest.empty() ? static_cast<uint8_t>(i * 7) : rest[i % rest.size()];
+    // Buffers kept from input to input: large allocations would cost more than the draws.
+    static std::vector<uint8_t> before, expected;
+    before.resize(target.memory.size());
+    if (rest.empty()) {
+        for (size_t i = 0; i < before.size(); ++i) {
+            before[i] = static_cast<uint8_t>(i * 7);
+        }
+    } else {
+        for (size_t at = 0; at < before.size(); at += rest.size()) {
+            std::memcpy(before.data() + at, rest.data(), std::min(rest.size(), before.size() - at));
+        }
     }
 
     g_display.clipRect = clip;
@@ -243,7 +252,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     int setCount = 0;
     const KernelSet* sets = BuiltKernelSets(&setCount);
     for (Routine routine : kRoutines) {
-        const std::vector<uint8_t> expected = Expected(sprite, routine, call, before, target.pitch, clip);
+        Expect(sprite, routine, call, before, target.pitch, clip, expected);
         for (int set = 0; set < setCount; ++set) {
             if (!sets[set].runnable) {
                 continue;
