@@ -38,7 +38,8 @@ with open("big.png", "wb") as f:
     f.write(chunk(b"IDAT", b"".join(idat)) + chunk(b"IEND", b""))
 PY
 
-limit=$((${3:+128 +} 192))
+limit=192
+[ $# -gt 2 ] && limit=320
 if ! (ulimit -v $((limit * 1024)) && "${TOOL[@]}" pack big.png -o big.spr); then
     echo "FAIL: pack of an 8000x8000 PNG failed inside $limit MiB"
     exit 1
