@@ -350,6 +350,23 @@ TEST(FrameLoop, OtherKeysChangeNothingAndEveryPassRendersAFrame) {
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
 }
 
+// A full queue refuses input, but the quit message always finds its place.
+TEST(FrameLoop, CloseEndsTheLoopWhenTheQueueIsFull) {
+    ChildRun child;
+    ChildResult result = child.Run([](HeadlessState&) {}, [] {
+        while (PostMessageA(nullptr, WM_KEYDOWN, 'A', 0)) {
+        }
+        WindowProc(nullptr, WM_CLOSE, 0, 0);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0)) {
+        }
+        return static_cast<int>(msg.wParam);
+    }, 10);
+    ASSERT_TRUE(result.exited) << "the quit message was lost";
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.state->stats.messagesRetrieved, 1024);
+}
+
 TEST(FrameLoop, FailedWindowCreationExitsMinusOneBeforeTheDisplay) {
     TempDir dir;
     ScopedWorkingDir cwd(dir.path);

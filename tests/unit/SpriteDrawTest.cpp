@@ -201,19 +201,17 @@ TEST_F(SpriteDrawTest, AlphaThresholds) {
 }
 
 TEST_F(SpriteDrawTest, TranslucentOpacities) {
+    // White over black at each side of every weight boundary.
+    const std::pair<int, uint16_t> cases[] = {
+        {-1000, kBackground}, {-1, kBackground}, {0, kBackground}, {7, kBackground}, {8, 0x0020},
+        {128, 0x7BEF},        {239, 0xE71C},     {240, 0xEF5D},     {247, 0xEF5D},   {248, kWhite},
+        {255, kWhite},        {256, kWhite},     {100000, kWhite},
+    };
     const Sprite sprite = MakeSprite(SolidFrame(1, 1, kWhite));
-    for (int opacity : {-1000, -1, 0, 1, 7}) {
-        sprite.DrawTranslucent(surface.surface, 0, 0, opacity);
-        EXPECT_EQ(surface.Get(0, 0), kBackground) << opacity;
-    }
-    sprite.DrawTranslucent(surface.surface, 0, 0, 128);
-    EXPECT_EQ(surface.Get(0, 0), 0x7BEF);
-    sprite.DrawTranslucent(surface.surface, 1, 0, 8);
-    EXPECT_EQ(surface.Get(1, 0), 0x0020);
-    for (int opacity : {248, 250, 255, 256, 100000}) {
+    for (const auto& [opacity, expected] : cases) {
         surface.Set(0, 0, kBackground);
         sprite.DrawTranslucent(surface.surface, 0, 0, opacity);
-        EXPECT_EQ(surface.Get(0, 0), kWhite) << opacity;
+        EXPECT_EQ(surface.Get(0, 0), expected) << opacity;
     }
     // Opaque translucency is exactly a keyed copy.
     const TestFrame frame = PatternFrame(5, 4);
