@@ -25,19 +25,6 @@ bool FileExists(const char* path) {
     return stat(path, &info) == 0;
 }
 
-// A window of a class of the test's own, for set-ups outside WinMain.
-HWND TestWindow() {
-    static HWND window = [] {
-        WNDCLASSEXA windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = "TestWindow";
-        RegisterClassExA(&windowClass);
-        return CreateWindowExA(0, "TestWindow", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
-    }();
-    return window;
-}
-
 void ExpectEverythingReleasedOnce(const PortableStats& stats) {
     EXPECT_EQ(stats.liveObjects, 0);
     EXPECT_EQ(stats.liveReferences, 0);
@@ -251,22 +238,6 @@ TEST_F(DisplaySetup, WindowedKeepsTheModeAndSizesTheBackBufferToTheScreen) {
     ExpectEverythingReleasedOnce(headless.state->stats);
 }
 
-// The release order matters: the front of a flip chain takes its back buffer
-// with it, so releasing the front first makes the back buffer's release land
-// on a destroyed surface. The device must not do that.
-TEST_F(DisplaySetup, FrontFirstReleaseWouldReachADestroyedBackBuffer) {
-    DisplayDevice device;
-    device.width = 640;
-    device.height = 480;
-    device.bitsPerPixel = 16;
-    ASSERT_EQ(device.Init(TestWindow()), DD_OK);
-    device.primarySurface->Release();
-    device.backBuffer->Release();
-    EXPECT_EQ(headless.state->stats.releasesOfDestroyed, 1);
-    device.primarySurface = nullptr;
-    device.backBuffer = nullptr;
-}
-
 TEST(WindowProc, MousePositionIsTheUnsignedHalvesOfLParam) {
     WindowProc(nullptr, WM_MOUSEMOVE, 0, MAKELPARAM(0xFFFF, 0x8000));
     EXPECT_EQ(g_mouseX, 65535);
@@ -348,23 +319,6 @@ TEST(FrameLoop, OtherKeysChangeNothingAndEveryPassRendersAFrame) {
     EXPECT_EQ(WindowProc(nullptr, WM_KEYDOWN, 'Q', 0), 0);
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-}
-
-// A full queue refuses input, but the quit message always finds its place.
-TEST(FrameLoop, CloseEndsTheLoopWhenTheQueueIsFull) {
-    ChildRun child;
-    ChildResult result = child.Run([](HeadlessState&) {}, [] {
-        while (PostMessageA(nullptr, WM_KEYDOWN, 'A', 0)) {
-        }
-        WindowProc(nullptr, WM_CLOSE, 0, 0);
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0)) {
-        }
-        return static_cast<int>(msg.wParam);
-    }, 10);
-    ASSERT_TRUE(result.exited) << "the quit message was lost";
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.state->stats.messagesRetrieved, 1024);
 }
 
 TEST(FrameLoop, FailedWindowCreationExitsMinusOneBeforeTheDisplay) {
