@@ -16,7 +16,7 @@ struct BlendTest : testing::Test {
 TEST_F(BlendTest, TableHoldsFlooredProducts) {
     // floor(64ab / 255) worked out by hand; 15 x 17 and 17 x 30 are exact
     // multiples of 255, where a rounding slip either way shows.
-    const int entries[][3] = {{31, 31, 241}, {31, 16, 124}, {31, 15, 116}, {16, 16, 64}, {31, 1, 7},    {4, 1, 1},
+    const int entries[][3] = {{31, 31, 241}, {31, 16, 124}, {31, 15, 116}, {16, 16, 64},  {31, 1, 7},    {4, 1, 1},
                               {3, 1, 0},     {15, 17, 64},  {17, 15, 64},  {17, 30, 128}, {30, 17, 128}, {29, 31, 225}};
     for (const auto& [a, b, product] : entries) {
         EXPECT_EQ(BlendTable[a][b], product) << a << " x " << b;

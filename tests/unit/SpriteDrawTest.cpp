@@ -54,7 +54,8 @@ struct SpriteDrawTest : testing::Test {
 
     // Every pixel: where frame pixel (u, v) lands at (x + u, y + v), drawn(u, v);
     // everywhere else the background. The padding after each row stays as filled.
-    void ExpectDrawnPixels(const TestFrame& frame, int64_t x, int64_t y, const std::function<uint16_t(int, int)>& drawn) {
+    void ExpectDrawnPixels(const TestFrame& frame, int64_t x, int64_t y,
+                           const std::function<uint16_t(int, int)>& drawn) {
         for (int row = 0; row < kHeight; ++row) {
             for (int column = 0; column < kWidth; ++column) {
                 const int64_t u = column - x;
@@ -194,8 +195,8 @@ TEST_F(SpriteDrawTest, EveryDrawClipsOnEveryEdge) {
         {[&](int32_t x, int32_t y) { sprite.DrawTinted(surface.surface, x, y, 0x0000FF, 128); },
          [&](int u, int v) { return laid(BlendPixel(0xF800, source(u, v), 16), u, v); }},
     };
-    const int32_t corners[][2] = {{1, 1},  {-3, 1}, {1, -2}, {5, 1},  {1, 3},  {-3, -2},
-                                  {5, 3},  {-1, -1}, {-3, 0}, {0, -2}, {-2, -1}, {4, 2}};
+    const int32_t corners[][2] = {{1, 1}, {-3, 1},  {1, -2}, {5, 1},  {1, 3},   {-3, -2},
+                                  {5, 3}, {-1, -1}, {-3, 0}, {0, -2}, {-2, -1}, {4, 2}};
     for (size_t routine = 0; routine < std::size(routines); ++routine) {
         for (const auto& corner : corners) {
             SCOPED_TRACE(testing::Message() << "routine " << routine << ", corner " << corner[0] << "," << corner[1]);
@@ -224,7 +225,7 @@ TEST_F(SpriteDrawTest, TranslucentOpacities) {
     // White over black at each side of every weight boundary.
     const std::pair<int, uint16_t> cases[] = {
         {-1000, kBackground}, {-1, kBackground}, {0, kBackground}, {7, kBackground}, {8, 0x0020},
-        {128, 0x7BEF},        {239, 0xE71C},     {240, 0xEF5D},     {247, 0xEF5D},   {248, kWhite},
+        {128, 0x7BEF},        {239, 0xE71C},     {240, 0xEF5D},    {247, 0xEF5D},    {248, kWhite},
         {255, kWhite},        {256, kWhite},     {100000, kWhite},
     };
     const Sprite sprite = MakeSprite(SolidFrame(1, 1, kWhite));
