@@ -204,13 +204,22 @@ TEST(SpriteLoad, BlockLargerThanTheRestOfTheFileIsRefusedBeforeAllocating) {
 }
 
 TEST(SpriteLoad, BlockSizeIsCheckedAgainstExactlyWhatIsLeft) {
+    TempDir dir;
+    SpriteSet set;
+    // Blocks of 0, 1 (a 1x1 frame's alpha), 2 and 3 bytes, each followed by the extra block.
+    const std::vector<uint8_t> alpha = {0x80, 0x01, 0xFE};
+    for (size_t size = 0; size <= alpha.size(); ++size) {
+        TestFrame frame = SampleFrame(0);
+        frame.alpha.assign(alpha.begin(), alpha.begin() + static_cast<ptrdiff_t>(size));
+        ASSERT_TRUE(LoadBytes(&set, dir, SpriteFileBytes(0, 0, 1, {frame}))) << size << "-byte block";
+        EXPECT_EQ(BlockBytes(set.sprites.back().frames.at(0).alphaBlock), frame.alpha);
+        EXPECT_EQ(BlockBytes(set.sprites.back().frames.at(0).extraBlock), frame.extra);
+    }
     // The extra block of the last frame is the last thing in the file: a size
     // that claims one byte more than follows is refused, the exact one loads.
     TestFrame frame = SampleFrame(0);
     std::vector<uint8_t> bytes = SpriteFileBytes(0, 0, 1, {frame});
     const size_t extraSize = bytes.size() - frame.extra.size() - 4;
-    TempDir dir;
-    SpriteSet set;
     bytes[extraSize] = static_cast<uint8_t>(frame.extra.size() + 1);
     EXPECT_FALSE(LoadBytes(&set, dir, bytes));
     bytes[extraSize] = static_cast<uint8_t>(frame.extra.size());
