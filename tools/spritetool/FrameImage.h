@@ -32,9 +32,8 @@ uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key);
 // Builds a frame from an RGBA image (width and height at most kMaxFrameSide).
 // Center puts the hotspot at (width / 2, height / 2), Bottom at
 // (width / 2, height - 1), both rounded down. Pixels with alpha 0 are stored
-// as the colour key; the alpha block is kept only when some pixel is partly
-// transparent (0 and 255 alone are expressed by the key). movedPixels counts
-// the visible pixels moved off the key.
+// as the colour key; the alpha block is left out when every pixel is fully
+// opaque. movedPixels counts the visible pixels moved off the key.
 SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint32_t& movedPixels);
 
 // The frame as the demo draws it, as an RGBA image: colour-key pixels fully
