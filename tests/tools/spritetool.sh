@@ -111,10 +111,11 @@ expect_in out.txt "wrote palette.spr: 1 frame, 5×2, with alpha" "the line after
 run 0 info palette.spr
 expect_in out.txt "alpha 10 bytes" "a PNG with transparent pixels keeps its alpha block"
 expect_in out.txt "hotspot 2,1," "--hotspot center of a 5x2 frame"
-run 0 pack alpha.png -o noalpha.spr --no-alpha --hotspot bottom
+run 0 pack alpha.png -o bottom.spr --hotspot bottom && run 0 info bottom.spr
+expect_in out.txt "hotspot 2,2," "--hotspot bottom of a 4x3 frame"
+run 0 pack alpha.png -o noalpha.spr --no-alpha
 run 0 info noalpha.spr
 expect_in out.txt "alpha 0 bytes" "--no-alpha stores no alpha block"
-expect_in out.txt "hotspot 2,2," "--hotspot bottom of a 4x3 frame"
 
 # --- info
 if run 0 info multi.spr; then
