@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // One length-prefixed block of a frame: exactly `size` bytes, owned.
@@ -75,6 +76,15 @@ struct SpriteReadStatus {
 // *sprite untouched and says why in *status.
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status);
 bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteReadStatus* status);
+
+// Why a read failed, in one line: "byte 43: block is larger than the rest of
+// the file", or "cannot open: No such file or directory".
+std::string SpriteReadReason(const SpriteReadStatus& status);
+
+// Told by SpriteSet::Load why each file it refuses did not load, besides what
+// the loader itself prints. Null (the program as it always was) unless the
+// program's entry says where such reasons go.
+extern void (*g_spriteNotLoaded)(const char* fileName, const char* reason);
 
 extern SpriteSet g_girlSprites;
 extern SpriteSet g_backgroundSprites;

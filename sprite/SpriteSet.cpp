@@ -200,12 +200,24 @@ bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteRe
     return ReadSprite(&source, sprite, status);
 }
 
+std::string SpriteReadReason(const SpriteReadStatus& status) {
+    if (status.systemError != 0) {
+        return std::string(status.failure) + ": " + std::strerror(status.systemError);
+    }
+    return "byte " + std::to_string(status.offset) + ": " + status.failure;
+}
+
+void (*g_spriteNotLoaded)(const char* fileName, const char* reason) = nullptr;
+
 bool SpriteSet::Load(const char* fileName) {
     Sprite sprite;
     SpriteReadStatus status;
     if (!ReadSpriteFile(fileName, &sprite, &status)) {
         if (status.wrongMagic) {
             ReportWrongMagic(status.magic);
+        }
+        if (g_spriteNotLoaded != nullptr) {
+            g_spriteNotLoaded(fileName, SpriteReadReason(status).c_str());
         }
         return false;
     }
