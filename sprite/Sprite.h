@@ -81,10 +81,5 @@ bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteRe
 // the file", or "cannot open: No such file or directory".
 std::string SpriteReadReason(const SpriteReadStatus& status);
 
-// Told by SpriteSet::Load why each file it refuses did not load, besides what
-// the loader itself prints. Null (the program as it always was) unless the
-// program's entry says where such reasons go.
-extern void (*g_spriteNotLoaded)(const char* fileName, const char* reason);
-
 extern SpriteSet g_girlSprites;
 extern SpriteSet g_backgroundSprites;

@@ -1,6 +1,7 @@
 // The SPRITE reader. Every count and size in an input is checked against what
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
+#include "platform/LoadReport.h"
 #include "sprite/LittleEndian.h"
 #include "sprite/Sprite.h"
 
@@ -206,8 +207,6 @@ std::string SpriteReadReason(const SpriteReadStatus& status) {
     }
     return "byte " + std::to_string(status.offset) + ": " + status.failure;
 }
-
-void (*g_spriteNotLoaded)(const char* fileName, const char* reason) = nullptr;
 
 bool SpriteSet::Load(const char* fileName) {
     Sprite sprite;

@@ -1,7 +1,7 @@
 #include "Program.h"
 
 #include "Win32.h"
-#include "sprite/Sprite.h"
+#include "platform/LoadReport.h"
 
 #include <cstdio>
 
