@@ -10,7 +10,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 
-"$root/scripts/setup.sh" || { echo "test-all: setup failed"; exit 1; }
+"$root/scripts/setup.sh" all || { echo "test-all: setup failed"; exit 1; }
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
