@@ -94,7 +94,7 @@ e2e_begin wine-e2e
 # What a user gets: the zip's files, and nothing else, in a new folder.
 UNPACKED=$WORK/unpacked
 if ! unzip -q -d "$UNPACKED" "$ZIP" ||
-    [ "$(cd "$UNPACKED" && ls | LC_ALL=C sort | tr '\n' ' ')" != "README.txt bg.spr girl.spr spritedemo.exe " ]; then
+    [ "$(find "$UNPACKED" -mindepth 1 -printf '%P\n' | LC_ALL=C sort | tr '\n' ' ')" != "README.txt bg.spr girl.spr spritedemo.exe " ]; then
     echo "FAIL: set-up: $ZIP does not unpack to README.txt, bg.spr, girl.spr and spritedemo.exe"
     exit 1
 fi

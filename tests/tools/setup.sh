@@ -16,12 +16,12 @@ echo 'exec "$@"' >>"$WORK/bin/sudo"
 chmod +x "$WORK"/bin/*
 failures=0
 
-# case WHAT WANTED UNWANTED: packages (regular expressions, one word each) the
+# check WHAT WANTED UNWANTED: packages (regular expressions, one word each) the
 # install must and must not name, and whether the architecture is added.
 check() {
   local what=$1 wanted=$2 unwanted=$3 words
   rm -f "$WORK/log"
-  PATH=$WORK/bin:$PATH bash "$SRC/scripts/setup.sh" $what >/dev/null || { echo "FAIL: setup.sh $what failed"; failures=$((failures + 1)); return; }
+  PATH=$WORK/bin:$PATH bash "$SRC/scripts/setup.sh" "$what" >/dev/null || { echo "FAIL: setup.sh $what failed"; failures=$((failures + 1)); return; }
   words=$(grep -h '^apt-get install\|^dpkg --add-architecture' "$WORK/log" | tr ' ' '\n')
   for package in $wanted; do
     grep -qx -- "$package" <<<"$words" || { echo "FAIL: setup.sh $what does not install $package"; failures=$((failures + 1)); }
