@@ -374,7 +374,8 @@ def main(argv):
             if abs(box[2] - shown_width) > 0.01 or abs(box[3] - shown_height) > 0.01:
                 raise Failure("the canvas is shown %gx%g, not %gx%g" % (box[2], box[3], shown_width, shown_height))
             if box[0] < 0 or box[1] < 0 or box[0] + box[2] > width + 0.01 or box[1] + box[3] > height + 0.01:
-                raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport" % (box[2], box[3], box[0], box[1]))
+                raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport"
+                              % (box[2], box[3], box[0], box[1]))
             caption = browser.evaluate("document.getElementById('how').textContent")
             if ("finger" if touch else "pointer") not in caption:
                 raise Failure("the caption says %r" % caption)

@@ -274,7 +274,9 @@
         offers.push({name: file.name, bytes: bytes});
       }
     }
-    if (refused.length) say(refused.join('; ') + '; nothing changed for ' + (refused.length > 1 ? 'them.' : 'it.'), true);
+    if (refused.length) {
+      say(refused.join('; ') + '; nothing changed for ' + (refused.length > 1 ? 'them.' : 'it.'), true);
+    }
     if (offers.length) askRoles(offers);
   }
 
