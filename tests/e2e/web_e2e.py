@@ -538,8 +538,8 @@ def main(argv):
             wait_for("the question what the files are", lambda: browser.evaluate(
                 "document.getElementById('which').open"), 10)
             asked = browser.evaluate("[...document.querySelectorAll('#which select')].map(s => s.value).concat("
-                                     "[...document.querySelectorAll('#which input')].filter(c => !c.closest('label')"
-                                     ".hidden).map(c => c.checked))")
+                                     "[...document.querySelectorAll('#which input')].filter(c => c.getClientRects().length)"
+                                     ".map(c => c.checked))")
             if asked != ["girl.spr", "bg.spr", True]:
                 raise Failure("asked with roles and fixed 0,0 as %r, not girl, background, fixed" % asked)
             page.use_files(1)

@@ -303,7 +303,9 @@
       link.download = file.role;
       link.textContent = file.role;
       link.title = 'as ' + file.command + ' makes it';
-      line.append(i ? ', ' : '', link, ' (' + file.command + ')');
+      const command = document.createElement('code');
+      command.textContent = file.command;
+      line.append(i ? ', ' : '', link, ' (', command, ')');
     });
     line.append('. Save them to use them again, here or with the demo on Windows or Linux.');
   }
@@ -404,7 +406,7 @@
     if (refused.length) {
       say(refused.join('; ') + '; nothing changed for ' + (refused.length > 1 ? 'them.' : 'it.'), true);
     }
-    if (offers.length) askRoles(offers);
+    if (offers.length && !which.open) askRoles(offers); // unless files dropped meanwhile are being asked about
   }
 
   function useSamples() {
