@@ -93,6 +93,9 @@ struct KernelTest : testing::TestWithParam<KernelSet> {
 
     // Both sets on the same inputs; false (with a report) at the first differing byte.
     bool Same(const RowCase& c) {
+        if (c.routine == Routine::Translucent && (c.weight == 0 || c.weight == 31)) {
+            return true; // outside what the draws pass (Kernels.h)
+        }
         RowInputs expected(c, random);
         RowInputs actual = expected;
         RunRow(g_scalarKernels, c, expected);
