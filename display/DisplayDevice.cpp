@@ -1,6 +1,6 @@
 #include "display/DisplayDevice.h"
 
-#include "app/ErrorLog.h"
+#include "display/ErrorLog.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 // only the clipped result has to fit a real surface.
 #include "display/SurfaceWindow.h"
 
-#include "app/ErrorLog.h"
 #include "display/DisplayDevice.h"
+#include "display/ErrorLog.h"
 
 #include <cstddef>
 #include <cstring>

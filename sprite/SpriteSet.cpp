@@ -1,7 +1,7 @@
 // The SPRITE reader. Every count and size in an input is checked against what
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
-#include "sprite/LittleEndian.h"
+#include "platform/LittleEndian.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>

@@ -1,5 +1,6 @@
 // DirectDraw 7 on plain memory: a device, 16-bit surfaces (a flip chain of two,
 // or single ones), colour fill and copy, lock, flip, clippers.
+#include "PortableStats.h"
 #include "Screen.h"
 
 #include <algorithm>

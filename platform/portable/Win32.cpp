@@ -1,4 +1,5 @@
 // USER, GDI stock objects and the kernel tick count on top of the screen backend.
+#include "PortableStats.h"
 #include "Screen.h"
 
 #include <chrono>

@@ -3,9 +3,9 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
 
-#include "app/ErrorLog.h"
 #include "app/WinMain.h"
 #include "display/DisplayDevice.h"
+#include "display/ErrorLog.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 // results after the child has exited.
 #pragma once
 
+#include "../PortableStats.h"
 #include "../Screen.h"
 
 constexpr int kHeadlessMaxEvents = 64;
