@@ -1,7 +1,8 @@
 // DirectDraw 7 on plain memory: a device, 16-bit surfaces (a flip chain of two,
 // or single ones), colour fill and copy, lock, flip, clippers.
-#include "PortableStats.h"
+#include "Layer.h"
 #include "Screen.h"
+#include "TestHooks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +10,14 @@
 
 const IID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 
+HRESULT (*g_screenStepResult)(ScreenStep step) = nullptr;
+
 namespace {
+
+// Whether a platform step goes ahead: DD_OK unless a test's hook says otherwise.
+HRESULT StepResult(ScreenStep step) {
+    return g_screenStepResult != nullptr ? g_screenStepResult(step) : DD_OK;
+}
 
 constexpr int kBytesPerPixel = 2;
 
@@ -37,7 +45,7 @@ template <typename T> HRESULT CreateObject(ScreenStep step, T** out) {
         return DDERR_INVALIDPARAMS;
     }
     *out = nullptr;
-    const HRESULT result = ScreenStepResult(step);
+    const HRESULT result = StepResult(step);
     if (result == DD_OK) {
         *out = NewObject<T>();
     }
@@ -141,6 +149,7 @@ uint16_t* PixelAt(IDirectDrawSurface7* surface, int x, int y) {
 
 void Show(IDirectDrawSurface7* surface) {
     ScreenPresent(surface->pixels, surface->width, surface->height, surface->pitch);
+    NoteFrameSize(surface->width, surface->height);
     g_portableStats->framesPresented++;
 }
 
@@ -156,7 +165,7 @@ HRESULT IDirectDraw7::QueryInterface(REFIID iid, void** out) {
         return E_INVALIDARG;
     }
     *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::QueryInterface);
+    HRESULT result = StepResult(ScreenStep::QueryInterface);
     if (result != DD_OK) {
         return result;
     }
@@ -169,7 +178,7 @@ HRESULT IDirectDraw7::QueryInterface(REFIID iid, void** out) {
 }
 
 HRESULT IDirectDraw7::SetCooperativeLevel(HWND newWindow, DWORD flags) {
-    HRESULT result = ScreenStepResult(ScreenStep::SetCooperativeLevel);
+    HRESULT result = StepResult(ScreenStep::SetCooperativeLevel);
     if (result != DD_OK) {
         return result;
     }
@@ -186,7 +195,7 @@ HRESULT IDirectDraw7::SetCooperativeLevel(HWND newWindow, DWORD flags) {
 }
 
 HRESULT IDirectDraw7::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD, DWORD) {
-    HRESULT result = ScreenStepResult(ScreenStep::SetDisplayMode);
+    HRESULT result = StepResult(ScreenStep::SetDisplayMode);
     if (result != DD_OK) {
         return result;
     }
@@ -203,6 +212,7 @@ HRESULT IDirectDraw7::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPix
     modeWidth = static_cast<int>(width);
     modeHeight = static_cast<int>(height);
     modeBits = static_cast<int>(bitsPerPixel);
+    NoteFrameSize(modeWidth, modeHeight);
     return DD_OK;
 }
 
@@ -212,7 +222,7 @@ HRESULT IDirectDraw7::CreateSurface(LPDDSURFACEDESC2 description, IDirectDrawSur
         return DDERR_INVALIDPARAMS;
     }
     *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::CreateSurface);
+    HRESULT result = StepResult(ScreenStep::CreateSurface);
     if (result != DD_OK) {
         return result;
     }
@@ -254,7 +264,7 @@ HRESULT IDirectDraw7::CreateClipper(DWORD, IDirectDrawClipper** out, IUnknown*) 
 }
 
 HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND newWindow) {
-    HRESULT result = ScreenStepResult(ScreenStep::SetHWnd);
+    HRESULT result = StepResult(ScreenStep::SetHWnd);
     if (result != DD_OK) {
         return result;
     }
@@ -267,7 +277,7 @@ HRESULT IDirectDrawSurface7::GetAttachedSurface(LPDDSCAPS2 wanted, IDirectDrawSu
         return DDERR_INVALIDPARAMS;
     }
     *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::GetAttachedSurface);
+    HRESULT result = StepResult(ScreenStep::GetAttachedSurface);
     if (result != DD_OK) {
         return result;
     }
@@ -280,7 +290,7 @@ HRESULT IDirectDrawSurface7::GetAttachedSurface(LPDDSCAPS2 wanted, IDirectDrawSu
 }
 
 HRESULT IDirectDrawSurface7::SetClipper(IDirectDrawClipper* newClipper) {
-    HRESULT result = ScreenStepResult(ScreenStep::SetClipper);
+    HRESULT result = StepResult(ScreenStep::SetClipper);
     if (result != DD_OK) {
         return result;
     }
@@ -394,7 +404,7 @@ HRESULT IDirectDrawSurface7::Lock(LPRECT, LPDDSURFACEDESC2 description, DWORD, H
         g_portableStats->failedLocks++;
         return DDERR_INVALIDPARAMS;
     }
-    HRESULT result = ScreenStepResult(ScreenStep::Lock);
+    HRESULT result = StepResult(ScreenStep::Lock);
     if (result == DD_OK && (locked || dcOut)) {
         result = DDERR_SURFACEBUSY;
     }

@@ -330,6 +330,25 @@ TEST(FrameLoop, PointerMovesArrivingTogetherAreMerged) {
     EXPECT_EQ(result.state->stats.messagesRetrieved, 4);
 }
 
+// A pointer cannot leave the screen: a position the screen reports beyond the
+// frame (over a border around it) reaches the program pinned to the edge.
+TEST(FrameLoop, PointerBeyondTheFrameIsPinnedToItsEdge) {
+    TempDir dir;
+    ScopedWorkingDir cwd(dir.path);
+    ChildRun child;
+    ChildResult result = child.Run(
+        [](HeadlessState&) {
+            HeadlessQueue(WM_MOUSEMOVE, 0, MAKELPARAM(1000, 900));
+            HeadlessQueue(WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+        [] {
+            const int status = CallWinMain();
+            return g_mouseX == 639 && g_mouseY == 479 ? status : 100;
+        });
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exitStatus, 0) << "100: the position was not pinned to 639,479";
+}
+
 TEST(FrameLoop, OtherKeysChangeNothingAndEveryPassRendersAFrame) {
     TempDir dir;
     ScopedWorkingDir cwd(dir.path);
