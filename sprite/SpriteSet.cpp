@@ -176,7 +176,8 @@ void ReportWrongMagic(const uint8_t* magic) {
     for (size_t i = 0; i < kMagicSize && magic[i] != 0; ++i) {
         shown[i] = static_cast<char>(magic[i]);
     }
-    // "非Sprite檔 : %s : %s\n" in code page 950, the encoding the message has always had.
+    // "非Sprite檔 : %s : %s\n", stored in code page 950: these bytes are what the
+    // loader prints, whatever the console's encoding.
     std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown, kMagic);
 }
 
