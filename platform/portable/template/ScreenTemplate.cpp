@@ -3,9 +3,9 @@
 //
 // Compiled in every build, so it cannot fall behind Screen.h, but linked into
 // nothing. To make a backend from it, copy it to
-// platform/portable/<name>/Screen<Name>.cpp, fill in the bodies, add a
-// spritedemo_screen_<name> library in platform/CMakeLists.txt next to the
-// sdl2 one, and add <name> to SPRITEDEMO_SCREENS in the top CMakeLists.txt.
+// platform/portable/<name>/Screen<Name>.cpp, fill in the bodies, and add
+// <name> to SPRITEDEMO_SCREENS and a spritedemo_screen_<name> library next to
+// the sdl2 one, both in platform/CMakeLists.txt.
 //
 // The portable layer (Win32.cpp, DirectDraw.cpp) keeps all the Win32 and
 // DirectDraw behaviour the program relies on: the window messages made of
