@@ -100,16 +100,6 @@ std::vector<uint8_t> PixelBytes(const std::vector<uint16_t>& pixels) {
     return bytes;
 }
 
-DataBlock MakeBlock(const std::vector<uint8_t>& bytes) {
-    DataBlock block;
-    block.size = static_cast<uint32_t>(bytes.size());
-    if (!bytes.empty()) {
-        block.data.reset(new uint8_t[bytes.size()]);
-        std::memcpy(block.data.get(), bytes.data(), bytes.size());
-    }
-    return block;
-}
-
 } // namespace
 
 void AppendFrameRecord(std::vector<uint8_t>* out, const TestFrame& frame) {
@@ -150,9 +140,9 @@ SpriteFrame MakeSpriteFrame(const TestFrame& frame) {
     out.fixedY = frame.fixedY;
     out.width = frame.width;
     out.height = frame.height;
-    out.pixelBlock = MakeBlock(PixelBytes(frame.pixels));
-    out.alphaBlock = MakeBlock(frame.alpha);
-    out.extraBlock = MakeBlock(frame.extra);
+    out.pixelBlock = CopyBlock(PixelBytes(frame.pixels));
+    out.alphaBlock = CopyBlock(frame.alpha);
+    out.extraBlock = CopyBlock(frame.extra);
     return out;
 }
 
