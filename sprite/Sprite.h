@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // One length-prefixed block of a frame: exactly `size` bytes, owned.
@@ -78,6 +79,10 @@ struct SpriteReadStatus {
 // *sprite untouched and says why in *status.
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status);
 bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteReadStatus* status);
+
+// Why a read failed, in one line: "byte 43: block is larger than the rest of
+// the file", or "cannot open: No such file or directory".
+std::string SpriteReadReason(const SpriteReadStatus& status);
 
 extern SpriteSet g_girlSprites;
 extern SpriteSet g_backgroundSprites;

@@ -2,6 +2,7 @@
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
 #include "platform/LittleEndian.h"
+#include "platform/LoadReport.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>
@@ -211,12 +212,22 @@ bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteRe
     return ReadSprite(&source, sprite, status);
 }
 
+std::string SpriteReadReason(const SpriteReadStatus& status) {
+    if (status.systemError != 0) {
+        return std::string(status.failure) + ": " + std::strerror(status.systemError);
+    }
+    return "byte " + std::to_string(status.offset) + ": " + status.failure;
+}
+
 bool SpriteSet::Load(const char* fileName) {
     Sprite sprite;
     SpriteReadStatus status;
     if (!ReadSpriteFile(fileName, &sprite, &status)) {
         if (status.wrongMagic) {
             ReportWrongMagic(status.magic);
+        }
+        if (g_spriteNotLoaded != nullptr) {
+            g_spriteNotLoaded(fileName, SpriteReadReason(status).c_str());
         }
         return false;
     }

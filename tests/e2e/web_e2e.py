@@ -7,15 +7,28 @@ protocol:
                     viewport shows the canvas 1:1; with the pointer at three
                     places, every canvas pixel outside the frame-rate text box
                     equals spritedemo-render at that pointer position;
-  scaled by 2       in a 1400x1200 viewport the canvas is shown at twice its
-                    size, and a pointer over its middle arrives in canvas
-                    pixels (same comparison);
+  viewport WxH@R    at each size and device pixel ratio of VIEWPORTS the canvas
+                    is shown at its whole step (or, below 1:1, fitted), all of
+                    it inside the viewport; the caption names the pointer or,
+                    with touch, the finger; and the sprites follow a pointer
+                    move or a touch there (same comparison);
+  picked files      two files picked at once in the file picker, roles taken
+                    from their names and asked once, run; "Sample sprites"
+                    goes back to the samples (same comparison each);
+  fullscreen        the Fullscreen control enters fullscreen; Esc leaves it
+                    and the demo runs on;
+  one instance      DROPS drops of a sprite file, each a new run, leave one
+                    program instance alive (weak references, forced garbage
+                    collection); the renderer's memory is reported;
+  hidden tab        behind another tab the demo draws no frames, and still
+                    ends when asked to;
   without SIMD      the page's fallback build (?simd=0) shows the same frame;
   Esc ends it       Esc ends the program with status 0 and frames stop.
 
-    web_e2e.py SITE_DIR RENDER_TOOL [--screenshot OUT.png]
+    web_e2e.py SITE_DIR RENDER_TOOL [--screenshot OUT.png] [--drops N]
 
---screenshot saves the page as first shown (800x720, pointer at 100,80).
+--screenshot saves the page as first shown (800x720, pointer at 100,80, the
+caption unfolded).
 Needs Debian's chromium, and /usr/bin/python3 with python3-websocket and
 python3-pil. Everything has a time limit; a failed case keeps its pictures
 in a directory it names. Exit status 0 when every case passed.
@@ -46,7 +59,20 @@ from compare_565 import Picture, differing, diff_picture, read_png, write_png  #
 CHROMIUM = "/usr/bin/chromium"
 TEXT_BOX = (0, 0, 200, 50)  # where the frame-rate text may differ: the rate itself
 WIDTH, HEIGHT = 640, 480
-TOTAL_SECONDS = 150
+TOTAL_SECONDS = 240
+
+# Viewport width, height, device pixel ratio, touch; the canvas's expected
+# shown size in CSS pixels.
+VIEWPORTS = [
+    (1920, 1080, 1, False, 1280, 960),  # two steps: the caption does not cost one
+    (1440, 900, 2, False, 960, 720),    # three device pixels a frame pixel
+    (844, 390, 3, True, 520, 390),      # a phone across: below 1:1, fitted to the height
+    (390, 844, 3, True, 390, 292.5),    # upright: fitted to the width
+]
+# Counts each program instance the page makes, to see later which still live.
+COUNT_INSTANCES = """(() => { window.instances = []; const create = window.createSpritedemo;
+  window.createSpritedemo = async (options) => {
+    const module = await create(options); instances.push(new WeakRef(module)); return module; }; })()"""
 
 
 class Failure(Exception):
@@ -162,11 +188,18 @@ class Page:
     def __init__(self, browser):
         self.browser = browser
 
-    def open(self, url, width, height):
+    def open(self, url, width, height, ratio=1, touch=False):
+        self.touch = touch
         self.browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                          deviceScaleFactor=1, mobile=False)
+                          deviceScaleFactor=ratio, mobile=touch)
+        self.browser.call("Emulation.setTouchEmulationEnabled", enabled=touch, maxTouchPoints=5)
         self.browser.call("Page.navigate", url=url)
-        wait_for("the demo running", lambda: self.state() == "running" and self.frames() >= 5, 30)
+        self.running()
+
+    def running(self, instances=None):
+        """Waits for a run with frames; with instances, for that many made."""
+        wait_for("the demo running", lambda: self.state() == "running" and self.frames() >= 5 and (
+            instances is None or self.browser.evaluate("instances.length") == instances), 30)
 
     def state(self):
         return self.browser.evaluate("window.spritedemoPage ? spritedemoPage.state : 'no page'")
@@ -184,9 +217,16 @@ class Page:
         however large the canvas is shown; returns once frames drawn after
         the move are on the canvas."""
         left, top, width, height = self.canvas_box()
-        for px, py in ((x + 3) % WIDTH, (y + 3) % HEIGHT), (x, y):  # a real move even if already there
-            self.browser.call("Input.dispatchMouseEvent", type="mouseMoved",
-                              x=left + (px + 0.5) * width / WIDTH, y=top + (py + 0.5) * height / HEIGHT)
+        # A real move even if already there: a touch starts beside the target.
+        moves = ["touchStart", "touchMove"] if self.touch else ["mouseMoved", "mouseMoved"]
+        for kind, (px, py) in zip(moves, [((x + 3) % WIDTH, (y + 3) % HEIGHT), (x, y)]):
+            at = {"x": left + (px + 0.5) * width / WIDTH, "y": top + (py + 0.5) * height / HEIGHT}
+            if self.touch:
+                self.browser.call("Input.dispatchTouchEvent", type=kind, touchPoints=[at])
+            else:
+                self.browser.call("Input.dispatchMouseEvent", type=kind, **at)
+        if self.touch:
+            self.browser.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
         shown = self.frames()
         wait_for("frames after the pointer move", lambda: self.frames() >= shown + 3, 10)
 
@@ -202,6 +242,15 @@ class Page:
         rgb[0::3], rgb[1::3], rgb[2::3] = rgba[0::4], rgba[1::4], rgba[2::4]
         return Picture(width, height, [bytes(rgb[y * width * 3:(y + 1) * width * 3]) for y in range(height)])
 
+    def click(self, selector):
+        """A real click (a user gesture) on the middle of the element."""
+        left, top, width, height = self.browser.evaluate(
+            "(() => { const r = document.querySelector(%r).getBoundingClientRect();"
+            " return [r.left, r.top, r.width, r.height]; })()" % selector)
+        for kind in ("mousePressed", "mouseReleased"):
+            self.browser.call("Input.dispatchMouseEvent", type=kind, x=left + width / 2, y=top + height / 2,
+                              button="left", clickCount=1)
+
     def work_per_frame(self):
         return self.browser.evaluate(
             "(() => { const m = spritedemoPage.module; return [m.workMilliseconds, m.framesPresented]; })()")
@@ -214,23 +263,24 @@ class Run:
         self.work = work
         self.failures = 0
 
-    def expected(self, x, y):
-        """The render's PNG for the pointer at (x, y)."""
-        out = os.path.join(self.work, "expected-%d-%d.png" % (x, y))
+    def expected(self, x, y, girl, bg):
+        """The render's PNG for the pointer at (x, y), with the sample girl.spr
+        and bg.spr in the roles given."""
+        out = os.path.join(self.work, "expected-%d-%d-%s-%s.png" % (x, y, girl, bg))
         if not os.path.exists(out):
             subprocess.run([self.render_tool, "--mouse", "%d,%d" % (x, y), "--frames", "3",
-                            "--girl", os.path.join(self.site, "girl.spr"), "--bg", os.path.join(self.site, "bg.spr"),
+                            "--girl", os.path.join(self.site, girl), "--bg", os.path.join(self.site, bg),
                             "-o", out], check=True, timeout=60, stdout=subprocess.DEVNULL)
         return out
 
-    def matches_render(self, page, x, y, name):
+    def matches_render(self, page, x, y, name, girl="girl.spr", bg="bg.spr"):
         """The canvas, pointer at (x, y), against the render; a Failure names
         the kept pictures when they differ."""
         page.point_at(x, y)
         actual = page.canvas_picture()
         if (actual.width, actual.height) != (WIDTH, HEIGHT):
             raise Failure("the canvas is %dx%d, not %dx%d" % (actual.width, actual.height, WIDTH, HEIGHT))
-        expected = self.expected(x, y)
+        expected = self.expected(x, y, girl, bg)
         masks = list(differing(actual, read_png(expected), TEXT_BOX))
         count = sum(sum(m) for m in masks)
         if count:
@@ -257,11 +307,27 @@ def report_work(page, what):
     print("    %s: %d frames, %.2f ms of work each (measured, not checked)" % (what, frames, work / max(frames, 1)))
 
 
+def renderer_memory(browser):
+    """The resident memory of Chromium's renderer processes, in MB."""
+    total = 0
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                if b"--type=renderer" not in f.read() or os.getsid(int(pid)) != browser.process.pid:
+                    continue
+            with open("/proc/%s/status" % pid) as f:
+                total += next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+        except (OSError, StopIteration):
+            pass
+    return total / 1024
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("site")
     parser.add_argument("render_tool")
     parser.add_argument("--screenshot", metavar="OUT.png")
+    parser.add_argument("--drops", type=int, default=30)
     args = parser.parse_args(argv)
     site = os.path.realpath(args.site)
     render_tool = os.path.realpath(args.render_tool)
@@ -292,21 +358,103 @@ def main(argv):
                 raise Failure("in an 800x720 viewport the canvas is shown %gx%g, not 640x480" % tuple(box[2:]))
             run.matches_render(page, 100, 80, "1:1")
             if args.screenshot:
+                browser.evaluate("document.getElementById('about').hidden = false")
                 shot = browser.call("Page.captureScreenshot", 30, format="png")
                 with open(args.screenshot, "wb") as f:
                     f.write(base64.b64decode(shot["data"]))
                 print("    screenshot: %s" % args.screenshot)
+                browser.evaluate("document.getElementById('about').hidden = true")
             run.matches_render(page, 610, 460, "1:1")
             run.matches_render(page, 0, 0, "1:1")
             report_work(page, "SIMD128 build")
 
-        def scaled():
-            browser.call("Emulation.setDeviceMetricsOverride", width=1400, height=1200, deviceScaleFactor=1,
-                         mobile=False)
-            box = wait_for("the canvas shown at 1280x960",
-                           lambda: (lambda b: b if b[2:] == [2 * WIDTH, 2 * HEIGHT] else None)(page.canvas_box()), 10)
-            print("    canvas shown at %gx%g" % tuple(box[2:]))
-            run.matches_render(page, 137, 251, "scaled")
+        def viewport(width, height, ratio, touch, shown_width, shown_height):
+            page.open(server.url + "index.html", width, height, ratio, touch)
+            box = page.canvas_box()
+            if abs(box[2] - shown_width) > 0.01 or abs(box[3] - shown_height) > 0.01:
+                raise Failure("the canvas is shown %gx%g, not %gx%g" % (box[2], box[3], shown_width, shown_height))
+            if box[0] < 0 or box[1] < 0 or box[0] + box[2] > width + 0.01 or box[1] + box[3] > height + 0.01:
+                raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport"
+                              % (box[2], box[3], box[0], box[1]))
+            caption = browser.evaluate("document.getElementById('how').textContent")
+            if ("finger" if touch else "pointer") not in caption:
+                raise Failure("the caption says %r" % caption)
+            print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel" % (
+                box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH))
+            run.matches_render(page, 137, 251, "touch" if touch else "pointer")
+
+        def picked_files():
+            page.open(server.url + "index.html", 800, 720)
+            # The samples under new names, each in the other's role by its name.
+            hero, sky = os.path.join(work, "hero.spr"), os.path.join(work, "sky-background.spr")
+            shutil.copy(os.path.join(site, "bg.spr"), hero)
+            shutil.copy(os.path.join(site, "girl.spr"), sky)
+            browser.evaluate(COUNT_INSTANCES)
+            node = browser.call("DOM.querySelector", selector="#files",
+                                nodeId=browser.call("DOM.getDocument")["root"]["nodeId"])["nodeId"]
+            browser.call("DOM.setFileInputFiles", files=[hero, sky], nodeId=node)
+            wait_for("the question which file is which", lambda: browser.evaluate(
+                "document.getElementById('which').open && document.querySelectorAll('#which select').length == 2"), 10)
+            browser.evaluate("document.querySelector('#which button[value=use]').click()")
+            page.running(1)
+            run.matches_render(page, 300, 200, "picked", girl="bg.spr", bg="girl.spr")
+            page.click("#samples")
+            page.running(2)
+            run.matches_render(page, 300, 200, "samples again")
+
+        def fullscreen():
+            page.open(server.url + "index.html", 1024, 768)
+            page.click("#fullscreen")
+            wait_for("fullscreen", lambda: browser.evaluate("document.fullscreenElement !== null"), 10)
+            for kind in ("keyDown", "keyUp"):
+                browser.call("Input.dispatchKeyEvent", type=kind, key="Escape", code="Escape",
+                             windowsVirtualKeyCode=27, nativeVirtualKeyCode=27)
+            wait_for("fullscreen left on Esc", lambda: browser.evaluate("document.fullscreenElement === null"), 10)
+            time.sleep(0.5)
+            if page.state() != "running":
+                raise Failure("the Esc that left fullscreen ended the demo too (%s)" % page.state())
+
+        def one_instance():
+            page.open(server.url + "index.html", 800, 720)
+            browser.evaluate(COUNT_INSTANCES)
+            with open(os.path.join(site, "girl.spr"), "rb") as f:
+                browser.evaluate("window.dropped = Uint8Array.from(atob('%s'), c => c.charCodeAt(0))"
+                                 % base64.b64encode(f.read()).decode())
+            for drop in range(1, args.drops + 1):
+                browser.evaluate("(() => { const data = new DataTransfer();"
+                                 " data.items.add(new File([dropped], 'girl.spr'));"
+                                 " document.dispatchEvent(new DragEvent('drop', {dataTransfer: data})); })()")
+                wait_for("the question what the file is", lambda: browser.evaluate(
+                    "document.getElementById('which').open"), 10)
+                browser.evaluate("document.querySelector('#which button[value=use]').click()")
+                page.running(drop)
+                if drop == 1:
+                    first = renderer_memory(browser)
+            for _ in range(2):
+                browser.call("HeapProfiler.collectGarbage", 30)
+                time.sleep(0.5)
+            alive = browser.evaluate("instances.filter(i => i.deref()).length")
+            print("    renderer memory after the first drop %.0f MB, after %d drops %.0f MB (measured, not checked)"
+                  % (first, args.drops, renderer_memory(browser)))
+            if alive != 1:
+                raise Failure("after %d drops %d program instances are alive, not 1" % (args.drops, alive))
+
+        def hidden_tab():
+            page.open(server.url + "index.html", 800, 720)
+            demo_tab = browser.call("Target.getTargetInfo")["targetInfo"]["targetId"]
+            other_tab = browser.call("Target.createTarget", url="about:blank")["targetId"]
+            try:
+                browser.call("Target.activateTarget", targetId=other_tab)
+                wait_for("the page hidden", lambda: browser.evaluate("document.hidden"), 10)
+                frames = page.frames()
+                time.sleep(3)  # hidden pages run timers once a second at most
+                if page.frames() > frames + 1:  # one may have been on its way
+                    raise Failure("%d frames drawn in 3 s in a hidden tab" % (page.frames() - frames))
+                browser.evaluate("spritedemoPage.module.requestClose()")
+                wait_for("the program ending in a hidden tab", lambda: page.state() == "ended", 10)
+            finally:
+                browser.call("Target.closeTarget", targetId=other_tab)
+                browser.call("Target.activateTarget", targetId=demo_tab)
 
         def without_simd():
             page.open(server.url + "index.html?simd=0", 800, 720)
@@ -331,7 +479,13 @@ def main(argv):
             print("    exit status 0; %d frames, none in the second after" % frames)
 
         run.case("matches the headless render", shown_one_to_one)
-        run.case("scaled by 2", scaled)
+        for case in VIEWPORTS:
+            run.case("viewport %dx%d@%d%s" % (case[:3] + (" touch" if case[3] else "",)),
+                     functools.partial(viewport, *case))
+        run.case("picked files", picked_files)
+        run.case("fullscreen", fullscreen)
+        run.case("one instance", one_instance)
+        run.case("hidden tab", hidden_tab)
         run.case("without SIMD", without_simd)
         run.case("Esc ends it", escape_ends_it)
     except (Failure, OSError, websocket.WebSocketException, StopIteration) as e:

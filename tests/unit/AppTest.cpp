@@ -25,19 +25,6 @@ bool FileExists(const char* path) {
     return stat(path, &info) == 0;
 }
 
-// A window of a class of the test's own, for set-ups outside WinMain.
-HWND TestWindow() {
-    static HWND window = [] {
-        WNDCLASSEXA windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = "TestWindow";
-        RegisterClassExA(&windowClass);
-        return CreateWindowExA(0, "TestWindow", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
-    }();
-    return window;
-}
-
 void ExpectEverythingReleasedOnce(const PortableStats& stats) {
     EXPECT_EQ(stats.liveObjects, 0);
     EXPECT_EQ(stats.liveReferences, 0);
@@ -249,22 +236,6 @@ TEST_F(DisplaySetup, WindowedKeepsTheModeAndSizesTheBackBufferToTheScreen) {
         EXPECT_EQ(headless.state->frame[0], 0x1234);
     }
     ExpectEverythingReleasedOnce(headless.state->stats);
-}
-
-// The release order matters: the front of a flip chain takes its back buffer
-// with it, so releasing the front first makes the back buffer's release land
-// on a destroyed surface. The device must not do that.
-TEST_F(DisplaySetup, FrontFirstReleaseWouldReachADestroyedBackBuffer) {
-    DisplayDevice device;
-    device.width = 640;
-    device.height = 480;
-    device.bitsPerPixel = 16;
-    ASSERT_EQ(device.Init(TestWindow()), DD_OK);
-    device.primarySurface->Release();
-    device.backBuffer->Release();
-    EXPECT_EQ(headless.state->stats.releasesOfDestroyed, 1);
-    device.primarySurface = nullptr;
-    device.backBuffer = nullptr;
 }
 
 TEST(WindowProc, MousePositionIsTheUnsignedHalvesOfLParam) {

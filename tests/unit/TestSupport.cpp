@@ -155,6 +155,18 @@ Sprite MakeSprite(const TestFrame& frame) {
 
 // ---------------------------------------------------------------- surfaces
 
+HWND TestWindow() {
+    static HWND window = [] {
+        WNDCLASSEXA windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.lpszClassName = "TestWindow";
+        RegisterClassExA(&windowClass);
+        return CreateWindowExA(0, "TestWindow", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    }();
+    return window;
+}
+
 TestSurface::TestSurface(int surfaceWidth, int surfaceHeight) : width(surfaceWidth), height(surfaceHeight) {
     if (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK) {
         ADD_FAILURE() << "DirectDrawCreate failed";
