@@ -15,6 +15,9 @@ struct DataBlock {
     std::unique_ptr<uint8_t[]> data;
 };
 
+// A block holding a copy of bytes; no bytes, no memory.
+DataBlock CopyBlock(const std::vector<uint8_t>& bytes);
+
 struct SpriteFrame {
     uint8_t spare1[4] = {};
     uint16_t colorKey = 0;

@@ -1,8 +1,8 @@
 // The SPRITE reader. Every count and size in an input is checked against what
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
+#include "platform/LittleEndian.h"
 #include "platform/LoadReport.h"
-#include "sprite/LittleEndian.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>
@@ -177,11 +177,22 @@ void ReportWrongMagic(const uint8_t* magic) {
     for (size_t i = 0; i < kMagicSize && magic[i] != 0; ++i) {
         shown[i] = static_cast<char>(magic[i]);
     }
-    // "非Sprite檔 : %s : %s\n" in code page 950, the encoding the message has always had.
+    // "非Sprite檔 : %s : %s\n", stored in code page 950: these bytes are what the
+    // loader prints, whatever the console's encoding.
     std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown, kMagic);
 }
 
 } // namespace
+
+DataBlock CopyBlock(const std::vector<uint8_t>& bytes) {
+    DataBlock block;
+    block.size = static_cast<uint32_t>(bytes.size());
+    if (!bytes.empty()) {
+        block.data = std::make_unique<uint8_t[]>(bytes.size());
+        std::memcpy(block.data.get(), bytes.data(), bytes.size());
+    }
+    return block;
+}
 
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status) {
     FILE* file = std::fopen(fileName, "rb");

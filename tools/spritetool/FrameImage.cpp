@@ -1,6 +1,6 @@
 #include "tools/spritetool/FrameImage.h"
 
-#include "sprite/LittleEndian.h"
+#include "platform/LittleEndian.h"
 
 #include <memory>
 

@@ -30,7 +30,7 @@ mergeInto(LibraryManager.library, {
     },
 
     // A pointer position in canvas pixels: the canvas may be shown larger
-    // (or smaller) than its size in pixels. ScreenWeb.cpp pins it to the frame.
+    // (or smaller) than its size in pixels. The portable layer pins it to the frame.
     pointerMoved: function(event) {
       var canvas = WebScreen.canvas;
       var box = canvas.getBoundingClientRect();
