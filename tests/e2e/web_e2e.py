@@ -96,7 +96,8 @@ REFUSED = [
 # from tRNS.
 PNG_KINDS = [
     (0, 1, False, None), (0, 2, True, b"\x00\x01"), (0, 16, False, b"\x80\xff"), (2, 16, True, None),
-    (3, 4, False, bytes(range(0, 256, 17))), (4, 8, True, None), (6, 16, False, None), (2, 8, False, b"\0\x10\0\x20\0\x30"),
+    (3, 4, False, bytes(range(0, 256, 17))), (4, 8, True, None), (6, 16, False, None),
+    (2, 8, False, b"\0\x10\0\x20\0\x30"),
 ]
 # Counts each program instance the page makes, to see later which still live.
 COUNT_INSTANCES = """(() => { window.instances = []; const create = window.createSpritedemo;
@@ -526,7 +527,8 @@ def main(argv):
             if not said.startswith(expected):
                 raise Failure("the page says %r, not %r" % (said, expected + "..."))
             time.sleep(0.5)
-            if browser.evaluate("document.getElementById('which').open || instances.length") or page.state() != "running":
+            asked_or_ran = browser.evaluate("document.getElementById('which').open || instances.length")
+            if asked_or_ran or page.state() != "running":
                 raise Failure("after the refused file the page asked, restarted or stopped (%s)" % page.state())
             print("    says: %s" % said)
             run.matches_render(page, 300, 200, "still the samples")
@@ -538,8 +540,8 @@ def main(argv):
             wait_for("the question what the files are", lambda: browser.evaluate(
                 "document.getElementById('which').open"), 10)
             asked = browser.evaluate("[...document.querySelectorAll('#which select')].map(s => s.value).concat("
-                                     "[...document.querySelectorAll('#which input')].filter(c => c.getClientRects().length)"
-                                     ".map(c => c.checked))")
+                                     "[...document.querySelectorAll('#which input')]"
+                                     ".filter(c => c.getClientRects().length).map(c => c.checked))")
             if asked != ["girl.spr", "bg.spr", True]:
                 raise Failure("asked with roles and fixed 0,0 as %r, not girl, background, fixed" % asked)
             page.use_files(1)

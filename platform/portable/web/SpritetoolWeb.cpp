@@ -40,8 +40,8 @@ EMSCRIPTEN_KEEPALIVE const char* spritetool_check(const uint8_t* bytes, size_t s
 // the bottom edge (2, bottom) or at 0,0 (0), and --fixed fixedX,fixedY (-1
 // for none). Its bytes stay valid until the next call; spritetool_packed_size
 // counts them. Null for an image spritetool refuses as too large.
-EMSCRIPTEN_KEEPALIVE const uint8_t* spritetool_pack(const uint8_t* rgba, uint32_t width, uint32_t height,
-                                                    int hotspotAt, int fixedX, int fixedY) {
+EMSCRIPTEN_KEEPALIVE const uint8_t* spritetool_pack(const uint8_t* rgba, uint32_t width, uint32_t height, int hotspotAt,
+                                                    int fixedX, int fixedY) {
     g_packed.clear();
     if (width == 0 || height == 0 || width > kMaxFrameSide || height > kMaxFrameSide) {
         return nullptr;

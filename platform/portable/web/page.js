@@ -282,9 +282,10 @@
     });
   }
 
-  // The spritetool command that makes the same file.
+  // The spritetool command that makes the same file, the name quoted for a shell.
   function packCommand(name, role, fixed) {
-    return 'spritetool pack ' + name + ' -o ' + role +
+    const quoted = /^[\w.,+-]+$/.test(name) ? name : "'" + name.replace(/'/g, "'\\''") + "'";
+    return 'spritetool pack ' + quoted + ' -o ' + role +
       (role === 'girl.spr' ? ' --hotspot center' : fixed ? ' --fixed 0,0' : '');
   }
 
