@@ -30,7 +30,7 @@ endforeach()
 # spritetool's own packing and the demo's own reader, for the page: a module
 # beside the program's, so that it serves whether or not a program runs. No
 # SIMD: it only reads and packs.
-add_executable(spritetool-web ${page_dir}/SpritetoolWeb.cpp
+add_executable(spritetool-web ${PROJECT_SOURCE_DIR}/tools/spritetool/SpritetoolWeb.cpp
   ${PROJECT_SOURCE_DIR}/tools/spritetool/FrameImage.cpp
   ${PROJECT_SOURCE_DIR}/tools/spritetool/SpriteWriter.cpp
   ${PROJECT_SOURCE_DIR}/tools/common/OutputFile.cpp)
