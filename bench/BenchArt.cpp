@@ -4,14 +4,6 @@
 
 namespace {
 
-DataBlock Block(const std::vector<uint8_t>& bytes) {
-    DataBlock block;
-    block.size = static_cast<uint32_t>(bytes.size());
-    block.data.reset(new uint8_t[bytes.size()]);
-    std::copy(bytes.begin(), bytes.end(), block.data.get());
-    return block;
-}
-
 // A quarter transparent, half opaque, a quarter in between, and one pixel in
 // eight the colour key, each pixel drawn at random.
 Sprite MakeSprite(std::mt19937& random) {
@@ -35,8 +27,8 @@ Sprite MakeSprite(std::mt19937& random) {
     frame.colorKey = kArtColorKey;
     frame.width = kArtWidth;
     frame.height = kArtHeight;
-    frame.pixelBlock = Block(pixels);
-    frame.alphaBlock = Block(alpha);
+    frame.pixelBlock = CopyBlock(pixels);
+    frame.alphaBlock = CopyBlock(alpha);
     return sprite;
 }
 

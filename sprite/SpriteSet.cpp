@@ -1,8 +1,9 @@
 // The SPRITE reader. Every count and size in an input is checked against what
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
+#include "platform/LittleEndian.h"
+#include "platform/LoadReport.h"
 #include "platform/RegularFile.h"
-#include "sprite/LittleEndian.h"
 #include "sprite/ShownText.h"
 #include "sprite/Sprite.h"
 
@@ -177,11 +178,22 @@ bool ReadSprite(SpriteSource* source, Sprite* result, SpriteReadStatus* status) 
 void ReportWrongMagic(const uint8_t* magic) {
     const char* text = reinterpret_cast<const char*>(magic);
     const std::string shown = ShowControlBytes(text, strnlen(text, kMagicSize));
-    // "非Sprite檔 : %s : %s\n" in code page 950, the encoding the message has always had.
+    // "非Sprite檔 : %s : %s\n", stored in code page 950: these bytes are what the
+    // loader prints, whatever the console's encoding.
     std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown.c_str(), kMagic);
 }
 
 } // namespace
+
+DataBlock CopyBlock(const std::vector<uint8_t>& bytes) {
+    DataBlock block;
+    block.size = static_cast<uint32_t>(bytes.size());
+    if (!bytes.empty()) {
+        block.data = std::make_unique<uint8_t[]>(bytes.size());
+        std::memcpy(block.data.get(), bytes.data(), bytes.size());
+    }
+    return block;
+}
 
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status) {
     const char* notRegular = nullptr;
@@ -203,12 +215,30 @@ bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteRe
     return ReadSprite(&source, sprite, status);
 }
 
+std::string SpriteReadReason(const SpriteReadStatus& status) {
+    std::string reason;
+    if (status.notRegular != nullptr) {
+        reason = std::string(status.notRegular) + ", " + status.failure;
+    } else if (status.systemError != 0) {
+        reason = std::string(status.failure) + ": " + std::strerror(status.systemError);
+    } else {
+        reason = "byte " + std::to_string(status.offset) + ": " + status.failure;
+    }
+    // Whatever a reason may come to quote, it never drives a terminal.
+    return ShowControlBytes(reason);
+}
+
 bool SpriteSet::Load(const char* fileName) {
     Sprite sprite;
     SpriteReadStatus status;
     if (!ReadSpriteFile(fileName, &sprite, &status)) {
         if (status.wrongMagic) {
             ReportWrongMagic(status.magic);
+        }
+        if (g_spriteNotLoaded != nullptr) {
+            // The name may come from a command line, with any bytes in it.
+            g_spriteNotLoaded(ShowControlBytes(fileName, std::strlen(fileName)).c_str(),
+                              SpriteReadReason(status).c_str());
         }
         return false;
     }

@@ -110,15 +110,9 @@ DataBlock Block(FuzzedDataProvider& data, int64_t exact) {
     const size_t wanted = kind == 0   ? static_cast<size_t>(std::max<int64_t>(0, std::min<int64_t>(exact, 1 << 18)))
                           : kind == 1 ? 0
                                       : data.ConsumeIntegralInRange<size_t>(0, 64);
-    DataBlock block;
-    block.size = static_cast<uint32_t>(wanted);
-    if (wanted > 0) {
-        block.data.reset(new uint8_t[wanted]);
-        // Past the input's end the block is still as long as chosen.
-        const size_t got = data.ConsumeData(block.data.get(), wanted);
-        std::memset(block.data.get() + got, 0x5A, wanted - got);
-    }
-    return block;
+    std::vector<uint8_t> bytes = data.ConsumeBytes<uint8_t>(wanted);
+    bytes.resize(wanted, 0x5A); // past the input's end the block is still as long as chosen
+    return CopyBlock(bytes);
 }
 
 struct Call {

@@ -98,9 +98,10 @@ def fixtures(directory):
     write("wide.png", png("1", (32768, 1), [0] * 32768))
     write("notpng.png", b"GIF89a this is not a PNG at all")
     write("cut.png", rgba_png(4, ALPHA)[:60])
-    # ALPHA as 6x2 again, interlaced: must pack like the plain one.
-    write("alpha6.png", rgba_png(6, ALPHA))
-    write("interlaced.png", adam7_rgba_png(6, ALPHA))
+    # ALPHA as 2x6 again, interlaced: must pack like the plain one. Its rows
+    # arrive out of order (0, 4, 2, then the odd ones).
+    write("alpha6.png", rgba_png(2, ALPHA))
+    write("interlaced.png", adam7_rgba_png(2, ALPHA))
     # A few dozen bytes whose header claims 32767x32767 pixels; the data holds one row.
     write("huge.png", raw_png(32767, 32767, 1, 0, 0, bytes(4097)))
     # A loadable file whose blocks do not fit its 2x2 frame.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -13,19 +14,28 @@ struct BlendTest : testing::Test {
 };
 
 TEST_F(BlendTest, TableHoldsFlooredProducts) {
-    // Every entry is the floor of 64ab/255: t * 255 <= 64ab < (t + 1) * 255.
+    // floor(64ab / 255) worked out by hand; 15 x 17 and 17 x 30 are exact
+    // multiples of 255, where a rounding slip either way shows.
+    const int entries[][3] = {{31, 31, 241}, {31, 16, 124}, {31, 15, 116}, {16, 16, 64},  {31, 1, 7},    {4, 1, 1},
+                              {3, 1, 0},     {15, 17, 64},  {17, 15, 64},  {17, 30, 128}, {30, 17, 128}, {29, 31, 225}};
+    for (const auto& [a, b, product] : entries) {
+        EXPECT_EQ(BlendTable[a][b], product) << a << " x " << b;
+    }
+    // Row and column 0 are 0, the table is symmetric and grows along each row.
     for (int a = 0; a < 32; ++a) {
         for (int b = 0; b < 32; ++b) {
-            const int t = BlendTable[a][b];
-            ASSERT_LE(t * 255, 64 * a * b) << a << " x " << b;
-            ASSERT_GT((t + 1) * 255, 64 * a * b) << a << " x " << b;
+            ASSERT_EQ(BlendTable[a][b], BlendTable[b][a]) << a << " x " << b;
+            if (a == 0 || b == 0) {
+                ASSERT_EQ(BlendTable[a][b], 0) << a << " x " << b;
+            }
+            ASSERT_GE(BlendTable[a][b], b == 0 ? 0 : BlendTable[a][b - 1]) << a << " x " << b;
         }
     }
-    // 64ab an exact multiple of 255: no rounding slack either way.
-    EXPECT_EQ(BlendTable[15][17], 64);
-    EXPECT_EQ(BlendTable[17][30], 128);
+    // Building again writes every entry with the same value.
+    std::vector<uint8_t> built(&BlendTable[0][0], &BlendTable[0][0] + sizeof BlendTable);
+    std::memset(BlendTable, 0xA5, sizeof BlendTable);
     BuildBlendTable();
-    EXPECT_EQ(BlendTable[31][31], 241);
+    EXPECT_EQ(std::vector<uint8_t>(&BlendTable[0][0], &BlendTable[0][0] + sizeof BlendTable), built);
 }
 
 TEST_F(BlendTest, WorkedExamples) {

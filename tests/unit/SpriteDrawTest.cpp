@@ -52,17 +52,17 @@ struct SpriteDrawTest : testing::Test {
         surface.Fill(kBackground);
     }
 
-    // Every pixel: where frame pixel (u, v) lands at (x + u, y + v) and
-    // shown(u, v) holds, that pixel; everywhere else the background. The
-    // padding after each row stays as filled.
-    void ExpectFramePixels(const TestFrame& frame, int64_t x, int64_t y, const std::function<bool(int, int)>& shown) {
+    // Every pixel: where frame pixel (u, v) lands at (x + u, y + v), drawn(u, v);
+    // everywhere else the background. The padding after each row stays as filled.
+    void ExpectDrawnPixels(const TestFrame& frame, int64_t x, int64_t y,
+                           const std::function<uint16_t(int, int)>& drawn) {
         for (int row = 0; row < kHeight; ++row) {
             for (int column = 0; column < kWidth; ++column) {
                 const int64_t u = column - x;
                 const int64_t v = row - y;
                 uint16_t expected = kBackground;
-                if (u >= 0 && u < frame.width && v >= 0 && v < frame.height && shown(int(u), int(v))) {
-                    expected = frame.pixels[static_cast<size_t>(v * frame.width + u)];
+                if (u >= 0 && u < frame.width && v >= 0 && v < frame.height) {
+                    expected = drawn(int(u), int(v));
                 }
                 EXPECT_EQ(surface.Get(column, row), expected) << "at " << column << "," << row;
             }
@@ -70,6 +70,13 @@ struct SpriteDrawTest : testing::Test {
                 EXPECT_EQ(surface.pixels[row * surface.pitch + byte], 0) << "padding of row " << row;
             }
         }
+    }
+
+    // Frame pixel (u, v) itself where shown(u, v) holds.
+    void ExpectFramePixels(const TestFrame& frame, int64_t x, int64_t y, const std::function<bool(int, int)>& shown) {
+        ExpectDrawnPixels(frame, x, y, [&](int u, int v) {
+            return shown(u, v) ? frame.pixels[static_cast<size_t>(v * frame.width + u)] : kBackground;
+        });
     }
 
     void ExpectUnchanged() {
@@ -110,18 +117,6 @@ TEST_F(SpriteDrawTest, PlacementAppliesHotspotOffsetAndFixedPosition) {
     MakeSprite(frame).ApplyPlacement(x, y);
     EXPECT_EQ(x, INT32_MAX);
     EXPECT_EQ(y, INT32_MIN);
-}
-
-TEST_F(SpriteDrawTest, KeyedCopyClipsOnEveryEdge) {
-    TestFrame frame = PatternFrame(5, 4);
-    frame.hotspotX = 1; // placement is applied: requested x + 1 is the corner
-    const int32_t corners[][2] = {{1, 1}, {-3, 1}, {1, -2}, {5, 1}, {1, 3}, {-3, -2}, {5, 3}, {-1, -1}};
-    for (const auto& corner : corners) {
-        SCOPED_TRACE(testing::Message() << "corner " << corner[0] << "," << corner[1]);
-        surface.Fill(kBackground);
-        MakeSprite(frame).DrawKeyed(surface.surface, corner[0] + 1, corner[1]);
-        ExpectFramePixels(frame, corner[0], corner[1], Always);
-    }
 }
 
 // Bounds that do not start at 0,0: each pixel inside them still shows the
@@ -181,25 +176,51 @@ TEST_F(SpriteDrawTest, ColorKeyIsNeverWritten) {
     EXPECT_NE(surface.Get(2, 1), kBackground);
 }
 
-TEST_F(SpriteDrawTest, AlphaStaysPairedWithItsPixelWhenClipped) {
-    // Alternate fully transparent and fully opaque values, so a column or a row
-    // taken from the wrong place shows as a wrong pixel.
+// Every draw at every edge: each pixel that stays is its own frame pixel,
+// with its own alpha, under the routine's rule. Red, green and blue step with
+// the column, the row and both, far enough apart to stay apart after a blend;
+// alpha cycles through opaque, half and transparent.
+TEST_F(SpriteDrawTest, EveryDrawClipsOnEveryEdge) {
     TestFrame frame = PatternFrame(5, 4);
+    const uint8_t alphas[] = {255, 128, 0};
     for (int v = 0; v < 4; ++v) {
         for (int u = 0; u < 5; ++u) {
-            frame.alpha.push_back((u + 2 * v) % 3 == 0 ? 255 : 0);
+            frame.pixels[static_cast<size_t>(5 * v + u)] =
+                static_cast<uint16_t>((3 + 6 * u) << 11 | (4 + 14 * v) << 5 | (5 + 7 * u + 11 * v) % 32);
+            frame.alpha.push_back(alphas[(u + 2 * v) % 3]);
         }
     }
-    const auto opaque = [](int u, int v) { return (u + 2 * v) % 3 == 0; };
-    const int32_t corners[][2] = {{-3, 0}, {0, -2}, {-2, -1}, {4, 2}, {1, 1}};
-    for (const auto& corner : corners) {
-        SCOPED_TRACE(testing::Message() << "corner " << corner[0] << "," << corner[1]);
-        surface.Fill(kBackground);
-        MakeSprite(frame).DrawAlpha(surface.surface, corner[0], corner[1]);
-        ExpectFramePixels(frame, corner[0], corner[1], opaque);
-        surface.Fill(kBackground);
-        MakeSprite(frame).Draw(surface.surface, corner[0], corner[1]);
-        ExpectFramePixels(frame, corner[0], corner[1], opaque);
+    frame.hotspotX = 1; // placement is applied: requested x + 1 is the corner
+    const Sprite sprite = MakeSprite(frame);
+    const auto source = [&](int u, int v) { return frame.pixels[static_cast<size_t>(5 * v + u)]; };
+    const auto laid = [&](uint16_t pixel, int u, int v) {
+        const int weight = frame.alpha[static_cast<size_t>(5 * v + u)] >> 3;
+        return weight == 0 ? kBackground : (weight == 31 ? pixel : BlendPixel(pixel, kBackground, weight));
+    };
+    struct Routine {
+        std::function<void(int32_t, int32_t)> draw;
+        std::function<uint16_t(int, int)> drawn;
+    };
+    const Routine routines[] = {
+        {[&](int32_t x, int32_t y) { sprite.DrawKeyed(surface.surface, x, y); }, source},
+        {[&](int32_t x, int32_t y) { sprite.DrawAlpha(surface.surface, x, y); },
+         [&](int u, int v) { return laid(source(u, v), u, v); }},
+        {[&](int32_t x, int32_t y) { sprite.Draw(surface.surface, x, y); },
+         [&](int u, int v) { return laid(source(u, v), u, v); }},
+        {[&](int32_t x, int32_t y) { sprite.DrawTranslucent(surface.surface, x, y, 128); },
+         [&](int u, int v) { return BlendPixel(source(u, v), kBackground, 16); }},
+        {[&](int32_t x, int32_t y) { sprite.DrawTinted(surface.surface, x, y, 0x0000FF, 128); },
+         [&](int u, int v) { return laid(BlendPixel(0xF800, source(u, v), 16), u, v); }},
+    };
+    const int32_t corners[][2] = {{1, 1}, {-3, 1},  {1, -2}, {5, 1},  {1, 3},   {-3, -2},
+                                  {5, 3}, {-1, -1}, {-3, 0}, {0, -2}, {-2, -1}, {4, 2}};
+    for (size_t routine = 0; routine < std::size(routines); ++routine) {
+        for (const auto& corner : corners) {
+            SCOPED_TRACE(testing::Message() << "routine " << routine << ", corner " << corner[0] << "," << corner[1]);
+            surface.Fill(kBackground);
+            routines[routine].draw(corner[0] + 1, corner[1]);
+            ExpectDrawnPixels(frame, corner[0], corner[1], routines[routine].drawn);
+        }
     }
 }
 
@@ -218,19 +239,17 @@ TEST_F(SpriteDrawTest, AlphaThresholds) {
 }
 
 TEST_F(SpriteDrawTest, TranslucentOpacities) {
+    // White over black at each side of every weight boundary.
+    const std::pair<int, uint16_t> cases[] = {
+        {-1000, kBackground}, {-1, kBackground}, {0, kBackground}, {7, kBackground}, {8, 0x0020},
+        {128, 0x7BEF},        {239, 0xE71C},     {240, 0xEF5D},    {247, 0xEF5D},    {248, kWhite},
+        {255, kWhite},        {256, kWhite},     {100000, kWhite},
+    };
     const Sprite sprite = MakeSprite(SolidFrame(1, 1, kWhite));
-    for (int opacity : {-1000, -1, 0, 1, 7}) {
-        sprite.DrawTranslucent(surface.surface, 0, 0, opacity);
-        EXPECT_EQ(surface.Get(0, 0), kBackground) << opacity;
-    }
-    sprite.DrawTranslucent(surface.surface, 0, 0, 128);
-    EXPECT_EQ(surface.Get(0, 0), 0x7BEF);
-    sprite.DrawTranslucent(surface.surface, 1, 0, 8);
-    EXPECT_EQ(surface.Get(1, 0), 0x0020);
-    for (int opacity : {248, 250, 255, 256, 100000}) {
+    for (const auto& [opacity, expected] : cases) {
         surface.Set(0, 0, kBackground);
         sprite.DrawTranslucent(surface.surface, 0, 0, opacity);
-        EXPECT_EQ(surface.Get(0, 0), kWhite) << opacity;
+        EXPECT_EQ(surface.Get(0, 0), expected) << opacity;
     }
     // Opaque translucency is exactly a keyed copy.
     const TestFrame frame = PatternFrame(5, 4);

@@ -75,6 +75,9 @@ Sprite MakeSprite(const TestFrame& frame);
 
 // ---------------------------------------------------------------- surfaces
 
+// A window of a class of the tests' own, for display set-ups outside WinMain.
+HWND TestWindow();
+
 // A 16-bit system-memory surface of the portable DirectDraw. Its pitch is
 // padded past width * 2, so code that ignores the pitch shows up.
 struct TestSurface {

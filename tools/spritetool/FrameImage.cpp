@@ -1,6 +1,6 @@
 #include "tools/spritetool/FrameImage.h"
 
-#include "sprite/LittleEndian.h"
+#include "platform/LittleEndian.h"
 
 uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key) {
     // Candidates: the key with one channel one step up or down. Green goes
@@ -31,6 +31,24 @@ uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key) {
         }
     }
     return best;
+}
+
+SpriteFrame FrameHeader(const PackOptions& options, uint32_t width, uint32_t height) {
+    SpriteFrame frame;
+    frame.colorKey = options.colorKey;
+    frame.hotspotX = options.hotspotX;
+    frame.hotspotY = options.hotspotY;
+    if (options.hotspotAt != HotspotAt::Given) {
+        frame.hotspotX = int16_t(width / 2);
+        frame.hotspotY = int16_t(options.hotspotAt == HotspotAt::Center ? height / 2 : height - 1);
+    }
+    frame.offsetX = options.offsetX;
+    frame.offsetY = options.offsetY;
+    frame.fixedX = options.fixedX;
+    frame.fixedY = options.fixedY;
+    frame.width = int16_t(width);
+    frame.height = int16_t(height);
+    return frame;
 }
 
 uint16_t StoredPixel(const uint8_t* rgba, const PackOptions& options, uint8_t& alpha, uint32_t& movedPixels) {

@@ -7,9 +7,13 @@
 #include <cstdint>
 #include <string>
 
+// Where a frame's hotspot goes: the given point, or one taken from its size.
+enum class HotspotAt { Given, Center, Bottom };
+
 struct PackOptions {
     uint16_t colorKey = 0xF81F;
-    int16_t hotspotX = 0;
+    HotspotAt hotspotAt = HotspotAt::Given;
+    int16_t hotspotX = 0; // used with HotspotAt::Given
     int16_t hotspotY = 0;
     int16_t offsetX = 0;
     int16_t offsetY = 0;
@@ -24,6 +28,11 @@ constexpr uint32_t kMaxFrameSide = 32767;
 // The 565 value other than key that comes closest to the colour (r, g, b);
 // used for visible pixels that would otherwise vanish as the colour key.
 uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key);
+
+// The header fields of a width x height frame packed with options. Center
+// puts the hotspot at (width / 2, height / 2), Bottom at (width / 2,
+// height - 1), both rounded down; Given takes hotspotX and hotspotY.
+SpriteFrame FrameHeader(const PackOptions& options, uint32_t width, uint32_t height);
 
 // One RGBA pixel as a frame stores it: its RGB565 value, and in alpha its
 // opacity (0 or 255 with noAlpha). A pixel with alpha 0 is the colour key; a

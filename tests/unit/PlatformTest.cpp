@@ -1,0 +1,59 @@
+// The portable layer keeps the real platform's rules that the system's own
+// tests rely on: how a flip chain is destroyed, and the message queue's limit.
+#include "ChildProcess.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+// The front of a flip chain takes its back buffer with it, so releasing the
+// front first makes the back buffer's release reach a destroyed surface: what
+// lets the device's tests see a wrong release order.
+TEST(PortableDirectDraw, ReleasingTheFrontOfAFlipChainDestroysItsBackBuffer) {
+    ScopedHeadless headless;
+    LPDIRECTDRAW directDraw = nullptr;
+    ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
+    ASSERT_EQ(directDraw->SetCooperativeLevel(TestWindow(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 16, 0, 0), DD_OK);
+    DDSURFACEDESC2 chain;
+    std::memset(&chain, 0, sizeof chain);
+    chain.dwSize = sizeof chain;
+    chain.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    chain.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY;
+    chain.dwBackBufferCount = 1;
+    LPDIRECTDRAWSURFACE7 front = nullptr;
+    LPDIRECTDRAWSURFACE7 back = nullptr;
+    ASSERT_EQ(directDraw->CreateSurface(&chain, &front, nullptr), DD_OK);
+    DDSCAPS2 backCaps;
+    std::memset(&backCaps, 0, sizeof backCaps);
+    backCaps.dwCaps = DDSCAPS_BACKBUFFER | DDSCAPS_SYSTEMMEMORY;
+    ASSERT_EQ(front->GetAttachedSurface(&backCaps, &back), DD_OK);
+
+    front->Release();
+    EXPECT_EQ(headless.state->stats.releasesOfDestroyed, 0);
+    back->Release();
+    EXPECT_EQ(headless.state->stats.releasesOfDestroyed, 1);
+    directDraw->Release();
+    EXPECT_EQ(headless.state->stats.liveObjects, 0);
+}
+
+// A full queue refuses input, but the quit message always finds its place:
+// otherwise Esc or a close could never end a program whose queue has filled.
+TEST(PortableWin32, TheQuitMessageFindsItsPlaceInAFullQueue) {
+    ChildRun child;
+    ChildResult result = child.Run([](HeadlessState&) {},
+                                   [] {
+                                       while (PostMessageA(nullptr, WM_KEYDOWN, 'A', 0)) {
+                                       }
+                                       PostQuitMessage(3);
+                                       MSG msg;
+                                       while (GetMessageA(&msg, nullptr, 0, 0)) {
+                                       }
+                                       return static_cast<int>(msg.wParam);
+                                   },
+                                   10);
+    ASSERT_TRUE(result.exited) << "the quit message was lost";
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.state->stats.messagesRetrieved, 1024);
+}
