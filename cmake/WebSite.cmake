@@ -32,8 +32,8 @@ endforeach()
 # SIMD: it only reads and packs.
 add_executable(spritetool-web ${PROJECT_SOURCE_DIR}/tools/spritetool/SpritetoolWeb.cpp
   ${PROJECT_SOURCE_DIR}/tools/spritetool/FrameImage.cpp
-  ${PROJECT_SOURCE_DIR}/tools/spritetool/SpriteWriter.cpp
-  ${PROJECT_SOURCE_DIR}/tools/common/OutputFile.cpp)
+  ${PROJECT_SOURCE_DIR}/tools/spritetool/PackStream.cpp
+  ${PROJECT_SOURCE_DIR}/tools/spritetool/SpriteWriter.cpp)
 spritedemo_link(spritetool-web headless scalar)
 set_target_properties(spritetool-web PROPERTIES OUTPUT_NAME spritetool RUNTIME_OUTPUT_DIRECTORY ${SPRITEDEMO_SITE_DIR})
 target_link_options(spritetool-web PRIVATE -sMODULARIZE -sEXPORT_NAME=createSpritetool -sENVIRONMENT=web

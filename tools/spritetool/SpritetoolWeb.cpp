@@ -7,13 +7,14 @@
 // A module apart from the program's, so that the page can check and pack
 // whether or not a program instance is running.
 #include "sprite/Sprite.h"
-#include "tools/spritetool/FrameImage.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/spritetool/PackStream.h"
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -46,19 +47,43 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* spritetool_pack(const uint8_t* rgba, uint32_
     if (width == 0 || height == 0 || width > kMaxFrameSide || height > kMaxFrameSide) {
         return nullptr;
     }
-    PngImage image;
-    image.width = width;
-    image.height = height;
-    image.pixels.assign(rgba, rgba + size_t(width) * height * 4);
     PackOptions options;
     options.hotspotAt = hotspotAt == 1 ? HotspotAt::Center : hotspotAt == 2 ? HotspotAt::Bottom : HotspotAt::Given;
     options.fixedX = int16_t(fixedX);
     options.fixedY = int16_t(fixedY);
-    uint32_t moved = 0;
-    Sprite sprite;
-    sprite.frames.push_back(ImageToFrame(image, options, moved));
-    sprite.frameCount = 1;
-    g_packed = SerializeSprite(sprite);
+    // The same packing as spritetool's, into memory, with the rows whole and in order.
+    PackSink sink;
+    sink.write = [](uint64_t offset, const void* data, size_t size, std::string&) {
+        if (g_packed.size() < offset + size) {
+            g_packed.resize(offset + size);
+        }
+        std::memcpy(g_packed.data() + offset, data, size);
+        return true;
+    };
+    sink.read = [](uint64_t offset, void* data, size_t size, std::string&) {
+        std::memset(data, 0, size);
+        if (offset < g_packed.size()) {
+            std::memcpy(data, g_packed.data() + offset, std::min<size_t>(size, g_packed.size() - offset));
+        }
+        return true;
+    };
+    const PackRows rows = [&](const PngSizeReader& onSize, const PngRowReader& onRow, std::string& why) {
+        if (!onSize(width, height, why)) {
+            return false;
+        }
+        for (uint32_t y = 0; y < height; ++y) {
+            if (!onRow(PngRowPart{y, 0, 1, width, rgba + size_t(y) * width * 4}, why)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    PackedFrame packed;
+    std::string error;
+    if (!StartSpriteFile(sink, 1, error) || !PackFrame(sink, rows, options, packed, error)) {
+        g_packed.clear();
+        return nullptr;
+    }
     return g_packed.data();
 }
 
