@@ -10,11 +10,13 @@ matters when the packer turns alpha 0 into the colour key and the demo later
 draws the girl keyed or at one opacity, ignoring her alpha.
 
 Usage:
-    make_art.py [--out DIR] [--preview FILE.png [--mouse X Y]]
+    make_art.py [--out DIR] [--preview FILE.png [--mouse X Y]] [--large FILE.png]
 
 --out defaults to the repository's assets/ folder. --preview writes a
 640x480 white frame with the background and the 4x4 grid of girls laid out
-as the demo draws them, using the demo's RGB565 blend arithmetic.
+as the demo draws them, using the demo's RGB565 blend arithmetic. --large
+also writes the girl at four times the size (224x256), the benchmark's large
+sprite of real art (bench/art/girl4x.png).
 """
 
 import argparse
@@ -37,10 +39,12 @@ def write_png(path, width, height, rgba):
 class Canvas:
     """Straight-alpha float RGBA pixels, colour 0-255 and alpha 0-1."""
 
-    def __init__(self, width, height, fill=(0, 0, 0, 0.0), origin=(0.0, 0.0)):
+    def __init__(self, width, height, fill=(0, 0, 0, 0.0), origin=(0.0, 0.0),
+                 scale=1):
         self.width = width
         self.height = height
         self.origin = origin  # drawing coordinates of the top-left corner
+        self.scale = scale  # pixels per drawing unit
         self.px = [list(fill) for _ in range(width * height)]
 
     def to_bytes(self):
@@ -66,21 +70,22 @@ def paint(cv, sdf, colour, bbox=None, opacity=1.0):
     bbox (x0, y0, x1, y1) limits the pixels looked at; None means all.
     """
     ox, oy = cv.origin
+    s = cv.scale
     if bbox is None:
         x0, y0, x1, y1 = 0, 0, cv.width, cv.height
     else:
-        x0 = max(0, int(math.floor(bbox[0] - ox)) - 1)
-        y0 = max(0, int(math.floor(bbox[1] - oy)) - 1)
-        x1 = min(cv.width, int(math.ceil(bbox[2] - ox)) + 2)
-        y1 = min(cv.height, int(math.ceil(bbox[3] - oy)) + 2)
+        x0 = max(0, int(math.floor((bbox[0] - ox) * s)) - 1)
+        y0 = max(0, int(math.floor((bbox[1] - oy) * s)) - 1)
+        x1 = min(cv.width, int(math.ceil((bbox[2] - ox) * s)) + 2)
+        y1 = min(cv.height, int(math.ceil((bbox[3] - oy) * s)) + 2)
     solid = not callable(colour)
     flat = not callable(opacity)
     for y in range(y0, y1):
-        py = y + 0.5 + oy
+        py = (y + 0.5) / s + oy
         row = y * cv.width
         for x in range(x0, x1):
-            px = x + 0.5 + ox
-            d = sdf(px, py)
+            px = (x + 0.5) / s + ox
+            d = sdf(px, py) * s  # in pixels: edges stay one pixel soft
             if d >= 0.5:
                 continue
             cov = 1.0 if d <= -0.5 else 0.5 - d
@@ -219,11 +224,13 @@ BOW_DARK = (188, 48, 82)
 SHOE = (150, 56, 60)
 
 
-def draw_girl():
+def draw_girl(scale=1):
     # Drawn on a 52-wide layout; the canvas adds a clear border of two
     # pixels at the sides and lifts her by one so her shoes don't touch
-    # the bottom edge.
-    cv = Canvas(GIRL_W, GIRL_H, origin=(-2.0, 1.0))
+    # the bottom edge. At a larger scale the bodies grow and the edges
+    # stay one pixel soft.
+    cv = Canvas(GIRL_W * scale, GIRL_H * scale, origin=(-2.0, 1.0),
+                scale=scale)
     cx = 26.0
 
     # Pigtails behind everything, hanging from the sides of the head.
@@ -589,6 +596,7 @@ def main(argv):
     ap.add_argument("--preview", help="also write a 640x480 composite here")
     ap.add_argument("--mouse", type=int, nargs=2, default=(40, 60),
                     metavar=("X", "Y"), help="pointer for the preview")
+    ap.add_argument("--large", help="also write the girl at four times the size here")
     args = ap.parse_args(argv)
 
     girl = draw_girl()
@@ -600,6 +608,9 @@ def main(argv):
               bg.to_bytes())
     if args.preview:
         write_preview(args.preview, girl, bg, *args.mouse)
+    if args.large:
+        large = draw_girl(4)
+        write_png(args.large, large.width, large.height, large.to_bytes())
     return 0
 
 
