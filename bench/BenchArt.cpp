@@ -63,8 +63,6 @@ void Place(ArtSet& art, const Sprite& sprite, std::mt19937& random) {
     art.drawY.push_back(y - top);
 }
 
-} // namespace
-
 const ArtSet& MixedArt(int width, int height) {
     static std::map<std::pair<int, int>, std::unique_ptr<ArtSet>> built;
     std::unique_ptr<ArtSet>& art = built[{width, height}];
@@ -108,6 +106,12 @@ const ArtSet& RealArt(const char* name) {
         }
     }
     return *art;
+}
+
+} // namespace
+
+const ArtSet& ArtOf(const ArtName& name) {
+    return name.real != nullptr ? RealArt(name.real) : MixedArt(name.width, name.height);
 }
 
 void FillBackground(uint8_t* pixels, ptrdiff_t pitch) {

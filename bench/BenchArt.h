@@ -34,10 +34,17 @@ struct ArtSet {
     std::vector<int> y;
 };
 
-// Built on first use, the same every run.
-const ArtSet& MixedArt(int width, int height);
-// "girl" or "girl4x"; exits with a message when the file does not load.
-const ArtSet& RealArt(const char* name);
+// Which art a benchmark draws: mixed art of a size, or real art by name
+// ("girl" or "girl4x").
+struct ArtName {
+    int width = 0;
+    int height = 0;
+    const char* real = nullptr;
+};
+
+// Built on first use, so a filtered run builds only what it draws; the same
+// every run. Exits with a message when real art does not load.
+const ArtSet& ArtOf(const ArtName& name);
 
 // A varied RGB565 background, the same every time.
 void FillBackground(uint8_t* pixels, ptrdiff_t pitch);

@@ -75,7 +75,8 @@ void FillBackBuffer() {
 
 enum class Routine { Keyed, Alpha, Translucent, Tinted };
 
-void DrawRoutine(benchmark::State& state, const RowKernels* kernels, Routine routine, const ArtSet* art) {
+void DrawRoutine(benchmark::State& state, const RowKernels* kernels, Routine routine, ArtName name) {
+    const ArtSet* art = &ArtOf(name);
     SetUpDisplay();
     UseKernels(*kernels);
     FillBackBuffer();
@@ -204,7 +205,8 @@ TrafficRow PickTrafficRow() {
 // and its destination rows written, laid out as the draw has them (sprite
 // blocks, surface rows at the sprite's place), with no placement, clipping or
 // pixel rules.
-void TrafficLimit(benchmark::State& state, const ArtSet* art) {
+void TrafficLimit(benchmark::State& state, ArtName name) {
+    const ArtSet* art = &ArtOf(name);
     uint8_t* surface = LimitSurface();
     const ptrdiff_t pitch = 2 * kSurfaceWidth;
     const TrafficRow trafficRow = PickTrafficRow();
@@ -221,7 +223,8 @@ void TrafficLimit(benchmark::State& state, const ArtSet* art) {
 
 // An opaque blit of the same geometry: the sprite's rows copied into the
 // surface at its place.
-void RowCopyLimit(benchmark::State& state, const ArtSet* art) {
+void RowCopyLimit(benchmark::State& state, ArtName name) {
+    const ArtSet* art = &ArtOf(name);
     uint8_t* surface = LimitSurface();
     const ptrdiff_t pitch = 2 * kSurfaceWidth;
     const size_t rowBytes = 2 * static_cast<size_t>(art->width);
@@ -298,7 +301,7 @@ int main(int argc, char** argv) {
     }
     named.emplace_back("chosen", chosen);
 
-    const ArtSet* wide = &MixedArt(128, 64);
+    const ArtName wide = {128, 64};
     for (const Named& routine : kRoutines) {
         for (const auto& [isa, kernels] : named) {
             add(std::string(routine.rowName) + "/" + isa, DrawRoutine, kernels, routine.routine, wide);
@@ -311,7 +314,7 @@ int main(int argc, char** argv) {
     add("Limit/rowcopy/128x64", RowCopyLimit, wide);
 
     for (const Size& size : kSizes) {
-        const ArtSet* art = &MixedArt(size.width, size.height);
+        const ArtName art = {size.width, size.height};
         for (const Named& routine : kRoutines) {
             for (const auto& [isa, kernels] : named) {
                 add("Size/" + std::string(routine.name) + "/" + isa + "/" + size.name, DrawRoutine, kernels,
@@ -326,7 +329,7 @@ int main(int argc, char** argv) {
     }
 
     for (const char* name : {"girl", "girl4x"}) {
-        const ArtSet* art = &RealArt(name);
+        const ArtName art = {0, 0, name};
         for (const Named& routine : kRoutines) {
             for (const auto& [isa, kernels] : named) {
                 add("Real/" + std::string(routine.name) + "/" + isa + "/" + name, DrawRoutine, kernels, routine.routine,

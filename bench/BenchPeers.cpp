@@ -111,15 +111,16 @@ void RunSdl2Argb(benchmark::State& state, const ArtSet& art, bool rle) {
 
 } // namespace
 
-void PeerSdl2Alpha(benchmark::State& state, const ArtSet* art) {
-    RunSdl2Argb(state, *art, false);
+void PeerSdl2Alpha(benchmark::State& state, ArtName name) {
+    RunSdl2Argb(state, ArtOf(name), false);
 }
 
-void PeerSdl2Rle(benchmark::State& state, const ArtSet* art) {
-    RunSdl2Argb(state, *art, true);
+void PeerSdl2Rle(benchmark::State& state, ArtName name) {
+    RunSdl2Argb(state, ArtOf(name), true);
 }
 
-void PeerSdl2Keyed(benchmark::State& state, const ArtSet* art) {
+void PeerSdl2Keyed(benchmark::State& state, ArtName name) {
+    const ArtSet* art = &ArtOf(name);
     std::vector<SDL_Surface*> sprites;
     for (const Sprite* sprite : art->sprites) {
         const SpriteFrame& frame = sprite->frames[0];
@@ -131,7 +132,8 @@ void PeerSdl2Keyed(benchmark::State& state, const ArtSet* art) {
             [](uint16_t d, uint16_t s, uint8_t, uint16_t colorKey) { return KeyedRule(d, s, colorKey); });
 }
 
-void PeerPixmanOver(benchmark::State& state, const ArtSet* art) {
+void PeerPixmanOver(benchmark::State& state, ArtName name) {
+    const ArtSet* art = &ArtOf(name);
     std::vector<std::vector<uint32_t>> pixels;
     std::vector<pixman_image_t*> sprites;
     for (size_t i = 0; i < art->sprites.size(); ++i) {

@@ -7,10 +7,10 @@
 #include <benchmark/benchmark.h>
 
 // SDL_BlitSurface, blending, from ARGB8888 onto an RGB565 surface.
-void PeerSdl2Alpha(benchmark::State& state, const ArtSet* art);
+void PeerSdl2Alpha(benchmark::State& state, ArtName name);
 // The same with SDL_RLEACCEL: transparent runs skipped, opaque runs copied.
-void PeerSdl2Rle(benchmark::State& state, const ArtSet* art);
+void PeerSdl2Rle(benchmark::State& state, ArtName name);
 // SDL_BlitSurface from an RGB565 surface with SDL_SetColorKey: the keyed draw.
-void PeerSdl2Keyed(benchmark::State& state, const ArtSet* art);
+void PeerSdl2Keyed(benchmark::State& state, ArtName name);
 // pixman_image_composite32 OVER from a8r8g8b8 onto r5g6b5.
-void PeerPixmanOver(benchmark::State& state, const ArtSet* art);
+void PeerPixmanOver(benchmark::State& state, ArtName name);
