@@ -300,6 +300,7 @@ int main(int argc, char** argv) {
         }
     }
     named.emplace_back("chosen", chosen);
+    benchmark::AddCustomContext("chosen_set", chosen->name);
 
     const ArtName wide = {128, 64};
     for (const Named& routine : kRoutines) {
