@@ -61,6 +61,9 @@ def sets_of(results):
         m = re.match(r"Size/keyed/([^/]+)/1$", name)
         if m and m.group(1) != "chosen":
             seen.append(m.group(1))
+    # Narrowest first as the build lists them; the run may have been interleaved.
+    order = ["scalar", "sse2", "avx2", "avx512", "neon", "simd128"]
+    seen.sort(key=lambda isa: (order.index(isa) if isa in order else len(order), isa))
     return seen + ["chosen"]
 
 
