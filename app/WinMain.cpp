@@ -1,9 +1,9 @@
 #include "app/WinMain.h"
 
 #include "anim/AnimationTimer.h"
-#include "app/ErrorLog.h"
 #include "app/Scene.h"
 #include "display/DisplayDevice.h"
+#include "display/ErrorLog.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -15,14 +15,8 @@ constexpr int kManySprites = 1024; // of each size up to 64x64
 constexpr int kFewSprites = 16;    // of the larger sizes
 constexpr int kRealPlaces = 16;
 
-DataBlock Block(const std::vector<uint8_t>& bytes) {
-    DataBlock block;
-    block.size = static_cast<uint32_t>(bytes.size());
-    block.data.reset(new uint8_t[bytes.size()]);
-    std::copy(bytes.begin(), bytes.end(), block.data.get());
-    return block;
-}
-
+// A quarter transparent, half opaque, a quarter in between, and one pixel in
+// eight the colour key, each pixel drawn at random.
 Sprite MakeSprite(std::mt19937& random, int width, int height) {
     const int pixelCount = width * height;
     std::vector<uint8_t> pixels(2 * pixelCount), alpha(pixelCount);
@@ -45,8 +39,8 @@ Sprite MakeSprite(std::mt19937& random, int width, int height) {
     frame.colorKey = kArtColorKey;
     frame.width = static_cast<int16_t>(width);
     frame.height = static_cast<int16_t>(height);
-    frame.pixelBlock = Block(pixels);
-    frame.alphaBlock = Block(alpha);
+    frame.pixelBlock = CopyBlock(pixels);
+    frame.alphaBlock = CopyBlock(alpha);
     return sprite;
 }
 

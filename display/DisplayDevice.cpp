@@ -1,6 +1,6 @@
 #include "display/DisplayDevice.h"
 
-#include "app/ErrorLog.h"
+#include "display/ErrorLog.h"
 
 #include <cstring>
 
@@ -38,98 +38,97 @@ DDSURFACEDESC2 SurfaceDescription(DWORD flags, DWORD caps) {
     return description;
 }
 
-} // namespace
+// Runs one set-up step when every step before it succeeded, leaving its
+// result in result. A failing step's message replaces the log.
+template <typename Call> void Step(HRESULT& result, const char* failure, Call call) {
+    if (result != DD_OK) {
+        return;
+    }
+    result = call();
+    if (result != DD_OK) {
+        LogError(failure);
+    }
+}
 
-HRESULT DisplayDevice::Init(HWND window) {
+void CreateDevice(DisplayDevice& device, HRESULT& result) {
     LPDIRECTDRAW creation = nullptr;
-    HRESULT result = DirectDrawCreate(nullptr, &creation, nullptr);
-    if (result != DD_OK) {
-        LogError("DirectDrawCreate faild");
-        return result;
-    }
-    result = creation->QueryInterface(IID_IDirectDraw7, reinterpret_cast<void**>(&directDraw));
-    // Only the query needs the creation interface; the device lives on through directDraw.
-    creation->Release();
-    if (result != DD_OK) {
-        LogError("QueryInterface");
-        return result;
-    }
+    Step(result, "DirectDrawCreate faild", [&] { return DirectDrawCreate(nullptr, &creation, nullptr); });
+    Step(result, "QueryInterface", [&] {
+        const HRESULT queried =
+            creation->QueryInterface(IID_IDirectDraw7, reinterpret_cast<void**>(&device.directDraw));
+        // Only the query needs the creation interface; the device lives on through directDraw.
+        creation->Release();
+        return queried;
+    });
+}
 
-    if (fullscreen) {
-        result = directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
-        if (result != DD_OK) {
-            LogError("SetCooperativeLevel faild");
-            return result;
-        }
-        result = directDraw->SetDisplayMode(width, height, bitsPerPixel, 0, 0);
-        if (result != DD_OK) {
-            LogError("SetDisplayMode faild");
-            return result;
-        }
+void InitFullscreen(DisplayDevice& device, HWND window, HRESULT& result) {
+    Step(result, "SetCooperativeLevel faild",
+         [&] { return device.directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN); });
+    Step(result, "SetDisplayMode faild",
+         [&] { return device.directDraw->SetDisplayMode(device.width, device.height, device.bitsPerPixel, 0, 0); });
+    Step(result, "CreateSurface faild", [&] {
         // A flip chain of a front and one back buffer, both in system memory so
         // that the software drawing writes to ordinary memory.
         DDSURFACEDESC2 chain =
             SurfaceDescription(DDSD_CAPS | DDSD_BACKBUFFERCOUNT,
                                DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY);
         chain.dwBackBufferCount = 1;
-        result = directDraw->CreateSurface(&chain, &primarySurface, nullptr);
-        if (result != DD_OK) {
-            LogError("CreateSurface faild");
-            return result;
-        }
+        return device.directDraw->CreateSurface(&chain, &device.primarySurface, nullptr);
+    });
+    Step(result, "GetAttachedSurface faild", [&] {
         DDSCAPS2 backCaps;
         std::memset(&backCaps, 0, sizeof(backCaps));
         backCaps.dwCaps = DDSCAPS_BACKBUFFER | DDSCAPS_SYSTEMMEMORY;
-        result = primarySurface->GetAttachedSurface(&backCaps, &backBuffer);
-        if (result != DD_OK) {
-            LogError("GetAttachedSurface faild");
-            return result;
-        }
-        SetRect(&bufferRect, 0, 0, width, height);
-        SetRect(&clipRect, 0, 0, width, height);
-    } else {
-        result = directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
-        if (result != DD_OK) {
-            LogError("SetCooperativeLevel faild");
-            return result;
-        }
+        return device.primarySurface->GetAttachedSurface(&backCaps, &device.backBuffer);
+    });
+    if (result == DD_OK) {
+        SetRect(&device.bufferRect, 0, 0, device.width, device.height);
+        SetRect(&device.clipRect, 0, 0, device.width, device.height);
+    }
+}
+
+void InitWindowed(DisplayDevice& device, HWND window, HRESULT& result) {
+    Step(result, "SetCooperativeLevel faild",
+         [&] { return device.directDraw->SetCooperativeLevel(window, DDSCL_NORMAL); });
+    Step(result, "CreateSurface faild", [&] {
         DDSURFACEDESC2 primary = SurfaceDescription(DDSD_CAPS, DDSCAPS_PRIMARYSURFACE);
-        result = directDraw->CreateSurface(&primary, &primarySurface, nullptr);
-        if (result != DD_OK) {
-            LogError("CreateSurface faild");
-            return result;
-        }
-        // The back buffer has the screen's size and the display's own format.
-        DDSURFACEDESC2 offscreen = SurfaceDescription(DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH, DDSCAPS_OFFSCREENPLAIN);
+        return device.directDraw->CreateSurface(&primary, &device.primarySurface, nullptr);
+    });
+    // The back buffer has the screen's size and the display's own format.
+    DDSURFACEDESC2 offscreen = SurfaceDescription(DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH, DDSCAPS_OFFSCREENPLAIN);
+    Step(result, "CreateSurface faild", [&] {
         offscreen.dwWidth = static_cast<DWORD>(GetSystemMetrics(SM_CXSCREEN));
         offscreen.dwHeight = static_cast<DWORD>(GetSystemMetrics(SM_CYSCREEN));
-        result = directDraw->CreateSurface(&offscreen, &backBuffer, nullptr);
-        if (result != DD_OK) {
-            LogError("CreateSurface faild");
-            return result;
-        }
-        result = directDraw->CreateClipper(0, &clipper, nullptr);
-        if (result != DD_OK) {
-            LogError("CreateClipper faild");
-            return result;
-        }
-        result = clipper->SetHWnd(0, window);
-        if (result != DD_OK) {
-            LogError("SetHWnd faild");
-            return result;
-        }
-        result = primarySurface->SetClipper(clipper);
-        if (result != DD_OK) {
-            LogError("SetClipper faild");
-            return result;
-        }
+        return device.directDraw->CreateSurface(&offscreen, &device.backBuffer, nullptr);
+    });
+    Step(result, "CreateClipper faild", [&] { return device.directDraw->CreateClipper(0, &device.clipper, nullptr); });
+    Step(result, "SetHWnd faild", [&] { return device.clipper->SetHWnd(0, window); });
+    Step(result, "SetClipper faild", [&] { return device.primarySurface->SetClipper(device.clipper); });
+    if (result == DD_OK) {
         // Clearing, drawing and presenting all work on these, so the windowed
         // set-up gives them the back buffer's whole area.
-        SetRect(&bufferRect, 0, 0, static_cast<int>(offscreen.dwWidth), static_cast<int>(offscreen.dwHeight));
-        clipRect = bufferRect;
+        SetRect(&device.bufferRect, 0, 0, static_cast<int>(offscreen.dwWidth), static_cast<int>(offscreen.dwHeight));
+        device.clipRect = device.bufferRect;
     }
-    initialised = true;
-    return DD_OK;
+}
+
+} // namespace
+
+// Stops at the first failing step, whose message is in the log and whose
+// result is returned unchanged.
+HRESULT DisplayDevice::Init(HWND window) {
+    HRESULT result = DD_OK;
+    CreateDevice(*this, result);
+    if (fullscreen) {
+        InitFullscreen(*this, window, result);
+    } else {
+        InitWindowed(*this, window, result);
+    }
+    if (result == DD_OK) {
+        initialised = true;
+    }
+    return result;
 }
 
 bool DisplayDevice::Clear(DWORD colour) {

@@ -3,15 +3,16 @@
 // only the clipped result has to fit a real surface.
 #include "display/SurfaceWindow.h"
 
-#include "app/ErrorLog.h"
 #include "display/DisplayDevice.h"
+#include "display/ErrorLog.h"
 
 #include <cstddef>
 #include <cstring>
 
 namespace {
 
-// side + amount, wrapped to 32 bits as the companion always was.
+// side + amount, wrapped to 32 bits: a companion's sides are 32-bit RECT
+// fields, and a move past their range wraps rather than saturates.
 LONG MoveSide(LONG side, int64_t amount) {
     return static_cast<LONG>(static_cast<uint32_t>(static_cast<int64_t>(side) + amount));
 }

@@ -6,6 +6,8 @@
 // takes it as it is.
 #pragma once
 
+#include "platform/LittleEndian.h"
+
 #include <cstdint>
 
 // The high 5, 6 and 5 bits of red, green and blue.
@@ -35,7 +37,7 @@ inline void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {
 inline void WidenRowToRgba(const uint8_t* pixels, int count, uint8_t* rgba) {
     for (int i = 0; i < count; ++i, rgba += 4) {
         uint8_t r, g, b;
-        UnpackRgb565(static_cast<uint16_t>(pixels[2 * i] | (pixels[2 * i + 1] << 8)), r, g, b);
+        UnpackRgb565(LoadLe16(pixels + 2 * i), r, g, b);
         rgba[0] = r;
         rgba[1] = g;
         rgba[2] = b;

@@ -1,11 +1,25 @@
 #!/usr/bin/env bash
-# Puts the Windows program and the sample sprite files side by side in
-# build/windows/package/, the folder a user copies to a Windows machine.
-# Needs the windows preset and a preset that packs the sprites (headless or linux).
+# The Windows download: builds the windows preset and the sample sprites (with
+# the headless preset's spritetool) and writes
+# build/windows/spritedemo-windows.zip holding the stripped spritedemo.exe,
+# girl.spr, bg.spr and README.txt, the files a user unpacks into one folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-art=${1:-$root/build/headless/demo}
-package=$root/build/windows/package
-mkdir -p "$package"
-cp "$root/build/windows/app/spritedemo.exe" "$art/girl.spr" "$art/bg.spr" "$package/"
-echo "$package"
+cd "$root"
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+cmake --preset headless >/dev/null
+cmake --build --preset headless -j "$jobs" --target sample_art
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+# The exe carries its debug sections; the download does not need them.
+x86_64-w64-mingw32-strip -o "$stage/spritedemo.exe" build/windows/app/spritedemo.exe
+cp build/headless/demo/girl.spr build/headless/demo/bg.spr "$stage/"
+# Notepad before Windows 10 shows only CRLF line ends as line breaks.
+sed 's/$/\r/' docs/windows-README.txt >"$stage/README.txt"
+zip=$root/build/windows/spritedemo-windows.zip
+rm -f "$zip"
+(cd "$stage" && zip -q -X "$zip" spritedemo.exe girl.spr bg.spr README.txt)
+echo "$zip"

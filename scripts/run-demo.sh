@@ -5,7 +5,7 @@
 # screenshot and says where.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" demo
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j "$(nproc 2>/dev/null || echo 2)"
 

@@ -4,7 +4,7 @@
 # PORT picks the port (default 8000, or a free one when that is taken).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" web
 cd "$root"
 cmake --preset web >/dev/null
 cmake --build --preset web -j "$(nproc 2>/dev/null || echo 2)"

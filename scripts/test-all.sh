@@ -10,7 +10,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 
-"$root/scripts/setup.sh" || { echo "test-all: setup failed"; exit 1; }
+"$root/scripts/setup.sh" all || { echo "test-all: setup failed"; exit 1; }
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -55,10 +55,8 @@ step "linux end to end on xvfb" bash "$root/tests/e2e/linux_e2e.sh" \
   "$root/build/linux/app/spritedemo" \
   "$root/build/headless/tools/render/spritedemo-render" \
   "$root/build/linux/demo"
-step "windows build" build windows
-step "windows package" "$root/scripts/package-windows.sh" "$root/build/headless/demo"
+step "windows build and zip" "$root/scripts/package-windows.sh"
 step "windows end to end under wine" bash "$root/tests/e2e/wine_e2e.sh" \
-  "$root/build/windows/package/spritedemo.exe" \
-  "$root/build/headless/tools/render/spritedemo-render" \
-  "$root/build/headless/demo"
+  "$root/build/windows/spritedemo-windows.zip" \
+  "$root/build/headless/tools/render/spritedemo-render"
 echo "test-all: everything passed"

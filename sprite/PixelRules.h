@@ -4,8 +4,8 @@
 // when the pixel is skipped).
 #pragma once
 
+#include "platform/LittleEndian.h"
 #include "sprite/Blend.h"
-#include "sprite/LittleEndian.h"
 
 #include <cstdint>
 

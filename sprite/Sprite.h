@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // One length-prefixed block of a frame: exactly `size` bytes, owned.
@@ -13,6 +14,9 @@ struct DataBlock {
     uint32_t size = 0;
     std::unique_ptr<uint8_t[]> data;
 };
+
+// A block holding a copy of bytes; no bytes, no memory.
+DataBlock CopyBlock(const std::vector<uint8_t>& bytes);
 
 struct SpriteFrame {
     uint8_t spare1[4] = {};
@@ -75,6 +79,10 @@ struct SpriteReadStatus {
 // *sprite untouched and says why in *status.
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status);
 bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteReadStatus* status);
+
+// Why a read failed, in one line: "byte 43: block is larger than the rest of
+// the file", or "cannot open: No such file or directory".
+std::string SpriteReadReason(const SpriteReadStatus& status);
 
 extern SpriteSet g_girlSprites;
 extern SpriteSet g_backgroundSprites;

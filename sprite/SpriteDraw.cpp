@@ -97,6 +97,13 @@ template <typename Row> void ForEachRow(const DrawPlan& plan, Row row) {
     }
 }
 
+void KeyedRows(const DrawPlan& plan) {
+    const RowKernels& kernels = ActiveKernels();
+    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
+        kernels.keyed(destination, source, plan.columns, plan.colorKey);
+    });
+}
+
 } // namespace
 
 void Sprite::ApplyPlacement(int32_t& x, int32_t& y) const {
@@ -121,13 +128,9 @@ void Sprite::Draw(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
 
 void Sprite::DrawKeyed(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
     DrawPlan plan;
-    if (!PlanDraw(*this, target, x, y, false, &plan)) {
-        return;
+    if (PlanDraw(*this, target, x, y, false, &plan)) {
+        KeyedRows(plan);
     }
-    const RowKernels& kernels = ActiveKernels();
-    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
-        kernels.keyed(destination, source, plan.columns, plan.colorKey);
-    });
 }
 
 void Sprite::DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
@@ -136,16 +139,18 @@ void Sprite::DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const 
         return;
     }
     // Without alpha values every pixel is opaque: a keyed copy.
+    if (plan.alphaRow == nullptr) {
+        KeyedRows(plan);
+        return;
+    }
     const RowKernels& kernels = ActiveKernels();
     ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
-        if (alpha != nullptr) {
-            kernels.alpha(destination, source, alpha, plan.columns, plan.colorKey);
-        } else {
-            kernels.keyed(destination, source, plan.columns, plan.colorKey);
-        }
+        kernels.alpha(destination, source, alpha, plan.columns, plan.colorKey);
     });
 }
 
+// The one place the weight shortcuts are taken: weight 0 draws nothing and 31
+// is a keyed copy, so the translucent kernel only ever sees 1-30.
 void Sprite::DrawTranslucent(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, int opacity) const {
     DrawPlan plan;
     if (!PlanDraw(*this, target, x, y, false, &plan)) {
@@ -155,13 +160,13 @@ void Sprite::DrawTranslucent(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, 
     if (weight == 0) {
         return;
     }
+    if (weight == 31) {
+        KeyedRows(plan);
+        return;
+    }
     const RowKernels& kernels = ActiveKernels();
     ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
-        if (weight == 31) {
-            kernels.keyed(destination, source, plan.columns, plan.colorKey);
-        } else {
-            kernels.translucent(destination, source, plan.columns, plan.colorKey, weight);
-        }
+        kernels.translucent(destination, source, plan.columns, plan.colorKey, weight);
     });
 }
 
@@ -173,11 +178,13 @@ void Sprite::DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLOR
     const uint16_t tint = ColorToPixel(tintColour);
     const int tintWeight = AmountToWeight(tintAmount);
     const RowKernels& kernels = ActiveKernels();
-    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
-        if (alpha != nullptr) {
-            kernels.tinted(destination, source, alpha, plan.columns, plan.colorKey, tint, tintWeight);
-        } else {
+    if (plan.alphaRow == nullptr) {
+        ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
             kernels.tintedOpaque(destination, source, plan.columns, plan.colorKey, tint, tintWeight);
-        }
+        });
+        return;
+    }
+    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+        kernels.tinted(destination, source, alpha, plan.columns, plan.colorKey, tint, tintWeight);
     });
 }

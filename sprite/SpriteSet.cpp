@@ -1,7 +1,8 @@
 // The SPRITE reader. Every count and size in an input is checked against what
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
-#include "sprite/LittleEndian.h"
+#include "platform/LittleEndian.h"
+#include "platform/LoadReport.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>
@@ -176,11 +177,22 @@ void ReportWrongMagic(const uint8_t* magic) {
     for (size_t i = 0; i < kMagicSize && magic[i] != 0; ++i) {
         shown[i] = static_cast<char>(magic[i]);
     }
-    // "非Sprite檔 : %s : %s\n" in code page 950, the encoding the message has always had.
+    // "非Sprite檔 : %s : %s\n", stored in code page 950: these bytes are what the
+    // loader prints, whatever the console's encoding.
     std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown, kMagic);
 }
 
 } // namespace
+
+DataBlock CopyBlock(const std::vector<uint8_t>& bytes) {
+    DataBlock block;
+    block.size = static_cast<uint32_t>(bytes.size());
+    if (!bytes.empty()) {
+        block.data = std::make_unique<uint8_t[]>(bytes.size());
+        std::memcpy(block.data.get(), bytes.data(), bytes.size());
+    }
+    return block;
+}
 
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status) {
     FILE* file = std::fopen(fileName, "rb");
@@ -200,12 +212,22 @@ bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteRe
     return ReadSprite(&source, sprite, status);
 }
 
+std::string SpriteReadReason(const SpriteReadStatus& status) {
+    if (status.systemError != 0) {
+        return std::string(status.failure) + ": " + std::strerror(status.systemError);
+    }
+    return "byte " + std::to_string(status.offset) + ": " + status.failure;
+}
+
 bool SpriteSet::Load(const char* fileName) {
     Sprite sprite;
     SpriteReadStatus status;
     if (!ReadSpriteFile(fileName, &sprite, &status)) {
         if (status.wrongMagic) {
             ReportWrongMagic(status.magic);
+        }
+        if (g_spriteNotLoaded != nullptr) {
+            g_spriteNotLoaded(fileName, SpriteReadReason(status).c_str());
         }
         return false;
     }

@@ -1,6 +1,8 @@
 // DirectDraw 7 on plain memory: a device, 16-bit surfaces (a flip chain of two,
 // or single ones), colour fill and copy, lock, flip, clippers.
+#include "Layer.h"
 #include "Screen.h"
+#include "TestHooks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +10,14 @@
 
 const IID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 
+HRESULT (*g_screenStepResult)(ScreenStep step) = nullptr;
+
 namespace {
+
+// Whether a platform step goes ahead: DD_OK unless a test's hook says otherwise.
+HRESULT StepResult(ScreenStep step) {
+    return g_screenStepResult != nullptr ? g_screenStepResult(step) : DD_OK;
+}
 
 constexpr int kBytesPerPixel = 2;
 
@@ -36,7 +45,7 @@ template <typename T> HRESULT CreateObject(ScreenStep step, T** out) {
         return DDERR_INVALIDPARAMS;
     }
     *out = nullptr;
-    const HRESULT result = ScreenStepResult(step);
+    const HRESULT result = StepResult(step);
     if (result == DD_OK) {
         *out = NewObject<T>();
     }
@@ -140,6 +149,7 @@ uint16_t* PixelAt(IDirectDrawSurface7* surface, int x, int y) {
 
 void Show(IDirectDrawSurface7* surface) {
     ScreenPresent(surface->pixels, surface->width, surface->height, surface->pitch);
+    NoteFrameSize(surface->width, surface->height);
     g_portableStats->framesPresented++;
 }
 
@@ -155,7 +165,7 @@ HRESULT IDirectDraw7::QueryInterface(REFIID iid, void** out) {
         return E_INVALIDARG;
     }
     *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::QueryInterface);
+    HRESULT result = StepResult(ScreenStep::QueryInterface);
     if (result != DD_OK) {
         return result;
     }
@@ -168,7 +178,7 @@ HRESULT IDirectDraw7::QueryInterface(REFIID iid, void** out) {
 }
 
 HRESULT IDirectDraw7::SetCooperativeLevel(HWND newWindow, DWORD flags) {
-    HRESULT result = ScreenStepResult(ScreenStep::SetCooperativeLevel);
+    HRESULT result = StepResult(ScreenStep::SetCooperativeLevel);
     if (result != DD_OK) {
         return result;
     }
@@ -185,7 +195,7 @@ HRESULT IDirectDraw7::SetCooperativeLevel(HWND newWindow, DWORD flags) {
 }
 
 HRESULT IDirectDraw7::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD, DWORD) {
-    HRESULT result = ScreenStepResult(ScreenStep::SetDisplayMode);
+    HRESULT result = StepResult(ScreenStep::SetDisplayMode);
     if (result != DD_OK) {
         return result;
     }
@@ -202,6 +212,7 @@ HRESULT IDirectDraw7::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPix
     modeWidth = static_cast<int>(width);
     modeHeight = static_cast<int>(height);
     modeBits = static_cast<int>(bitsPerPixel);
+    NoteFrameSize(modeWidth, modeHeight);
     return DD_OK;
 }
 
@@ -211,7 +222,7 @@ HRESULT IDirectDraw7::CreateSurface(LPDDSURFACEDESC2 description, IDirectDrawSur
         return DDERR_INVALIDPARAMS;
     }
     *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::CreateSurface);
+    HRESULT result = StepResult(ScreenStep::CreateSurface);
     if (result != DD_OK) {
         return result;
     }
@@ -253,7 +264,7 @@ HRESULT IDirectDraw7::CreateClipper(DWORD, IDirectDrawClipper** out, IUnknown*) 
 }
 
 HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND newWindow) {
-    HRESULT result = ScreenStepResult(ScreenStep::SetHWnd);
+    HRESULT result = StepResult(ScreenStep::SetHWnd);
     if (result != DD_OK) {
         return result;
     }
@@ -266,7 +277,7 @@ HRESULT IDirectDrawSurface7::GetAttachedSurface(LPDDSCAPS2 wanted, IDirectDrawSu
         return DDERR_INVALIDPARAMS;
     }
     *out = nullptr;
-    HRESULT result = ScreenStepResult(ScreenStep::GetAttachedSurface);
+    HRESULT result = StepResult(ScreenStep::GetAttachedSurface);
     if (result != DD_OK) {
         return result;
     }
@@ -279,7 +290,7 @@ HRESULT IDirectDrawSurface7::GetAttachedSurface(LPDDSCAPS2 wanted, IDirectDrawSu
 }
 
 HRESULT IDirectDrawSurface7::SetClipper(IDirectDrawClipper* newClipper) {
-    HRESULT result = ScreenStepResult(ScreenStep::SetClipper);
+    HRESULT result = StepResult(ScreenStep::SetClipper);
     if (result != DD_OK) {
         return result;
     }
@@ -308,45 +319,66 @@ HRESULT IDirectDrawSurface7::Flip(IDirectDrawSurface7*, DWORD) {
     return DD_OK;
 }
 
-HRESULT IDirectDrawSurface7::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
-                                 LPDDBLTFX effects) {
-    if (locked || dcOut) {
-        return DDERR_SURFACEBUSY;
+namespace {
+
+// DDBLT_COLORFILL: the part of area (null: all) on the surface set to one
+// value, at memory speed: whole rows without padding are one run, and a
+// value whose two bytes are alike (white, black) is a memset.
+HRESULT ColourFill(IDirectDrawSurface7* surface, const RECT* destRect, const DDBLTFX* effects) {
+    if (effects == nullptr || effects->dwSize != sizeof(DDBLTFX)) {
+        return DDERR_INVALIDPARAMS;
     }
-    if (flags & DDBLT_COLORFILL) {
-        if (effects == nullptr || effects->dwSize != sizeof(DDBLTFX)) {
-            return DDERR_INVALIDPARAMS;
-        }
-        g_portableStats->colourFills++;
-        RECT area;
-        if (!IntersectWithSurface(this, destRect, &area)) {
-            return DD_OK;
-        }
-        const uint16_t value = static_cast<uint16_t>(effects->dwFillColor);
-        // At memory speed: whole rows without padding are one run, and a value
-        // whose two bytes are alike (white, black) is a memset.
-        size_t rowPixels = static_cast<size_t>(area.right - area.left);
-        LONG bottom = area.bottom;
-        if (area.left == 0 && area.right == width && pitch == width * kBytesPerPixel) {
-            rowPixels *= static_cast<size_t>(area.bottom - area.top);
-            bottom = area.top + 1;
-        }
-        for (LONG y = area.top; y < bottom; ++y) {
-            uint16_t* row = PixelAt(this, area.left, y);
-            if ((value >> 8) == (value & 0xFF)) {
-                std::memset(row, value & 0xFF, rowPixels * kBytesPerPixel);
-            } else {
-                std::fill(row, row + rowPixels, value);
-            }
-        }
+    g_portableStats->colourFills++;
+    RECT area;
+    if (!IntersectWithSurface(surface, destRect, &area)) {
         return DD_OK;
     }
+    const uint16_t value = static_cast<uint16_t>(effects->dwFillColor);
+    size_t rowPixels = static_cast<size_t>(area.right - area.left);
+    LONG bottom = area.bottom;
+    if (area.left == 0 && area.right == surface->width && surface->pitch == surface->width * kBytesPerPixel) {
+        rowPixels *= static_cast<size_t>(area.bottom - area.top);
+        bottom = area.top + 1;
+    }
+    for (LONG y = area.top; y < bottom; ++y) {
+        uint16_t* row = PixelAt(surface, area.left, y);
+        if ((value >> 8) == (value & 0xFF)) {
+            std::memset(row, value & 0xFF, rowPixels * kBytesPerPixel);
+        } else {
+            std::fill(row, row + rowPixels, value);
+        }
+    }
+    return DD_OK;
+}
+
+// count destination pixels from a source row of another width: the nearest
+// source pixel, stepped without division from destination column `column`
+// of a toWidth-wide destination (fromLeft, fromWidth: the source's part).
+void StretchRow(uint16_t* out, const uint16_t* row, LONG fromLeft, LONG fromWidth, LONG toWidth, LONG column,
+                LONG count) {
+    const int64_t start = static_cast<int64_t>(column) * fromWidth;
+    LONG sx = fromLeft + static_cast<LONG>(start / toWidth);
+    LONG error = static_cast<LONG>(start % toWidth);
+    for (LONG x = 0; x < count; ++x) {
+        *out++ = row[sx];
+        error += fromWidth;
+        while (error >= toWidth) {
+            error -= toWidth;
+            ++sx;
+        }
+    }
+}
+
+// The source's part (null: all) copied onto the surface's (null: all),
+// stretched when their sizes differ. Destination pixels outside the surface
+// are skipped.
+HRESULT Copy(IDirectDrawSurface7* surface, const RECT* destRect, IDirectDrawSurface7* source, const RECT* sourceRect) {
     if (source == nullptr || source->pixels == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
     g_portableStats->blits++;
-    RECT from = sourceRect != nullptr ? *sourceRect : RECT{0, 0, source->width, source->height};
-    RECT to = destRect != nullptr ? *destRect : RECT{0, 0, width, height};
+    const RECT from = sourceRect != nullptr ? *sourceRect : RECT{0, 0, source->width, source->height};
+    const RECT to = destRect != nullptr ? *destRect : RECT{0, 0, surface->width, surface->height};
     const LONG fromWidth = from.right - from.left;
     const LONG fromHeight = from.bottom - from.top;
     const LONG toWidth = to.right - to.left;
@@ -355,36 +387,37 @@ HRESULT IDirectDrawSurface7::Blt(LPRECT destRect, IDirectDrawSurface7* source, L
         from.right > source->width || from.bottom > source->height) {
         return DDERR_INVALIDPARAMS;
     }
-    // Destination pixels outside this surface are skipped. The same size is a
-    // row copy; otherwise the nearest source pixel, stepped without division.
     const LONG left = std::max<LONG>(to.left, 0);
-    const LONG right = std::min<LONG>(to.right, width);
-    const LONG bottom = left < right ? std::min<LONG>(to.bottom, height) : 0;
+    const LONG right = std::min<LONG>(to.right, surface->width);
+    const LONG bottom = left < right ? std::min<LONG>(to.bottom, surface->height) : 0;
     for (LONG y = std::max<LONG>(to.top, 0); y < bottom; ++y) {
         const LONG sy = from.top + static_cast<LONG>(static_cast<int64_t>(y - to.top) * fromHeight / toHeight);
         if (fromWidth == toWidth) {
-            std::memmove(PixelAt(this, left, y), PixelAt(source, from.left + (left - to.left), sy),
+            std::memmove(PixelAt(surface, left, y), PixelAt(source, from.left + (left - to.left), sy),
                          static_cast<size_t>(right - left) * kBytesPerPixel);
-            continue;
+        } else {
+            StretchRow(PixelAt(surface, left, y), PixelAt(source, 0, sy), from.left, fromWidth, toWidth, left - to.left,
+                       right - left);
         }
-        const int64_t start = static_cast<int64_t>(left - to.left) * fromWidth;
-        LONG sx = from.left + static_cast<LONG>(start / toWidth);
-        LONG error = static_cast<LONG>(start % toWidth);
-        uint16_t* out = PixelAt(this, left, y);
-        const uint16_t* row = PixelAt(source, 0, sy);
-        for (LONG x = left; x < right; ++x) {
-            *out++ = row[sx];
-            error += fromWidth;
-            while (error >= toWidth) {
-                error -= toWidth;
-                ++sx;
-            }
-        }
-    }
-    if (caps & DDSCAPS_PRIMARYSURFACE) {
-        Show(this);
     }
     return DD_OK;
+}
+
+} // namespace
+
+HRESULT IDirectDrawSurface7::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
+                                 LPDDBLTFX effects) {
+    if (locked || dcOut) {
+        return DDERR_SURFACEBUSY;
+    }
+    if (flags & DDBLT_COLORFILL) {
+        return ColourFill(this, destRect, effects);
+    }
+    const HRESULT result = Copy(this, destRect, source, sourceRect);
+    if (result == DD_OK && (caps & DDSCAPS_PRIMARYSURFACE)) {
+        Show(this);
+    }
+    return result;
 }
 
 HRESULT IDirectDrawSurface7::Lock(LPRECT, LPDDSURFACEDESC2 description, DWORD, HANDLE) {
@@ -393,7 +426,7 @@ HRESULT IDirectDrawSurface7::Lock(LPRECT, LPDDSURFACEDESC2 description, DWORD, H
         g_portableStats->failedLocks++;
         return DDERR_INVALIDPARAMS;
     }
-    HRESULT result = ScreenStepResult(ScreenStep::Lock);
+    HRESULT result = StepResult(ScreenStep::Lock);
     if (result == DD_OK && (locked || dcOut)) {
         result = DDERR_SURFACEBUSY;
     }

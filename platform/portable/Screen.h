@@ -1,27 +1,11 @@
 // The screen contract: the few things the portable layer needs from whatever
-// shows the pixels. Exactly one backend (sdl2, headless, ...) provides these
-// functions, chosen at link time. template/ScreenTemplate.cpp is a commented
-// starting point for a new backend.
+// shows the pixels and gathers the input. Exactly one backend (sdl2, headless,
+// ...) provides these functions, chosen at link time; it knows nothing of
+// window messages or of DirectDraw's steps. template/ScreenTemplate.cpp is a
+// commented starting point for a new backend.
 #pragma once
 
 #include "DDraw.h"
-
-// Platform steps the portable layer asks about before doing them. A backend
-// answers DD_OK to let the step go ahead, or a failure code to make it fail
-// with that code (the headless backend injects faults this way).
-enum class ScreenStep {
-    DirectDrawCreate,
-    QueryInterface,
-    SetCooperativeLevel,
-    SetDisplayMode,
-    CreateSurface,
-    GetAttachedSurface,
-    CreateClipper,
-    SetHWnd,
-    SetClipper,
-    Lock,
-};
-HRESULT ScreenStepResult(ScreenStep step);
 
 // Size of the whole screen in pixels (GetSystemMetrics).
 void ScreenDesktopSize(int* width, int* height);
@@ -36,8 +20,18 @@ HRESULT ScreenSetMode(int width, int height, int bitsPerPixel);
 // screen may wait for the display's refresh here).
 void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch);
 
-// The next input event as a window message, without waiting; false when none.
-bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam);
+// Input in the screen's own terms. The portable layer alone turns these into
+// the window messages the program expects (Win32.cpp).
+enum class ScreenEventKind { PointerMoved, KeyDown, Close };
+struct ScreenEvent {
+    ScreenEventKind kind;
+    int x, y;       // PointerMoved: in frame pixels, outside the frame over a border (the layer pins it)
+    int virtualKey; // KeyDown: the Windows virtual key, 0 for a key the program has no use for
+    bool repeat;    // KeyDown: an auto-repeat of a key already down
+};
+
+// The next input event, without waiting; false when none.
+bool ScreenNextEvent(ScreenEvent* event);
 
 // Milliseconds since some fixed start, wrapping at 2^32.
 DWORD ScreenTickCount();

@@ -1,5 +1,7 @@
 // USER, GDI stock objects and the kernel tick count on top of the screen backend.
+#include "Layer.h"
 #include "Screen.h"
+#include "TestHooks.h"
 
 #include <chrono>
 #include <cstring>
@@ -80,16 +82,51 @@ bool Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+int g_frameWidth = 0; // what pointer positions are pinned to (NoteFrameSize)
+int g_frameHeight = 0;
+
+int Clamp(int value, int low, int high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+// A pointer on a real screen cannot leave it: a position over a border
+// around the frame is pinned to the frame's nearest edge.
+LPARAM PointerPosition(int x, int y) {
+    int width = g_frameWidth;
+    int height = g_frameHeight;
+    if (width <= 0 || height <= 0) {
+        ScreenDesktopSize(&width, &height);
+    }
+    return MAKELPARAM(Clamp(x, 0, width - 1), Clamp(y, 0, height - 1));
+}
+
+// The screen's events become the input window's messages, as Windows sends them.
 void PumpScreenEvents() {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    while (ScreenNextEvent(&message, &wParam, &lParam)) {
-        Post(g_inputWindow, message, wParam, lParam);
+    ScreenEvent event;
+    while (ScreenNextEvent(&event)) {
+        switch (event.kind) {
+        case ScreenEventKind::PointerMoved:
+            Post(g_inputWindow, WM_MOUSEMOVE, 0, PointerPosition(event.x, event.y));
+            break;
+        case ScreenEventKind::KeyDown:
+            // Repeat count 1; bit 30 marks an auto-repeat (the key already down).
+            Post(g_inputWindow, WM_KEYDOWN, static_cast<WPARAM>(event.virtualKey),
+                 event.repeat ? static_cast<LPARAM>(1 | (1L << 30)) : 1);
+            break;
+        case ScreenEventKind::Close:
+            // The user asked to close, or the process to stop.
+            Post(g_inputWindow, WM_CLOSE, 0, 0);
+            break;
+        }
     }
 }
 
 } // namespace
+
+void NoteFrameSize(int width, int height) {
+    g_frameWidth = width;
+    g_frameHeight = height;
+}
 
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
     if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA) || windowClass->lpszClassName == nullptr ||

@@ -148,22 +148,3 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 // Calls WinMain with the arguments Windows passes a program started normally:
 // the portable main, the tests and the tools all enter the program this way.
 int CallWinMain();
-
-// What the portable layer counts, for tests and tools. `g_portableStats`
-// points at a record of the layer's own unless a test points it elsewhere
-// (for instance at memory shared with a child process).
-struct PortableStats {
-    int liveObjects;         // objects created and not yet destroyed
-    int liveReferences;      // sum of the reference counts of live objects
-    int releasesOfDestroyed; // Release calls that reached an already destroyed object
-    int directDrawCreates;
-    int windowsCreated;
-    int locks;
-    int failedLocks;
-    int flips;
-    int blits;
-    int colourFills;
-    int messagesRetrieved; // by GetMessageA, WM_QUIT included
-    int framesPresented;   // front buffers shown by Flip or a blit to the primary
-};
-extern PortableStats* g_portableStats;

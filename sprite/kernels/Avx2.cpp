@@ -20,7 +20,8 @@ struct Avx2 {
     }
     static void Store(uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
     template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
-        WalkOverlapping<Avx2>(destination, count, block);
+        WalkOverlapping<Avx2>(
+            destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) { return block(i, Lanes{}); });
     }
 
     static V Set(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
@@ -44,9 +45,6 @@ struct Avx2 {
     static V Finish(Skip skip, V d, V v) { return Select(skip, d, v); }
 };
 
-using Rows = VectorRows<Avx2>;
-
 } // namespace
 
-const RowKernels g_avx2Kernels = {"avx2",       Rows::Keyed,       Rows::Alpha, Rows::Translucent,
-                                  Rows::Tinted, Rows::TintedOpaque};
+const RowKernels g_avx2Kernels = MakeRowKernels<VectorRows<Avx2>>("avx2");

@@ -60,9 +60,6 @@ struct Avx512 {
     static V Select(M m, V ifSet, V otherwise) { return _mm512_mask_blend_epi16(m, otherwise, ifSet); }
 };
 
-using Rows = VectorRows<Avx512>;
-
 } // namespace
 
-const RowKernels g_avx512Kernels = {"avx512",          Rows::Keyed,  Rows::Alpha,
-                                    Rows::Translucent, Rows::Tinted, Rows::TintedOpaque};
+const RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512");

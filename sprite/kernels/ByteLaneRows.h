@@ -4,6 +4,7 @@
 // (NEON, WebAssembly SIMD128), whose products come from widening 8-bit
 // multiplies instead. Each instruction-set file includes this with its own
 // compiler flags and its own operations record O, which provides:
+//   Shorter()        the set that takes rows of fewer than 16 pixels (RowSet.h)
 //   V, W             a vector of 16 bytes, and the same as 8 16-bit words
 //   Column           a blend table column, T[a][w] for a = 0-31 at one w
 //   LoadPixels, StorePixels   16 pixels, their low and high bytes apart
@@ -20,7 +21,7 @@
 // must never be linked in place of another's.
 #pragma once
 
-#include "sprite/kernels/Kernels.h"
+#include "sprite/kernels/RowSet.h"
 
 #include <cstdint>
 
@@ -57,32 +58,20 @@ template <typename O> struct ByteLaneRows {
     using Pixels = BytePixels<V>;
     using Channels = ByteChannels<V>;
 
-    static constexpr int kStep = 16;
+    // 16 pixels a block; rows of fewer go to O::Shorter().
+    static constexpr int kLanes = 16;
+    static constexpr int kShortest = kLanes;
+    static const RowKernels& Shorter() { return O::Shorter(); }
 
     // 16 pixels as whole words, when no channel is taken apart.
     struct Words {
         W first, second;
     };
 
-    __attribute__((always_inline)) static void StoreStep(uint8_t* destination, Pixels p) {
-        O::StorePixels(destination, p);
-    }
-    __attribute__((always_inline)) static void StoreStep(uint8_t* destination, Words w) {
+    __attribute__((always_inline)) static void Store(uint8_t* destination, Pixels p) { O::StorePixels(destination, p); }
+    __attribute__((always_inline)) static void Store(uint8_t* destination, Words w) {
         O::StoreWords(destination, w.first);
         O::StoreWords(destination + 16, w.second);
-    }
-
-    // Stores step(i), the new values of pixels i to i + 15, along a row of at
-    // least 16 pixels. The last step of a row that does not fill whole steps
-    // overlaps the one before: it is computed first, from the untouched
-    // destination, and stored last, so no pixel is blended twice.
-    template <typename Step> static void ForEachStep(uint8_t* destination, int count, const Step& step) {
-        const int last = count - kStep;
-        const auto lastStep = step(last);
-        for (int i = 0; i < last; i += kStep) {
-            StoreStep(destination + 2 * i, step(i));
-        }
-        StoreStep(destination + 2 * last, lastStep);
     }
 
     __attribute__((always_inline)) static Channels LookUp(const Column& column, const Channels& values) {
@@ -136,28 +125,20 @@ template <typename O> struct ByteLaneRows {
     }
 
     static void Keyed(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey) {
-        if (count < kStep) {
-            g_scalarKernels.keyed(destination, source, count, colorKey);
-            return;
-        }
         // Whole words: the bytes of little-endian pixels are already in lane order.
         const W key = O::SplatWord(colorKey);
         auto half = [&](int i) __attribute__((always_inline)) {
             return O::KeepWhereEqual(O::LoadWords(source + 2 * i), O::LoadWords(destination + 2 * i), key);
         };
-        ForEachStep(
+        WalkOverlapping<ByteLaneRows>(
             destination, count, [&](int i) __attribute__((always_inline)) {
                 return Words{half(i), half(i + 8)};
             });
     }
 
     static void Alpha(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
-        if (count < kStep) {
-            g_scalarKernels.alpha(destination, source, alpha, count, colorKey);
-            return;
-        }
         const Key key = SplitKey(colorKey);
-        ForEachStep(
+        WalkOverlapping<ByteLaneRows>(
             destination, count, [&](int i) __attribute__((always_inline)) {
                 const Pixels s = O::LoadPixels(source + 2 * i);
                 return LayByAlpha(s, O::SplitChannels(s), O::LoadPixels(destination + 2 * i), O::LoadBytes(alpha + i),
@@ -168,21 +149,10 @@ template <typename O> struct ByteLaneRows {
     // At a weight that is the same for the whole row, a table column look-up
     // replaces each product.
     static void Translucent(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
-        if (weight == 0) {
-            return;
-        }
-        if (weight == 31) {
-            Keyed(destination, source, count, colorKey);
-            return;
-        }
-        if (count < kStep || weight < 0 || weight > 31) {
-            g_scalarKernels.translucent(destination, source, count, colorKey, weight);
-            return;
-        }
         const Key key = SplitKey(colorKey);
         const Column sourceColumn = O::TableColumn(weight);
         const Column destinationColumn = O::TableColumn(31 - weight);
-        ForEachStep(
+        WalkOverlapping<ByteLaneRows>(
             destination, count, [&](int i) __attribute__((always_inline)) {
                 const Pixels s = O::LoadPixels(source + 2 * i);
                 const Pixels d = O::LoadPixels(destination + 2 * i);
@@ -218,12 +188,8 @@ template <typename O> struct ByteLaneRows {
 
     static void Tinted(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
                        uint16_t tint, int tintWeight) {
-        if (count < kStep || tintWeight < 0 || tintWeight > 31) {
-            g_scalarKernels.tinted(destination, source, alpha, count, colorKey, tint, tintWeight);
-            return;
-        }
         const Tint tinting = MakeTint(tint, tintWeight, colorKey);
-        ForEachStep(
+        WalkOverlapping<ByteLaneRows>(
             destination, count, [&](int i) __attribute__((always_inline)) {
                 const Pixels s = O::LoadPixels(source + 2 * i);
                 const Channels tinted = TintSums(tinting, s);
@@ -234,21 +200,13 @@ template <typename O> struct ByteLaneRows {
 
     static void TintedOpaque(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
                              int tintWeight) {
-        if (count < kStep || tintWeight < 0 || tintWeight > 31) {
-            g_scalarKernels.tintedOpaque(destination, source, count, colorKey, tint, tintWeight);
-            return;
-        }
         const Tint tinting = MakeTint(tint, tintWeight, colorKey);
-        ForEachStep(
+        WalkOverlapping<ByteLaneRows>(
             destination, count, [&](int i) __attribute__((always_inline)) {
                 const Pixels s = O::LoadPixels(source + 2 * i);
                 return Select(IsKey(s, tinting.key), O::LoadPixels(destination + 2 * i),
                               O::PackSums(TintSums(tinting, s)));
             });
-    }
-
-    static constexpr RowKernels Kernels(const char* name) {
-        return {name, Keyed, Alpha, Translucent, Tinted, TintedOpaque};
     }
 };
 

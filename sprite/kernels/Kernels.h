@@ -3,9 +3,12 @@
 // a kernel only walks `count` pixels of one row. Every set gives exactly the
 // words of the scalar set, which applies the pixel rules one by one.
 //
-// Pointers are byte pointers: surface rows and sprite blocks hold
-// little-endian RGB565 words at any alignment. Weights are 5-bit (0-31); the
-// blend table must have been built before a blending kernel runs.
+// What callers pass: byte pointers to `count` (0 or more) little-endian
+// RGB565 words at any alignment (surface rows, sprite blocks), and one alpha
+// byte a pixel; the blend table built before a blending kernel runs. A tint
+// weight is 0-31 (0 still darkens through the table). A translucent weight is
+// 1-30: at 0 a draw writes nothing and at 31 it is a keyed copy, which the
+// draw routines decide once for the whole draw, so no kernel checks weights.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +19,9 @@ struct RowKernels {
     void (*keyed)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey);
     // Each source pixel laid down by its own alpha byte.
     void (*alpha)(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey);
-    // Every source pixel at one weight.
+    // Every source pixel at one weight, 1-30.
     void (*translucent)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight);
-    // Each source pixel pulled towards tint at tintWeight, then laid down by its alpha.
+    // Each source pixel pulled towards tint at tintWeight (0-31), then laid down by its alpha.
     void (*tinted)(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
                    uint16_t tint, int tintWeight);
     // tinted for a frame without alpha values: every pixel opaque.

@@ -18,6 +18,7 @@ struct Neon {
     using W = uint16x8_t;
     using Pixels = BytePixels<V>;
     using Channels = ByteChannels<V>;
+    static const RowKernels& Shorter() { return g_scalarKernels; }
     // A 32-byte tbl table.
     using Column = uint8x16x2_t;
 
@@ -91,4 +92,4 @@ struct Neon {
 
 } // namespace
 
-const RowKernels g_neonKernels = ByteLaneRows<Neon>::Kernels("neon");
+const RowKernels g_neonKernels = MakeRowKernels<ByteLaneRows<Neon>>("neon");

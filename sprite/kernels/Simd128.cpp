@@ -19,6 +19,7 @@ struct Simd128 {
     using W = v128_t;
     using Pixels = BytePixels<V>;
     using Channels = ByteChannels<V>;
+    static const RowKernels& Shorter() { return g_scalarKernels; }
     // Two halves: a = 0-15, a = 16-31.
     struct Column {
         V first, second;
@@ -104,4 +105,4 @@ struct Simd128 {
 
 } // namespace
 
-const RowKernels g_simd128Kernels = ByteLaneRows<Simd128>::Kernels("simd128");
+const RowKernels g_simd128Kernels = MakeRowKernels<ByteLaneRows<Simd128>>("simd128");

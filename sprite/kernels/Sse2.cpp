@@ -20,7 +20,8 @@ struct Sse2 {
     }
     static void Store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
     template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
-        WalkOverlapping<Sse2>(destination, count, block);
+        WalkOverlapping<Sse2>(
+            destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) { return block(i, Lanes{}); });
     }
 
     static V Set(int value) { return _mm_set1_epi16(static_cast<short>(value)); }
@@ -46,9 +47,6 @@ struct Sse2 {
     static V Finish(Skip skip, V d, V v) { return Select(skip, d, v); }
 };
 
-using Rows = VectorRows<Sse2>;
-
 } // namespace
 
-const RowKernels g_sse2Kernels = {"sse2",       Rows::Keyed,       Rows::Alpha, Rows::Translucent,
-                                  Rows::Tinted, Rows::TintedOpaque};
+const RowKernels g_sse2Kernels = MakeRowKernels<VectorRows<Sse2>>("sse2");

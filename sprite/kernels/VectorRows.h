@@ -4,6 +4,7 @@
 //   V, M             a vector of lanes and a lane mask
 //   kLanes           pixels a block
 //   kShortest, Shorter()  rows shorter than kShortest go to the set Shorter()
+//                    (RowSet.h)
 //   Lanes, Walk(destination, count, block)  walks a row in blocks:
 //                    block(i, lanes) gives what Finish made of pixel i on
 //   Skip             lanes that keep their destination: SkipWhere(a, b)
@@ -27,7 +28,7 @@
 // destination.
 #pragma once
 
-#include "sprite/kernels/Kernels.h"
+#include "sprite/kernels/RowSet.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,9 @@ template <typename O> struct VectorRows {
     using V = typename O::V;
     using M = typename O::M;
     using Lanes = typename O::Lanes;
+
+    static constexpr int kShortest = O::kShortest;
+    static const RowKernels& Shorter() { return O::Shorter(); }
 
     static constexpr int kChannel = 0x01F0; // a blend channel's place in its lane
 
@@ -92,14 +96,7 @@ template <typename O> struct VectorRows {
         return Pack(Add(Weigh(Split(source), multiplier), Weigh(Split(destination), rest)));
     }
 
-    // Rows shorter than one block go to the narrower set.
-    static bool Short(int count) { return count < O::kShortest; }
-
     static void Keyed(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey) {
-        if (Short(count)) {
-            O::Shorter().keyed(destination, source, count, colorKey);
-            return;
-        }
         const V key = O::Set(colorKey);
         O::Walk(
             destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
@@ -119,10 +116,6 @@ template <typename O> struct VectorRows {
     }
 
     static void Alpha(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
-        if (Short(count)) {
-            O::Shorter().alpha(destination, source, alpha, count, colorKey);
-            return;
-        }
         const V key = O::Set(colorKey);
         const V one = O::Set(1);
         O::Walk(
@@ -136,17 +129,6 @@ template <typename O> struct VectorRows {
     }
 
     static void Translucent(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
-        if (weight <= 0) {
-            return;
-        }
-        if (weight >= 31) {
-            Keyed(destination, source, count, colorKey);
-            return;
-        }
-        if (Short(count)) {
-            O::Shorter().translucent(destination, source, count, colorKey, weight);
-            return;
-        }
         const V key = O::Set(colorKey);
         const V multiplier = O::Set(Multiplier(weight));
         const V rest = O::Set(Multiplier(31 - weight));
@@ -166,10 +148,6 @@ template <typename O> struct VectorRows {
 
     static void Tinted(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
                        uint16_t tint, int tintWeight) {
-        if (Short(count)) {
-            O::Shorter().tinted(destination, source, alpha, count, colorKey, tint, tintWeight);
-            return;
-        }
         const V key = O::Set(colorKey);
         const V one = O::Set(1);
         const Sums tintSums = TintSums(tint, tintWeight);
@@ -191,10 +169,6 @@ template <typename O> struct VectorRows {
 
     static void TintedOpaque(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
                              int tintWeight) {
-        if (Short(count)) {
-            O::Shorter().tintedOpaque(destination, source, count, colorKey, tint, tintWeight);
-            return;
-        }
         const V key = O::Set(colorKey);
         const Sums tintSums = TintSums(tint, tintWeight);
         const V sourceRest = O::Set(Multiplier(31 - tintWeight));
@@ -206,24 +180,5 @@ template <typename O> struct VectorRows {
             });
     }
 };
-
-// Walks a row of at least O::kLanes pixels in whole blocks. A ragged end is
-// one more block, overlapping the one before it: it is worked out from the
-// untouched destination before anything is stored and stored last, so no
-// pixel is blended twice and the overlap gets the same words again.
-template <typename O, typename Block> void WalkOverlapping(uint8_t* destination, int count, Block block) {
-    const ptrdiff_t last = count - O::kLanes;
-    if (count % O::kLanes == 0) {
-        for (ptrdiff_t i = 0; i <= last; i += O::kLanes) {
-            O::Store(destination + 2 * i, block(i, typename O::Lanes{}));
-        }
-        return;
-    }
-    const typename O::V lastBlock = block(last, typename O::Lanes{});
-    for (ptrdiff_t i = 0; i < last; i += O::kLanes) {
-        O::Store(destination + 2 * i, block(i, typename O::Lanes{}));
-    }
-    O::Store(destination + 2 * last, lastBlock);
-}
 
 } // namespace

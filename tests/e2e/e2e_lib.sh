@@ -160,7 +160,8 @@ describe_exit() {  # DIR, after wait_window failed
 }
 
 xdo() { timeout 10 xdotool "$@"; }
-shot() { timeout 30 import -window root -depth 8 "PNG24:$1"; }
+# shot FILE: the screen, or the window SHOT_WINDOW names.
+shot() { timeout 30 import -window "${SHOT_WINDOW:-root}" -depth 8 "PNG24:$1"; }
 compare565() { timeout 60 "$PYTHON" "$COMPARE" "$@"; }
 
 # retry_shots DIR SECONDS CHECK...: takes DIR/shot.png until CHECK succeeds.

@@ -7,15 +7,39 @@ protocol:
                     viewport shows the canvas 1:1; with the pointer at three
                     places, every canvas pixel outside the frame-rate text box
                     equals spritedemo-render at that pointer position;
-  scaled by 2       in a 1400x1200 viewport the canvas is shown at twice its
-                    size, and a pointer over its middle arrives in canvas
-                    pixels (same comparison);
+  viewport WxH@R    at each size and device pixel ratio of VIEWPORTS the canvas
+                    is shown at its whole step (or, below 1:1, fitted), all of
+                    it inside the viewport; the caption names the pointer or,
+                    with touch, the finger; and the sprites follow a pointer
+                    move or a touch there (same comparison);
+  picked files      two files picked at once in the file picker, roles taken
+                    from their names and asked once, run; "Sample sprites"
+                    goes back to the samples (same comparison each);
+  refused NAME      each file of REFUSED dropped alone (a cut-short sprite
+                    file, a damaged PNG) is refused in the page's problem
+                    style with the reader's reason (spritetool info's for a
+                    sprite file), asks nothing and leaves the demo running
+                    as it was;
+  PNGs packed       the guide's star and backdrop dropped together: asked
+                    girl and background, the backdrop fixed at 0,0; the
+                    canvas equals the render of what spritetool packs of
+                    them, and the offered downloads are spritetool's bytes;
+                    then every kind of PNG_KINDS, two at a time, downloads
+                    as spritetool's bytes too;
+  fullscreen        the Fullscreen control enters fullscreen; Esc leaves it
+                    and the demo runs on;
+  one instance      DROPS drops of a sprite file, each a new run, leave one
+                    program instance alive (weak references, forced garbage
+                    collection); the renderer's memory is reported;
+  hidden tab        behind another tab the demo draws no frames, and still
+                    ends when asked to;
   without SIMD      the page's fallback build (?simd=0) shows the same frame;
   Esc ends it       Esc ends the program with status 0 and frames stop.
 
-    web_e2e.py SITE_DIR RENDER_TOOL [--screenshot OUT.png]
+    web_e2e.py SITE_DIR RENDER_TOOL [--screenshot OUT.png] [--drops N]
 
---screenshot saves the page as first shown (800x720, pointer at 100,80).
+--screenshot saves the page as first shown (800x720, pointer at 100,80, the
+caption unfolded).
 Needs Debian's chromium, and /usr/bin/python3 with python3-websocket and
 python3-pil. Everything has a time limit; a failed case keeps its pictures
 in a directory it names. Exit status 0 when every case passed.
@@ -29,12 +53,14 @@ import json
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
 import threading
 import time
 import urllib.request
+import zlib
 
 import websocket
 
@@ -46,7 +72,67 @@ from compare_565 import Picture, differing, diff_picture, read_png, write_png  #
 CHROMIUM = "/usr/bin/chromium"
 TEXT_BOX = (0, 0, 200, 50)  # where the frame-rate text may differ: the rate itself
 WIDTH, HEIGHT = 640, 480
-TOTAL_SECONDS = 150
+TOTAL_SECONDS = 240
+
+# Viewport width, height, device pixel ratio, touch; the canvas's expected
+# shown size in CSS pixels.
+VIEWPORTS = [
+    (1920, 1080, 1, False, 1280, 960),  # two steps: the caption does not cost one
+    (1440, 900, 2, False, 960, 720),    # three device pixels a frame pixel
+    (844, 390, 3, True, 520, 390),      # a phone across: below 1:1, fitted to the height
+    (390, 844, 3, True, 390, 292.5),    # upright: fitted to the width
+]
+HERE_TOP = os.path.dirname(os.path.dirname(HERE))
+GUIDE_PNGS = [os.path.join(HERE_TOP, "docs", "sprites", name) for name in ("star.png", "backdrop.png")]
+
+# Files the page refuses: name, how to make its bytes from the sample girl.spr,
+# and what the reason starts with (None: spritetool info's reason).
+REFUSED = [
+    ("bg.spr", lambda sprite: sprite[:len(sprite) // 2], None),  # cut short inside the pixel block
+    ("art.png", lambda sprite: b"\x89PNG\r\n\x1a\n" + sprite[:40], "could not be read as a PNG"),
+]
+# PNGs as spritetool reads them (colour type, bits, interlaced, tRNS): grey
+# and palettes widened, 16-bit samples cut to their high byte, transparency
+# from tRNS.
+PNG_KINDS = [
+    (0, 1, False, None), (0, 2, True, b"\x00\x01"), (0, 16, False, b"\x80\xff"), (2, 16, True, None),
+    (3, 4, False, bytes(range(0, 256, 17))), (4, 8, True, None), (6, 16, False, None),
+    (2, 8, False, b"\0\x10\0\x20\0\x30"),
+]
+# Counts each program instance the page makes, to see later which still live.
+COUNT_INSTANCES = """(() => { window.instances = []; const create = window.createSpritedemo;
+  window.createSpritedemo = async (options) => {
+    const module = await create(options); instances.push(new WeakRef(module)); return module; }; })()"""
+
+
+def make_png(path, colour_type, depth, interlaced, transparency, size=13):
+    """A size x size PNG of the kind, samples spread over every value."""
+    channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[colour_type]
+    top = (1 << depth) - 1 if colour_type != 3 else 15
+
+    def row(y, xs):
+        samples = [(x * 7919 + y * 104729 + c * 1299709) * 2654435761 % (top + 1) for x in xs for c in range(channels)]
+        if depth == 16:
+            return b"\0" + b"".join(struct.pack(">H", v) for v in samples)
+        bits = "".join(format(v, "0%db" % depth) for v in samples)
+        bits += "0" * (-len(bits) % 8)
+        return b"\0" + bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
+    passes = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+    data = b""
+    for x0, y0, dx, dy in passes if interlaced else [(0, 0, 1, 1)]:
+        if x0 < size:
+            data += b"".join(row(y, range(x0, size, dx)) for y in range(y0, size, dy))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, depth, colour_type, 0, 0,
+                                                                     1 if interlaced else 0))
+    if colour_type == 3:
+        png += chunk(b"PLTE", bytes((i * 53 + c * 97) % 256 for i in range(16) for c in range(3)))
+    if transparency:
+        png += chunk(b"tRNS", transparency)
+    with open(path, "wb") as f:
+        f.write(png + chunk(b"IDAT", zlib.compress(data)) + chunk(b"IEND", b""))
 
 
 class Failure(Exception):
@@ -162,11 +248,18 @@ class Page:
     def __init__(self, browser):
         self.browser = browser
 
-    def open(self, url, width, height):
+    def open(self, url, width, height, ratio=1, touch=False):
+        self.touch = touch
         self.browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                          deviceScaleFactor=1, mobile=False)
+                          deviceScaleFactor=ratio, mobile=touch)
+        self.browser.call("Emulation.setTouchEmulationEnabled", enabled=touch, maxTouchPoints=5)
         self.browser.call("Page.navigate", url=url)
-        wait_for("the demo running", lambda: self.state() == "running" and self.frames() >= 5, 30)
+        self.running()
+
+    def running(self, instances=None):
+        """Waits for a run with frames; with instances, for that many made."""
+        wait_for("the demo running", lambda: self.state() == "running" and self.frames() >= 5 and (
+            instances is None or self.browser.evaluate("instances.length") == instances), 30)
 
     def state(self):
         return self.browser.evaluate("window.spritedemoPage ? spritedemoPage.state : 'no page'")
@@ -184,9 +277,16 @@ class Page:
         however large the canvas is shown; returns once frames drawn after
         the move are on the canvas."""
         left, top, width, height = self.canvas_box()
-        for px, py in ((x + 3) % WIDTH, (y + 3) % HEIGHT), (x, y):  # a real move even if already there
-            self.browser.call("Input.dispatchMouseEvent", type="mouseMoved",
-                              x=left + (px + 0.5) * width / WIDTH, y=top + (py + 0.5) * height / HEIGHT)
+        # A real move even if already there: a touch starts beside the target.
+        moves = ["touchStart", "touchMove"] if self.touch else ["mouseMoved", "mouseMoved"]
+        for kind, (px, py) in zip(moves, [((x + 3) % WIDTH, (y + 3) % HEIGHT), (x, y)]):
+            at = {"x": left + (px + 0.5) * width / WIDTH, "y": top + (py + 0.5) * height / HEIGHT}
+            if self.touch:
+                self.browser.call("Input.dispatchTouchEvent", type=kind, touchPoints=[at])
+            else:
+                self.browser.call("Input.dispatchMouseEvent", type=kind, **at)
+        if self.touch:
+            self.browser.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
         shown = self.frames()
         wait_for("frames after the pointer move", lambda: self.frames() >= shown + 3, 10)
 
@@ -202,6 +302,43 @@ class Page:
         rgb[0::3], rgb[1::3], rgb[2::3] = rgba[0::4], rgba[1::4], rgba[2::4]
         return Picture(width, height, [bytes(rgb[y * width * 3:(y + 1) * width * 3]) for y in range(height)])
 
+    def click(self, selector):
+        """A real click (a user gesture) on the middle of the element."""
+        left, top, width, height = self.browser.evaluate(
+            "(() => { const r = document.querySelector(%r).getBoundingClientRect();"
+            " return [r.left, r.top, r.width, r.height]; })()" % selector)
+        for kind in ("mousePressed", "mouseReleased"):
+            self.browser.call("Input.dispatchMouseEvent", type=kind, x=left + width / 2, y=top + height / 2,
+                              button="left", clickCount=1)
+
+    def drop(self, paths_or_files):
+        """Drops files on the page as a user would: (name, bytes) pairs or paths."""
+        files = []
+        for item in paths_or_files:
+            if isinstance(item, str):
+                with open(item, "rb") as f:
+                    item = (os.path.basename(item), f.read())
+            files.append("new File([Uint8Array.from(atob('%s'), c => c.charCodeAt(0))], %r)"
+                         % (base64.b64encode(item[1]).decode(), item[0]))
+        self.browser.evaluate("(() => { const data = new DataTransfer(); for (const file of [%s]) data.items.add(file);"
+                              " document.dispatchEvent(new DragEvent('drop', {dataTransfer: data})); })()"
+                              % ", ".join(files))
+
+    def use_files(self, instances):
+        """Answers the question about dropped files with Use them, and waits for the run."""
+        wait_for("the question what the files are", lambda: self.browser.evaluate(
+            "document.getElementById('which').open"), 10)
+        self.browser.evaluate("document.querySelector('#which button[value=use]').click()")
+        self.running(instances)
+
+    def packed(self, name):
+        """The bytes behind the page's download link for name."""
+        return base64.b64decode(self.browser.evaluate(
+            "(async () => { const link = document.querySelector('#packed a[download=\"%s\"]');"
+            " const d = new Uint8Array(await (await fetch(link.href)).arrayBuffer());"
+            " let s = ''; for (let i = 0; i < d.length; i += 32768)"
+            " s += String.fromCharCode.apply(null, d.subarray(i, i + 32768)); return btoa(s); })()" % name, 30))
+
     def work_per_frame(self):
         return self.browser.evaluate(
             "(() => { const m = spritedemoPage.module; return [m.workMilliseconds, m.framesPresented]; })()")
@@ -211,26 +348,45 @@ class Run:
     def __init__(self, site, render_tool, work):
         self.site = site
         self.render_tool = render_tool
+        self.spritetool = os.path.join(os.path.dirname(os.path.dirname(render_tool)), "spritetool", "spritetool")
         self.work = work
         self.failures = 0
 
-    def expected(self, x, y):
-        """The render's PNG for the pointer at (x, y)."""
-        out = os.path.join(self.work, "expected-%d-%d.png" % (x, y))
+    def pack(self, png, role, *options):
+        """spritetool's file from png, as the page packs it for role; its path."""
+        out = os.path.join(self.work, os.path.basename(png) + "-" + role)
+        options = ("--hotspot", "center") if role == "girl.spr" else options
+        subprocess.run([self.spritetool, "pack", png, "-o", out] + list(options), check=True, timeout=60,
+                       stdout=subprocess.DEVNULL)
+        return out
+
+    def same_bytes(self, page, png, role, *options):
+        with open(self.pack(png, role, *options), "rb") as f:
+            expected = f.read()
+        actual = page.packed(role)
+        if actual != expected:
+            at = next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected)))
+            raise Failure("%s packed as %s: the download (%d bytes) differs from spritetool's (%d bytes) from byte %d"
+                          % (os.path.basename(png), role, len(actual), len(expected), at))
+
+    def expected(self, x, y, girl, bg):
+        """The render's PNG for the pointer at (x, y), with the sample girl.spr
+        and bg.spr in the roles given."""
+        out = os.path.join(self.work, "expected-%d-%d-%s-%s.png" % (x, y, os.path.basename(girl), os.path.basename(bg)))
         if not os.path.exists(out):
             subprocess.run([self.render_tool, "--mouse", "%d,%d" % (x, y), "--frames", "3",
-                            "--girl", os.path.join(self.site, "girl.spr"), "--bg", os.path.join(self.site, "bg.spr"),
+                            "--girl", os.path.join(self.site, girl), "--bg", os.path.join(self.site, bg),
                             "-o", out], check=True, timeout=60, stdout=subprocess.DEVNULL)
         return out
 
-    def matches_render(self, page, x, y, name):
+    def matches_render(self, page, x, y, name, girl="girl.spr", bg="bg.spr"):
         """The canvas, pointer at (x, y), against the render; a Failure names
         the kept pictures when they differ."""
         page.point_at(x, y)
         actual = page.canvas_picture()
         if (actual.width, actual.height) != (WIDTH, HEIGHT):
             raise Failure("the canvas is %dx%d, not %dx%d" % (actual.width, actual.height, WIDTH, HEIGHT))
-        expected = self.expected(x, y)
+        expected = self.expected(x, y, girl, bg)
         masks = list(differing(actual, read_png(expected), TEXT_BOX))
         count = sum(sum(m) for m in masks)
         if count:
@@ -257,11 +413,27 @@ def report_work(page, what):
     print("    %s: %d frames, %.2f ms of work each (measured, not checked)" % (what, frames, work / max(frames, 1)))
 
 
+def renderer_memory(browser):
+    """The resident memory of Chromium's renderer processes, in MB."""
+    total = 0
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                if b"--type=renderer" not in f.read() or os.getsid(int(pid)) != browser.process.pid:
+                    continue
+            with open("/proc/%s/status" % pid) as f:
+                total += next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+        except (OSError, StopIteration):
+            pass
+    return total / 1024
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("site")
     parser.add_argument("render_tool")
     parser.add_argument("--screenshot", metavar="OUT.png")
+    parser.add_argument("--drops", type=int, default=30)
     args = parser.parse_args(argv)
     site = os.path.realpath(args.site)
     render_tool = os.path.realpath(args.render_tool)
@@ -292,21 +464,148 @@ def main(argv):
                 raise Failure("in an 800x720 viewport the canvas is shown %gx%g, not 640x480" % tuple(box[2:]))
             run.matches_render(page, 100, 80, "1:1")
             if args.screenshot:
+                browser.evaluate("document.getElementById('about').hidden = false")
                 shot = browser.call("Page.captureScreenshot", 30, format="png")
                 with open(args.screenshot, "wb") as f:
                     f.write(base64.b64decode(shot["data"]))
                 print("    screenshot: %s" % args.screenshot)
+                browser.evaluate("document.getElementById('about').hidden = true")
             run.matches_render(page, 610, 460, "1:1")
             run.matches_render(page, 0, 0, "1:1")
             report_work(page, "SIMD128 build")
 
-        def scaled():
-            browser.call("Emulation.setDeviceMetricsOverride", width=1400, height=1200, deviceScaleFactor=1,
-                         mobile=False)
-            box = wait_for("the canvas shown at 1280x960",
-                           lambda: (lambda b: b if b[2:] == [2 * WIDTH, 2 * HEIGHT] else None)(page.canvas_box()), 10)
-            print("    canvas shown at %gx%g" % tuple(box[2:]))
-            run.matches_render(page, 137, 251, "scaled")
+        def viewport(width, height, ratio, touch, shown_width, shown_height):
+            page.open(server.url + "index.html", width, height, ratio, touch)
+            box = page.canvas_box()
+            if abs(box[2] - shown_width) > 0.01 or abs(box[3] - shown_height) > 0.01:
+                raise Failure("the canvas is shown %gx%g, not %gx%g" % (box[2], box[3], shown_width, shown_height))
+            if box[0] < 0 or box[1] < 0 or box[0] + box[2] > width + 0.01 or box[1] + box[3] > height + 0.01:
+                raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport"
+                              % (box[2], box[3], box[0], box[1]))
+            caption = browser.evaluate("document.getElementById('how').textContent")
+            if ("finger" if touch else "pointer") not in caption:
+                raise Failure("the caption says %r" % caption)
+            print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel" % (
+                box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH))
+            run.matches_render(page, 137, 251, "touch" if touch else "pointer")
+
+        def picked_files():
+            page.open(server.url + "index.html", 800, 720)
+            # The samples under new names, each in the other's role by its name.
+            hero, sky = os.path.join(work, "hero.spr"), os.path.join(work, "sky-background.spr")
+            shutil.copy(os.path.join(site, "bg.spr"), hero)
+            shutil.copy(os.path.join(site, "girl.spr"), sky)
+            browser.evaluate(COUNT_INSTANCES)
+            node = browser.call("DOM.querySelector", selector="#files",
+                                nodeId=browser.call("DOM.getDocument")["root"]["nodeId"])["nodeId"]
+            browser.call("DOM.setFileInputFiles", files=[hero, sky], nodeId=node)
+            wait_for("the question which file is which", lambda: browser.evaluate(
+                "document.getElementById('which').open && document.querySelectorAll('#which select').length == 2"), 10)
+            browser.evaluate("document.querySelector('#which button[value=use]').click()")
+            page.running(1)
+            run.matches_render(page, 300, 200, "picked", girl="bg.spr", bg="girl.spr")
+            page.click("#samples")
+            page.running(2)
+            run.matches_render(page, 300, 200, "samples again")
+
+        def refused(name, make, reason):
+            page.open(server.url + "index.html", 800, 720)
+            browser.evaluate(COUNT_INSTANCES)
+            with open(os.path.join(site, "girl.spr"), "rb") as f:
+                bad = make(f.read())
+            if reason is None:  # spritetool info's: "spritetool: PATH: REASON"
+                path = os.path.join(work, name)
+                with open(path, "wb") as f:
+                    f.write(bad)
+                info = subprocess.run([run.spritetool, "info", path], capture_output=True, text=True, timeout=60)
+                reason = "did not load (" + info.stderr.strip()[len("spritetool: " + path + ": "):] + ")"
+            page.drop([(name, bad)])
+            expected = name + " " + reason
+            said = wait_for("the page saying why", lambda: browser.evaluate(
+                "(() => { const s = document.getElementById('status');"
+                " return s.classList.contains('problem') && s.textContent; })()"), 10)
+            if not said.startswith(expected):
+                raise Failure("the page says %r, not %r" % (said, expected + "..."))
+            time.sleep(0.5)
+            asked_or_ran = browser.evaluate("document.getElementById('which').open || instances.length")
+            if asked_or_ran or page.state() != "running":
+                raise Failure("after the refused file the page asked, restarted or stopped (%s)" % page.state())
+            print("    says: %s" % said)
+            run.matches_render(page, 300, 200, "still the samples")
+
+        def pngs_packed():
+            page.open(server.url + "index.html", 800, 720)
+            browser.evaluate(COUNT_INSTANCES)
+            page.drop(GUIDE_PNGS)
+            wait_for("the question what the files are", lambda: browser.evaluate(
+                "document.getElementById('which').open"), 10)
+            asked = browser.evaluate("[...document.querySelectorAll('#which select')].map(s => s.value).concat("
+                                     "[...document.querySelectorAll('#which input')]"
+                                     ".filter(c => c.getClientRects().length).map(c => c.checked))")
+            if asked != ["girl.spr", "bg.spr", True]:
+                raise Failure("asked with roles and fixed 0,0 as %r, not girl, background, fixed" % asked)
+            page.use_files(1)
+            girl, bg = run.pack(GUIDE_PNGS[0], "girl.spr"), run.pack(GUIDE_PNGS[1], "bg.spr", "--fixed", "0,0")
+            run.matches_render(page, 300, 200, "star and backdrop", girl=girl, bg=bg)
+            run.same_bytes(page, GUIDE_PNGS[0], "girl.spr")
+            run.same_bytes(page, GUIDE_PNGS[1], "bg.spr", "--fixed", "0,0")
+            kinds = []
+            for kind in PNG_KINDS:
+                kinds.append(os.path.join(work, "kind-%d-%d%s%s.png" % (kind[0], kind[1], "-interlaced" * kind[2],
+                                                                         "-trns" * bool(kind[3]))))
+                make_png(kinds[-1], *kind)
+            for i in range(0, len(kinds), 2):
+                page.drop(kinds[i:i + 2])
+                page.use_files(2 + i // 2)
+                run.same_bytes(page, kinds[i], "girl.spr")
+                run.same_bytes(page, kinds[i + 1], "bg.spr")
+            print("    the star, the backdrop and %d kinds of PNG packed to spritetool's bytes" % len(kinds))
+
+        def fullscreen():
+            page.open(server.url + "index.html", 1024, 768)
+            page.click("#fullscreen")
+            wait_for("fullscreen", lambda: browser.evaluate("document.fullscreenElement !== null"), 10)
+            for kind in ("keyDown", "keyUp"):
+                browser.call("Input.dispatchKeyEvent", type=kind, key="Escape", code="Escape",
+                             windowsVirtualKeyCode=27, nativeVirtualKeyCode=27)
+            wait_for("fullscreen left on Esc", lambda: browser.evaluate("document.fullscreenElement === null"), 10)
+            time.sleep(0.5)
+            if page.state() != "running":
+                raise Failure("the Esc that left fullscreen ended the demo too (%s)" % page.state())
+
+        def one_instance():
+            page.open(server.url + "index.html", 800, 720)
+            browser.evaluate(COUNT_INSTANCES)
+            for drop in range(1, args.drops + 1):
+                page.drop([os.path.join(site, "girl.spr")])
+                page.use_files(drop)
+                if drop == 1:
+                    first = renderer_memory(browser)
+            for _ in range(2):
+                browser.call("HeapProfiler.collectGarbage", 30)
+                time.sleep(0.5)
+            alive = browser.evaluate("instances.filter(i => i.deref()).length")
+            print("    renderer memory after the first drop %.0f MB, after %d drops %.0f MB (measured, not checked)"
+                  % (first, args.drops, renderer_memory(browser)))
+            if alive != 1:
+                raise Failure("after %d drops %d program instances are alive, not 1" % (args.drops, alive))
+
+        def hidden_tab():
+            page.open(server.url + "index.html", 800, 720)
+            demo_tab = browser.call("Target.getTargetInfo")["targetInfo"]["targetId"]
+            other_tab = browser.call("Target.createTarget", url="about:blank")["targetId"]
+            try:
+                browser.call("Target.activateTarget", targetId=other_tab)
+                wait_for("the page hidden", lambda: browser.evaluate("document.hidden"), 10)
+                frames = page.frames()
+                time.sleep(3)  # hidden pages run timers once a second at most
+                if page.frames() > frames + 1:  # one may have been on its way
+                    raise Failure("%d frames drawn in 3 s in a hidden tab" % (page.frames() - frames))
+                browser.evaluate("spritedemoPage.module.requestClose()")
+                wait_for("the program ending in a hidden tab", lambda: page.state() == "ended", 10)
+            finally:
+                browser.call("Target.closeTarget", targetId=other_tab)
+                browser.call("Target.activateTarget", targetId=demo_tab)
 
         def without_simd():
             page.open(server.url + "index.html?simd=0", 800, 720)
@@ -331,7 +630,16 @@ def main(argv):
             print("    exit status 0; %d frames, none in the second after" % frames)
 
         run.case("matches the headless render", shown_one_to_one)
-        run.case("scaled by 2", scaled)
+        for case in VIEWPORTS:
+            run.case("viewport %dx%d@%d%s" % (case[:3] + (" touch" if case[3] else "",)),
+                     functools.partial(viewport, *case))
+        run.case("picked files", picked_files)
+        for case in REFUSED:
+            run.case("refused " + case[0], functools.partial(refused, *case))
+        run.case("PNGs packed", pngs_packed)
+        run.case("fullscreen", fullscreen)
+        run.case("one instance", one_instance)
+        run.case("hidden tab", hidden_tab)
         run.case("without SIMD", without_simd)
         run.case("Esc ends it", escape_ends_it)
     except (Failure, OSError, websocket.WebSocketException, StopIteration) as e:

@@ -79,13 +79,7 @@ DataBlock Block(FuzzedDataProvider& data, int64_t exact) {
                                       : data.ConsumeIntegralInRange<size_t>(0, 64);
     std::vector<uint8_t> bytes = data.ConsumeBytes<uint8_t>(wanted);
     bytes.resize(wanted, 0x5A); // past the input's end the block is still as long as chosen
-    DataBlock block;
-    block.size = static_cast<uint32_t>(bytes.size());
-    if (!bytes.empty()) {
-        block.data.reset(new uint8_t[bytes.size()]);
-        std::memcpy(block.data.get(), bytes.data(), bytes.size());
-    }
-    return block;
+    return CopyBlock(bytes);
 }
 
 struct Call {

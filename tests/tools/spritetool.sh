@@ -78,6 +78,8 @@ roundtrip keyed
 # Several frames with options; each frame unpacked and all packed again.
 opts=(--hotspot 3,-4 --offset -5,6 --fixed 7,-1 --key 0x07e0)
 if run 0 pack alpha.png opaque.png palette.png keyed.png -o multi.spr "${opts[@]}"; then
+    expect_in out.txt "wrote multi.spr: 4 frames, the first 4×3, 3 with alpha (spritedemo draws only the first)" \
+        "the line after packing several frames"
     for n in 0 1 2 3; do run 0 unpack multi.spr "multi$n.png" --frame "$n"; done
     run 0 pack multi0.png multi1.png multi2.png multi3.png -o multi2.spr "${opts[@]}" &&
         same multi.spr multi2.spr "round trip of four frames"
@@ -100,12 +102,17 @@ done
 
 run 0 pack opaque.png -o opaque.spr
 [ -s err.txt ] && fail "pack of an opaque PNG wrote to stderr: $(cat err.txt)"
+expect_in out.txt "wrote opaque.spr: 1 frame, 3×2, without alpha" "the line after packing"
 run 0 info opaque.spr
 expect_in out.txt "3x2, colour key 0xF81F, hotspot 0,0, offset 0,0, fixed none" "info of opaque.spr"
 expect_in out.txt "pixel 12 bytes, alpha 0 bytes, extra 0 bytes" "an opaque PNG gets no alpha block"
-run 0 pack palette.png -o palette.spr
+run 0 pack palette.png -o palette.spr --hotspot center
+expect_in out.txt "wrote palette.spr: 1 frame, 5×2, with alpha" "the line after packing with alpha"
 run 0 info palette.spr
 expect_in out.txt "alpha 10 bytes" "a PNG with transparent pixels keeps its alpha block"
+expect_in out.txt "hotspot 2,1," "--hotspot center of a 5x2 frame"
+run 0 pack alpha.png -o bottom.spr --hotspot bottom && run 0 info bottom.spr
+expect_in out.txt "hotspot 2,2," "--hotspot bottom of a 4x3 frame"
 run 0 pack alpha.png -o noalpha.spr --no-alpha
 run 0 info noalpha.spr
 expect_in out.txt "alpha 0 bytes" "--no-alpha stores no alpha block"
@@ -223,6 +230,7 @@ for command in "" info pack unpack; do
     run 0 $command --help && expect_in out.txt "usage: spritetool $command" "spritetool $command --help"
 done
 run 0 pack --help && expect_in out.txt "below 128" "pack --help explains --no-alpha"
+expect_in out.txt "draws only the first frame" "pack --help says which frame is drawn"
 run 2 pack alpha.png -o x.spr --key=0x001F --key 0x07E0
 expect_in err.txt "--key given more than once" "a repeated option"
 expect_in err.txt "usage: spritetool pack" "a usage error shows the usage line"

@@ -3,9 +3,9 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
 
-#include "app/ErrorLog.h"
 #include "app/WinMain.h"
 #include "display/DisplayDevice.h"
+#include "display/ErrorLog.h"
 
 #include <gtest/gtest.h>
 
@@ -279,24 +279,27 @@ TEST(FrameLoop, QueuedMessagesAreTakenOnePerPassWithAFrameOnEach) {
 }
 
 // Moves that arrive together are one message with the last position, as on
-// Windows, so input never piles up behind slow frames.
+// Windows, so input never piles up behind slow frames. Like a real pointer,
+// that position never leaves the frame: one the screen reports beyond it
+// (over a border) is pinned to the edge.
 TEST(FrameLoop, PointerMovesArrivingTogetherAreMerged) {
     TempDir dir;
     ScopedWorkingDir cwd(dir.path);
     ChildRun child;
     ChildResult result = child.Run(
         [](HeadlessState&) {
-            for (int i = 1; i <= 5; ++i) {
+            for (int i = 1; i <= 4; ++i) {
                 HeadlessQueue(WM_MOUSEMOVE, 0, MAKELPARAM(10 * i, 20 * i));
             }
+            HeadlessQueue(WM_MOUSEMOVE, 0, MAKELPARAM(1000, 900));
             HeadlessQueue(WM_KEYDOWN, VK_ESCAPE, 0);
         },
         [] {
             const int status = CallWinMain();
-            return g_mouseX == 50 && g_mouseY == 100 ? status : 100;
+            return g_mouseX == 639 && g_mouseY == 479 ? status : 100;
         });
     ASSERT_TRUE(result.exited);
-    EXPECT_EQ(result.exitStatus, 0) << "100: the last position did not arrive";
+    EXPECT_EQ(result.exitStatus, 0) << "100: the last position did not arrive pinned to 639,479";
     // One merged move, Esc, its close, then the quit.
     EXPECT_EQ(result.state->stats.messagesRetrieved, 4);
 }

@@ -1,10 +1,14 @@
 // Loading SPRITE files: field decoding, frame counts, wrong magic, and files
 // that are cut short or claim more than they hold.
+#include "ChildProcess.h"
 #include "TestSupport.h"
+#include "platform/portable/Program.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -155,6 +159,62 @@ TEST(SpriteLoad, WrongMagicPrintsBig5Message) {
         EXPECT_FALSE(LoadBytes(&set, dir, bytes, &printed));
         EXPECT_TRUE(set.sprites.empty());
         EXPECT_EQ(printed, "\xAB\x44Sprite\xC0\xC9 : " + c.shown + " : SPRITE\n");
+    }
+}
+
+// The program outside Windows says on standard error why each sprite file did
+// not load, in the reader's words, and prints nothing else of its own.
+TEST(SpriteLoad, ProgramSaysWhyAFileDidNotLoad) {
+    const std::vector<uint8_t> whole = SpriteFileBytes(0, 0, 1, {SampleFrame(0)});
+    auto cut = [&](size_t length) { return std::vector<uint8_t>(whole.begin(), whole.begin() + ptrdiff_t(length)); };
+    std::vector<uint8_t> wrongMagic = whole;
+    wrongMagic[6] = 'X';
+    enum class Made { Bytes, Missing, Directory };
+    struct Case {
+        const char* file; // the broken one; null: both load
+        Made made;
+        std::vector<uint8_t> bytes;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {nullptr, Made::Bytes, whole, ""},
+        {"girl.spr", Made::Missing, {}, "cannot open: No such file or directory"},
+        {"bg.spr", Made::Directory, {}, "cannot read: Is a directory"},
+        {"girl.spr", Made::Bytes, wrongMagic, "byte 0: not a SPRITE file (wrong magic)"},
+        {"bg.spr", Made::Bytes, cut(3), "byte 0: file ends inside the magic"},
+        {"girl.spr", Made::Bytes, cut(12), "byte 7: file ends inside the header"},
+        {"bg.spr", Made::Bytes, cut(30), "byte 19: file ends inside a frame header"},
+        {"girl.spr", Made::Bytes, cut(45), "byte 43: file ends inside a block size"},
+        {"bg.spr", Made::Bytes, cut(50), "byte 43: block is larger than the rest of the file"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        ASSERT_TRUE(WriteFileBytes(dir.File("girl.spr"), whole));
+        ASSERT_TRUE(WriteFileBytes(dir.File("bg.spr"), whole));
+        std::string expected;
+        if (c.file != nullptr) {
+            std::filesystem::remove(dir.File(c.file));
+            if (c.made == Made::Bytes) {
+                ASSERT_TRUE(WriteFileBytes(dir.File(c.file), c.bytes));
+            } else if (c.made == Made::Directory) {
+                std::filesystem::create_directory(dir.File(c.file));
+            }
+            expected = "spritedemo: " + std::string(c.file) + ": did not load (" + c.reason + ")\n";
+        }
+        ScopedWorkingDir cwd(dir.path);
+        ChildRun child;
+        const ChildResult result = child.Run([](HeadlessState& state) { state.quitAfterFrames = 1; },
+                                             [] {
+                                                 std::freopen("stdout.txt", "w", stdout);
+                                                 std::freopen("stderr.txt", "w", stderr);
+                                                 return RunProgram();
+                                             });
+        EXPECT_TRUE(result.exited && result.exitStatus == 0) << c.reason;
+        EXPECT_EQ(ReadFileText(dir.File("stderr.txt")), expected);
+        // The loader's own wrong-magic line, as it always was.
+        const bool magicLine = c.file != nullptr && c.bytes == wrongMagic;
+        EXPECT_EQ(ReadFileText(dir.File("stdout.txt")), magicLine ? "\xAB\x44Sprite\xC0\xC9 : SPRITEX : SPRITE\n" : "")
+            << c.reason;
     }
 }
 

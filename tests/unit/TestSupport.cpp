@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "display/DisplayDevice.h"
+#include "platform/LittleEndian.h"
 
 #include <gtest/gtest.h>
 
@@ -73,13 +74,15 @@ std::string ReadFileText(const std::string& path) {
 // ---------------------------------------------------------------- SPRITE files
 
 void PutLe16(std::vector<uint8_t>* out, uint16_t value) {
-    out->push_back(static_cast<uint8_t>(value));
-    out->push_back(static_cast<uint8_t>(value >> 8));
+    uint8_t bytes[2];
+    StoreLe16(bytes, value);
+    out->insert(out->end(), bytes, bytes + 2);
 }
 
 void PutLe32(std::vector<uint8_t>* out, uint32_t value) {
-    PutLe16(out, static_cast<uint16_t>(value));
-    PutLe16(out, static_cast<uint16_t>(value >> 16));
+    uint8_t bytes[4];
+    StoreLe32(bytes, value);
+    out->insert(out->end(), bytes, bytes + 4);
 }
 
 namespace {
@@ -95,16 +98,6 @@ std::vector<uint8_t> PixelBytes(const std::vector<uint16_t>& pixels) {
         PutLe16(&bytes, pixel);
     }
     return bytes;
-}
-
-DataBlock MakeBlock(const std::vector<uint8_t>& bytes) {
-    DataBlock block;
-    block.size = static_cast<uint32_t>(bytes.size());
-    if (!bytes.empty()) {
-        block.data.reset(new uint8_t[bytes.size()]);
-        std::memcpy(block.data.get(), bytes.data(), bytes.size());
-    }
-    return block;
 }
 
 } // namespace
@@ -147,9 +140,9 @@ SpriteFrame MakeSpriteFrame(const TestFrame& frame) {
     out.fixedY = frame.fixedY;
     out.width = frame.width;
     out.height = frame.height;
-    out.pixelBlock = MakeBlock(PixelBytes(frame.pixels));
-    out.alphaBlock = MakeBlock(frame.alpha);
-    out.extraBlock = MakeBlock(frame.extra);
+    out.pixelBlock = CopyBlock(PixelBytes(frame.pixels));
+    out.alphaBlock = CopyBlock(frame.alpha);
+    out.extraBlock = CopyBlock(frame.extra);
     return out;
 }
 
@@ -210,21 +203,17 @@ TestSurface::~TestSurface() {
 }
 
 uint16_t TestSurface::Get(int x, int y) const {
-    const uint8_t* pixel = pixels + static_cast<ptrdiff_t>(y) * pitch + 2 * x;
-    return static_cast<uint16_t>(pixel[0] | (pixel[1] << 8));
+    return LoadLe16(pixels + static_cast<ptrdiff_t>(y) * pitch + 2 * x);
 }
 
 void TestSurface::Set(int x, int y, uint16_t pixel) {
-    uint8_t* bytes = pixels + static_cast<ptrdiff_t>(y) * pitch + 2 * x;
-    bytes[0] = static_cast<uint8_t>(pixel);
-    bytes[1] = static_cast<uint8_t>(pixel >> 8);
+    StoreLe16(pixels + static_cast<ptrdiff_t>(y) * pitch + 2 * x, pixel);
 }
 
 void TestSurface::Fill(uint16_t pixel) {
     const size_t size = static_cast<size_t>(pitch) * height;
     for (size_t i = 0; i + 1 < size; i += 2) {
-        pixels[i] = static_cast<uint8_t>(pixel);
-        pixels[i + 1] = static_cast<uint8_t>(pixel >> 8);
+        StoreLe16(pixels + i, pixel);
     }
 }
 

@@ -10,11 +10,10 @@ matters when the packer turns alpha 0 into the colour key and the demo later
 draws the girl keyed or at one opacity, ignoring her alpha.
 
 Usage:
-    make_art.py [--out DIR] [--preview FILE.png [--mouse X Y]] [--large FILE.png]
+    make_art.py [--out DIR] [--large FILE.png]
 
---out defaults to the repository's assets/ folder. --preview writes a
-640x480 white frame with the background and the 4x4 grid of girls laid out
-as the demo draws them, using the demo's RGB565 blend arithmetic. --large
+--out defaults to the repository's assets/ folder. To see the art in the
+demo's frame, pack it and render the frame with spritedemo-render. --large
 also writes the girl at four times the size (224x256), the benchmark's large
 sprite of real art (bench/art/girl4x.png).
 """
@@ -502,90 +501,6 @@ def draw_background():
     return cv
 
 
-# ---------------------------------------------------------------- preview
-# Mirrors the demo's 16-bit compositing closely enough to judge the layout.
-
-BLEND = [[(64 * a * b) // 255 for b in range(32)] for a in range(32)]
-
-
-def to565(r, g, b):
-    return ((int(r) >> 3) << 11) | ((int(g) >> 2) << 5) | (int(b) >> 3)
-
-
-def blend565(s, d, w):
-    t, u = BLEND, 31 - w
-    r = t[s >> 11][w] + t[d >> 11][u]
-    g = t[(s >> 6) & 31][w] + t[(d >> 6) & 31][u]
-    b = t[s & 31][w] + t[d & 31][u]
-    return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
-
-
-def sprite_of(cv):
-    """(width, height, pixels565, alphas); alpha 0 becomes None (colour key)."""
-    data = cv.to_bytes()
-    pix, alp = [], []
-    for i in range(0, len(data), 4):
-        r, g, b, a = data[i:i + 4]
-        pix.append(None if a == 0 else to565(r, g, b))
-        alp.append(a)
-    return cv.width, cv.height, pix, alp
-
-
-def blit(screen, spr, x, y, rule):
-    w, h, pix, alp = spr
-    for v in range(h):
-        sy = y + v
-        if not 0 <= sy < 480:
-            continue
-        for u in range(w):
-            sx = x + u
-            if not 0 <= sx < 640:
-                continue
-            s = pix[v * w + u]
-            if s is None:
-                continue
-            i = sy * 640 + sx
-            screen[i] = rule(s, screen[i], alp[v * w + u])
-
-
-def keyed(s, d, a):
-    return s
-
-
-def alpha_rule(s, d, a):
-    w = a >> 3
-    return d if w == 0 else s if w == 31 else blend565(s, d, w)
-
-
-def tinted(colour, amount):
-    tint, t = to565(*colour), amount >> 3
-    return lambda s, d, a: alpha_rule(blend565(tint, s, t), d, a)
-
-
-def translucent(opacity):
-    k = opacity >> 3
-    return lambda s, d, a: d if k == 0 else s if k == 31 else blend565(s, d, k)
-
-
-def write_preview(path, girl, bg, mx, my):
-    screen = [0xFFFF] * (640 * 480)
-    g, b = sprite_of(girl), sprite_of(bg)
-    blit(screen, g, 300, 300, keyed)
-    blit(screen, b, mx, my, alpha_rule)
-    for row, colour in enumerate(((255, 0, 0), (0, 255, 0), (0, 0, 255))):
-        for col in range(4):
-            blit(screen, g, mx + 135 * col, my + 70 * row,
-                 tinted(colour, 64 * col))
-    for col, op in enumerate((255, 192, 128, 64)):
-        blit(screen, g, mx + 135 * col, my + 210, translucent(op))
-    out = []
-    for p in screen:
-        r5, g6, b5 = p >> 11, (p >> 5) & 63, p & 31
-        out.extend(((r5 << 3) | (r5 >> 2), (g6 << 2) | (g6 >> 4),
-                    (b5 << 3) | (b5 >> 2), 255))
-    write_png(path, 640, 480, out)
-
-
 # ---------------------------------------------------------------- main
 
 def main(argv):
@@ -593,9 +508,6 @@ def main(argv):
     ap = argparse.ArgumentParser(description="Draw the demo's sample art.")
     ap.add_argument("--out", default=os.path.join(here, "..", "..", "assets"),
                     help="folder for girl.png and bg.png")
-    ap.add_argument("--preview", help="also write a 640x480 composite here")
-    ap.add_argument("--mouse", type=int, nargs=2, default=(40, 60),
-                    metavar=("X", "Y"), help="pointer for the preview")
     ap.add_argument("--large", help="also write the girl at four times the size here")
     args = ap.parse_args(argv)
 
@@ -606,8 +518,6 @@ def main(argv):
               girl.to_bytes())
     write_png(os.path.join(args.out, "bg.png"), bg.width, bg.height,
               bg.to_bytes())
-    if args.preview:
-        write_preview(args.preview, girl, bg, *args.mouse)
     if args.large:
         large = draw_girl(4)
         write_png(args.large, large.width, large.height, large.to_bytes())

@@ -1,6 +1,6 @@
 #include "tools/spritetool/FrameImage.h"
 
-#include "sprite/LittleEndian.h"
+#include "platform/LittleEndian.h"
 
 #include <memory>
 
@@ -49,6 +49,10 @@ SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint
     frame.colorKey = options.colorKey;
     frame.hotspotX = options.hotspotX;
     frame.hotspotY = options.hotspotY;
+    if (options.hotspotAt != HotspotAt::Given) {
+        frame.hotspotX = int16_t(image.width / 2);
+        frame.hotspotY = int16_t(options.hotspotAt == HotspotAt::Center ? image.height / 2 : image.height - 1);
+    }
     frame.offsetX = options.offsetX;
     frame.offsetY = options.offsetY;
     frame.fixedX = options.fixedX;

@@ -7,9 +7,13 @@
 #include <cstdint>
 #include <string>
 
+// Where a frame's hotspot goes: the given point, or one taken from its size.
+enum class HotspotAt { Given, Center, Bottom };
+
 struct PackOptions {
     uint16_t colorKey = 0xF81F;
-    int16_t hotspotX = 0;
+    HotspotAt hotspotAt = HotspotAt::Given;
+    int16_t hotspotX = 0; // used with HotspotAt::Given
     int16_t hotspotY = 0;
     int16_t offsetX = 0;
     int16_t offsetY = 0;
@@ -26,9 +30,10 @@ constexpr uint32_t kMaxFrameSide = 32767;
 uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key);
 
 // Builds a frame from an RGBA image (width and height at most kMaxFrameSide).
-// Pixels with alpha 0 are stored as the colour key; the alpha block is kept
-// only when some pixel is partly transparent (0 and 255 alone are expressed
-// by the key). movedPixels counts the visible pixels moved off the key.
+// Center puts the hotspot at (width / 2, height / 2), Bottom at
+// (width / 2, height - 1), both rounded down. Pixels with alpha 0 are stored
+// as the colour key; the alpha block is left out when every pixel is fully
+// opaque. movedPixels counts the visible pixels moved off the key.
 SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint32_t& movedPixels);
 
 // The frame as the demo draws it, as an RGBA image: colour-key pixels fully

@@ -40,3 +40,34 @@ void PrintSpriteInfo(FILE* out, const char* path, const Sprite& sprite, const Sp
                      (unsigned long long)(status.size - status.offset));
     }
 }
+
+void CountFrame(PackSummary& summary, const SpriteFrame& frame) {
+    if (summary.frames == 0) {
+        summary.width = frame.width;
+        summary.height = frame.height;
+    } else if (frame.width != summary.width || frame.height != summary.height) {
+        summary.sameSize = false;
+    }
+    ++summary.frames;
+    summary.framesWithAlpha += frame.alphaBlock.size != 0 ? 1 : 0;
+}
+
+std::string DescribePack(const PackSummary& summary, const std::string& output) {
+    const std::string firstSize =
+        std::to_string(summary.width) + "\xC3\x97" /* × in UTF-8 */ + std::to_string(summary.height);
+    std::string line = "wrote " + output + ": " + std::to_string(summary.frames) + " frame";
+    if (summary.frames == 1) {
+        line += ", " + firstSize;
+    } else {
+        line += "s, " + (summary.sameSize ? firstSize : "the first " + firstSize);
+    }
+    if (summary.framesWithAlpha == 0 || summary.framesWithAlpha == summary.frames) {
+        line += summary.framesWithAlpha == 0 ? ", without alpha" : ", with alpha";
+    } else {
+        line += ", " + std::to_string(summary.framesWithAlpha) + " with alpha";
+    }
+    if (summary.frames > 1) {
+        line += " (spritedemo draws only the first)";
+    }
+    return line;
+}

@@ -1,17 +1,20 @@
 #include "tools/spritetool/SpriteWriter.h"
 
+#include "platform/LittleEndian.h"
 #include "tools/common/OutputFile.h"
 
 namespace {
 
 void Put16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
+    uint8_t bytes[2];
+    StoreLe16(bytes, value);
+    out.insert(out.end(), bytes, bytes + 2);
 }
 
 void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, uint16_t(value));
-    Put16(out, uint16_t(value >> 16));
+    uint8_t bytes[4];
+    StoreLe32(bytes, value);
+    out.insert(out.end(), bytes, bytes + 4);
 }
 
 void PutBytes(std::vector<uint8_t>& out, const uint8_t* bytes, size_t count) {

@@ -27,6 +27,7 @@ const char kMainHelp[] = "usage: spritetool COMMAND [ARGUMENTS]\n"
                          "  info FILE.spr                     show the header and every frame\n"
                          "  pack IN.png [IN2.png ...] -o OUT.spr [options]\n"
                          "                                    make a SPRITE file, one frame per PNG\n"
+                         "                                    (spritedemo draws only the first)\n"
                          "  unpack FILE.spr OUT.png [--frame N]\n"
                          "                                    write one frame as an RGBA PNG\n"
                          "\n"
@@ -46,9 +47,12 @@ const char kInfoHelp[] = "usage: spritetool info FILE.spr\n"
 
 const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr [options]\n"
                          "\n"
-                         "Makes a SPRITE file with one frame per PNG, in the order given. Any PNG is\n"
-                         "read (palette, grey, 16-bit, with or without transparency); colours become\n"
-                         "RGB565 by keeping the high 5, 6 and 5 bits of red, green and blue.\n"
+                         "Makes a SPRITE file with one frame per PNG, in the order given. spritedemo\n"
+                         "draws only the first frame of a file: several PNGs make a file with several\n"
+                         "frames, not an animation.\n"
+                         "Any PNG is read (palette, grey, 16-bit, with or without transparency);\n"
+                         "colours become RGB565 by keeping the high 5, 6 and 5 bits of red, green\n"
+                         "and blue.\n"
                          "\n"
                          "Transparency: pixels with alpha 0 are stored as the colour key. The PNG's\n"
                          "alpha values become the frame's alpha block, which is left out when every\n"
@@ -58,7 +62,9 @@ const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr
                          "\n"
                          "Options:\n"
                          "  -o, --output OUT.spr  the file to write (required; never one of the inputs)\n"
-                         "  --hotspot X,Y         hotspot of every frame (default 0,0)\n"
+                         "  --hotspot X,Y         hotspot of every frame (default 0,0); or \"center\"\n"
+                         "                        (W/2,H/2) or \"bottom\" (W/2,H-1, the middle of the\n"
+                         "                        bottom edge), rounded down, from each frame's size\n"
                          "  --offset X,Y          offset of every frame (default 0,0)\n"
                          "  --fixed X,Y           fixed position of every frame; -1 on an axis means\n"
                          "                        none (default: none on both axes)\n"
@@ -68,7 +74,8 @@ const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr
                          "  -h, --help            show this text\n"
                          "\n"
                          "X and Y are integers from -32768 to 32767. A PNG may be at most\n"
-                         "32767 x 32767 pixels. Header values, spare fields and extra blocks are 0.\n";
+                         "32767 x 32767 pixels. Header values, spare fields and extra blocks are 0.\n"
+                         "On success one line on standard output says what was written.\n";
 
 const char kUnpackHelp[] = "usage: spritetool unpack FILE.spr OUT.png [--frame N]\n"
                            "\n"
@@ -151,8 +158,13 @@ int RunPack(int argc, char** argv) {
 
     PackOptions options;
     const std::string* value = nullptr;
-    if ((value = FindOption(args, "--hotspot")) && !ParseInt16Pair(*value, options.hotspotX, options.hotspotY)) {
-        return UsageError(kProgram, kPackHelp, "--hotspot needs X,Y (integers -32768..32767), not \"" + *value + "\"");
+    if ((value = FindOption(args, "--hotspot"))) {
+        if (*value == "center" || *value == "bottom") {
+            options.hotspotAt = *value == "center" ? HotspotAt::Center : HotspotAt::Bottom;
+        } else if (!ParseInt16Pair(*value, options.hotspotX, options.hotspotY)) {
+            return UsageError(kProgram, kPackHelp,
+                              "--hotspot needs X,Y (integers -32768..32767), center or bottom, not \"" + *value + "\"");
+        }
     }
     if ((value = FindOption(args, "--offset")) && !ParseInt16Pair(*value, options.offsetX, options.offsetY)) {
         return UsageError(kProgram, kPackHelp, "--offset needs X,Y (integers -32768..32767), not \"" + *value + "\"");
@@ -177,6 +189,7 @@ int RunPack(int argc, char** argv) {
     }
 
     Sprite sprite;
+    PackSummary summary;
     for (const std::string& input : args.positional) {
         PngImage image;
         if (!ReadPngRgba(input.c_str(), image, error, kMaxFrameSide)) {
@@ -184,6 +197,7 @@ int RunPack(int argc, char** argv) {
         }
         uint32_t moved = 0;
         sprite.frames.push_back(ImageToFrame(image, options, moved));
+        CountFrame(summary, sprite.frames.back());
         if (moved > 0) {
             std::fprintf(stderr,
                          "spritetool: note: %s: %u visible pixel%s had the colour key 0x%04X and "
@@ -196,6 +210,7 @@ int RunPack(int argc, char** argv) {
     if (!WriteSpriteFile(output->c_str(), sprite, error)) {
         return Fail(*output, error);
     }
+    std::printf("%s\n", DescribePack(summary, *output).c_str());
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "../Screen.h"
+#include "../TestHooks.h"
 
 constexpr int kHeadlessMaxEvents = 64;
 constexpr int kHeadlessMaxTrace = 256;
@@ -16,9 +17,7 @@ constexpr int kHeadlessFrameHeight = 480;
 
 struct HeadlessEvent {
     int atFrame; // delivered once this many frames have been presented
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
+    ScreenEvent event;
 };
 
 struct HeadlessState {
@@ -58,8 +57,11 @@ struct HeadlessState {
 extern HeadlessState* g_headless;
 
 // Puts state in use with the defaults: a 640x480 desktop, no faults, tick 0,
-// nothing scripted. Also points g_portableStats at state->stats.
+// nothing scripted. Also points g_portableStats at state->stats and the
+// layer's step hook at the fault set up in state.
 void HeadlessReset(HeadlessState* state);
 
-// Append a scripted input event.
+// Append a scripted input event, written as the window message the program
+// is to receive: WM_MOUSEMOVE, WM_KEYDOWN (bit 30 of lParam: a repeat) or
+// WM_CLOSE. Other messages are not input a screen reports, and are dropped.
 void HeadlessQueue(UINT message, WPARAM wParam, LPARAM lParam, int atFrame = 0);

@@ -22,25 +22,8 @@ HeadlessState& State() {
 
 const bool g_headlessReady = (State(), true);
 
-} // namespace
-
-void HeadlessReset(HeadlessState* state) {
-    std::memset(static_cast<void*>(state), 0, sizeof(HeadlessState));
-    state->desktopWidth = kHeadlessFrameWidth;
-    state->desktopHeight = kHeadlessFrameHeight;
-    g_headless = state;
-    g_portableStats = &state->stats;
-}
-
-void HeadlessQueue(UINT message, WPARAM wParam, LPARAM lParam, int atFrame) {
-    HeadlessState& state = State();
-    if (state.eventCount >= kHeadlessMaxEvents) {
-        return;
-    }
-    state.events[state.eventCount++] = HeadlessEvent{atFrame, message, wParam, lParam};
-}
-
-HRESULT ScreenStepResult(ScreenStep step) {
+// The fault injection behind the layer's step hook.
+HRESULT FaultAt(ScreenStep step) {
     HeadlessState& state = State();
     if (step == ScreenStep::Lock && state.lockFailures > 0) {
         state.lockFailures--;
@@ -54,6 +37,38 @@ HRESULT ScreenStepResult(ScreenStep step) {
         return state.faultCode;
     }
     return DD_OK;
+}
+
+} // namespace
+
+void HeadlessReset(HeadlessState* state) {
+    std::memset(static_cast<void*>(state), 0, sizeof(HeadlessState));
+    state->desktopWidth = kHeadlessFrameWidth;
+    state->desktopHeight = kHeadlessFrameHeight;
+    g_headless = state;
+    g_portableStats = &state->stats;
+    g_screenStepResult = FaultAt;
+}
+
+void HeadlessQueue(UINT message, WPARAM wParam, LPARAM lParam, int atFrame) {
+    HeadlessState& state = State();
+    ScreenEvent event = {};
+    switch (message) {
+    case WM_MOUSEMOVE:
+        event = {ScreenEventKind::PointerMoved, LOWORD(lParam), HIWORD(lParam), 0, false};
+        break;
+    case WM_KEYDOWN:
+        event = {ScreenEventKind::KeyDown, 0, 0, static_cast<int>(wParam), (lParam & (1L << 30)) != 0};
+        break;
+    case WM_CLOSE:
+        event.kind = ScreenEventKind::Close;
+        break;
+    default:
+        return;
+    }
+    if (state.eventCount < kHeadlessMaxEvents) {
+        state.events[state.eventCount++] = HeadlessEvent{atFrame, event};
+    }
 }
 
 void ScreenDesktopSize(int* width, int* height) {
@@ -96,15 +111,12 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     }
 }
 
-bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam) {
+bool ScreenNextEvent(ScreenEvent* event) {
     HeadlessState& state = State();
     if (state.nextEvent >= state.eventCount || state.events[state.nextEvent].atFrame > state.framesPresented) {
         return false;
     }
-    const HeadlessEvent& event = state.events[state.nextEvent++];
-    *message = event.message;
-    *wParam = event.wParam;
-    *lParam = event.lParam;
+    *event = state.events[state.nextEvent++].event;
     return true;
 }
 

@@ -1,7 +1,6 @@
 // The sdl2 screen: one window covering the desktop, the front buffer shown as
 // an RGB565 streaming texture scaled to fit (letterboxed, aspect kept), and
-// SDL input turned into the window messages the system's WindowProc expects.
-// Nothing here faults on purpose: every platform step is allowed.
+// SDL's input reported as the screen's events.
 #include "platform/portable/Screen.h"
 
 #include <SDL.h>
@@ -93,38 +92,18 @@ bool UseFrameSize(int width, int height) {
 // Windows virtual keys for letters, digits, Esc, Tab, Backspace, Enter and
 // Space are their ASCII codes, as are SDL's key codes for them (SDL's letters
 // are lower case). Anything else is reported as key 0.
-WPARAM VirtualKey(SDL_Keycode key) {
+int VirtualKey(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) {
-        return static_cast<WPARAM>('A' + (key - SDLK_a));
+        return 'A' + (key - SDLK_a);
     }
     if ((key >= SDLK_0 && key <= SDLK_9) || key == SDLK_ESCAPE || key == SDLK_TAB || key == SDLK_BACKSPACE ||
         key == SDLK_RETURN || key == SDLK_SPACE) {
-        return static_cast<WPARAM>(key);
+        return static_cast<int>(key);
     }
     return 0;
 }
 
-int Clamp(int value, int low, int high) {
-    return value < low ? low : (value > high ? high : value);
-}
-
-// The renderer has already mapped the position into logical (frame)
-// coordinates; over the black bars it lies outside the frame, so pin it to
-// the nearest edge, as a pointer on a real screen of that size would be.
-LPARAM PointerPosition(int x, int y) {
-    int width = g_sdlScreen.frameWidth;
-    int height = g_sdlScreen.frameHeight;
-    if (!g_sdlScreen.texture) {
-        SDL_GetWindowSize(g_sdlScreen.window, &width, &height);
-    }
-    return MAKELPARAM(Clamp(x, 0, width - 1), Clamp(y, 0, height - 1));
-}
-
 } // namespace
-
-HRESULT ScreenStepResult(ScreenStep) {
-    return DD_OK;
-}
 
 void ScreenDesktopSize(int* width, int* height) {
     SDL_DisplayMode mode;
@@ -210,32 +189,24 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     SDL_RenderPresent(g_sdlScreen.renderer);
 }
 
-bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam) {
+bool ScreenNextEvent(ScreenEvent* out) {
     if (!g_sdlScreen.window) {
         return false;
     }
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
-        case SDL_MOUSEMOTION: {
-            // Runs of moves are merged by the message queue, as on Windows.
-            *message = WM_MOUSEMOVE;
-            *wParam = 0;
-            *lParam = PointerPosition(event.motion.x, event.motion.y);
+        case SDL_MOUSEMOTION:
+            // The renderer has already mapped the position into logical
+            // (frame) coordinates; over the black bars it lies outside.
+            *out = {ScreenEventKind::PointerMoved, event.motion.x, event.motion.y, 0, false};
             return true;
-        }
         case SDL_KEYDOWN:
-            *message = WM_KEYDOWN;
-            *wParam = VirtualKey(event.key.keysym.sym);
-            // Repeat count 1; bit 30 marks an auto-repeat (key already down).
-            *lParam = event.key.repeat ? static_cast<LPARAM>(1 | (1L << 30)) : 1;
+            *out = {ScreenEventKind::KeyDown, 0, 0, VirtualKey(event.key.keysym.sym), event.key.repeat != 0};
             return true;
         case SDL_QUIT:
-            // Closing the window (or an interrupt signal): a close request,
-            // which the program answers by ending itself.
-            *message = WM_CLOSE;
-            *wParam = 0;
-            *lParam = 0;
+            // Closing the window, or an interrupt signal.
+            *out = {ScreenEventKind::Close, 0, 0, 0, false};
             return true;
         default:
             break;

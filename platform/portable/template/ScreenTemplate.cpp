@@ -3,29 +3,21 @@
 //
 // Compiled in every build, so it cannot fall behind Screen.h, but linked into
 // nothing. To make a backend from it, copy it to
-// platform/portable/<name>/Screen<Name>.cpp, fill in the bodies, add a
-// spritedemo_screen_<name> library in platform/CMakeLists.txt next to the
-// sdl2 one, and add <name> to SPRITEDEMO_SCREENS in the top CMakeLists.txt.
+// platform/portable/<name>/Screen<Name>.cpp, fill in the bodies, and add
+// <name> to SPRITEDEMO_SCREENS and a spritedemo_screen_<name> library next to
+// the sdl2 one, both in platform/CMakeLists.txt.
 //
 // The portable layer (Win32.cpp, DirectDraw.cpp) keeps all the Win32 and
-// DirectDraw behaviour the program relies on: the message queue and its
-// coalescing of pointer moves, reference counts, surfaces, flips, colour fills,
-// text. A backend only answers the few questions of Screen.h, all on the
-// program's one thread; none of them may block except ScreenPresent's wait
-// for the display's refresh.
+// DirectDraw behaviour the program relies on: the window messages made of
+// the screen's events, the message queue and its coalescing of pointer moves,
+// reference counts, surfaces, flips, colour fills, text. A backend only
+// answers the few questions of Screen.h, all on the program's one thread;
+// none of them may block except ScreenPresent's wait for the display's
+// refresh.
 //
 // The bodies below do nothing, which is enough to link: the program then
 // runs against a 640x480 screen that shows nothing and never receives input.
 #include "platform/portable/Screen.h"
-
-// Asked before each DirectDraw step the display set-up takes (and before each
-// Lock). DD_OK lets the step go ahead; any other code makes that call fail
-// with exactly that code, which the program writes to its error log. A real
-// screen answers DD_OK throughout; the headless backend uses this for fault
-// injection.
-HRESULT ScreenStepResult(ScreenStep) {
-    return DD_OK;
-}
 
 // GetSystemMetrics(SM_CXSCREEN / SM_CYSCREEN): the size of the whole screen
 // in pixels. Called before ScreenOpen (the program sizes its window with it),
@@ -74,21 +66,20 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     (void)pitch;
 }
 
-// PeekMessageA and GetMessageA drain this until it returns false, turning
-// each event into a message for the program's window. Never wait: return
-// false at once when nothing is pending. The messages the program acts on:
-// - WM_MOUSEMOVE, wParam 0, lParam MAKELPARAM(x, y) in the mode's
-//   coordinates, each within 0..size-1;
-// - WM_KEYDOWN, wParam the Windows virtual key (VK_ESCAPE 0x1B ends the
+// PeekMessageA and GetMessageA drain this until it returns false; the layer
+// turns each event into a message for the program's window. Never wait:
+// return false at once when nothing is pending. The events:
+// - PointerMoved: x, y in the mode's coordinates (the frame's pixels). Over
+//   a border around the frame they may lie outside it; the layer pins them
+//   to the nearest edge.
+// - KeyDown: virtualKey the Windows virtual key (VK_ESCAPE 0x1B ends the
 //   program; letters and digits are their upper-case ASCII; anything else
-//   may be 0), lParam 1 (repeat count);
-// - WM_CLOSE, wParam 0, lParam 0, when the user asks to close or the process
-//   is asked to stop; the program then quits with status 0.
+//   may be 0), repeat true for an auto-repeat of a key already down.
+// - Close: the user asks to close or the process is asked to stop; the
+//   program then quits with status 0.
 // Skip everything else.
-bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam) {
-    (void)message;
-    (void)wParam;
-    (void)lParam;
+bool ScreenNextEvent(ScreenEvent* event) {
+    (void)event;
     return false;
 }
 

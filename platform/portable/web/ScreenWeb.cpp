@@ -1,7 +1,7 @@
 // The web screen: a 2D canvas in a browser page (Emscripten). Frames are
 // widened from RGB565 to RGBA and put on the canvas; the page's pointer, keys
-// and closing become the window messages the program expects. ScreenWeb.js
-// is the browser's half.
+// and closing are reported as the screen's events. ScreenWeb.js is the
+// browser's half.
 //
 // The program's loop never returns, and a browser paints and delivers input
 // only when the page's script has returned. Linked with Asyncify, the one
@@ -9,7 +9,6 @@
 // browser run, and resumes it where it was: once per presented frame, paced
 // by the browser's animation frames, and on an empty poll when the browser
 // has had no turn for a while (a loop waiting for input without drawing).
-// Nothing here faults on purpose: every platform step is allowed.
 #include "platform/Rgb565.h"
 #include "platform/portable/Screen.h"
 
@@ -38,8 +37,6 @@ constexpr double kLongestWithoutTurnMs = 20.0;
 
 struct WebScreen {
     bool open;
-    int frameWidth; // the mode's size: pointer positions are pinned to it
-    int frameHeight;
     double lastYield; // emscripten_get_now() when the browser last had a turn
     std::vector<uint8_t> rgba;
 };
@@ -56,15 +53,7 @@ void CloseWebScreen() {
     g_webScreen.open = false;
 }
 
-int Clamp(int value, int low, int high) {
-    return value < low ? low : (value > high ? high : value);
-}
-
 } // namespace
-
-HRESULT ScreenStepResult(ScreenStep) {
-    return DD_OK;
-}
 
 // The page's canvas is the whole screen the program sees.
 void ScreenDesktopSize(int* width, int* height) {
@@ -80,7 +69,6 @@ bool ScreenOpen() {
         return false;
     }
     g_webScreen.open = true;
-    spritedemo_web_canvas_size(&g_webScreen.frameWidth, &g_webScreen.frameHeight);
     g_webScreen.lastYield = emscripten_get_now();
     std::atexit(CloseWebScreen);
     return true;
@@ -93,8 +81,6 @@ HRESULT ScreenSetMode(int width, int height, int bitsPerPixel) {
     if (!g_webScreen.open || !spritedemo_web_set_mode(width, height)) {
         return DDERR_GENERIC;
     }
-    g_webScreen.frameWidth = width;
-    g_webScreen.frameHeight = height;
     return DD_OK;
 }
 
@@ -112,7 +98,7 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     Yield(true);
 }
 
-bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam) {
+bool ScreenNextEvent(ScreenEvent* event) {
     if (!g_webScreen.open) {
         return false;
     }
@@ -130,20 +116,13 @@ bool ScreenNextEvent(UINT* message, WPARAM* wParam, LPARAM* lParam) {
     }
     switch (kind) {
     case kPointerMove:
-        *message = WM_MOUSEMOVE;
-        *wParam = 0;
-        *lParam = MAKELPARAM(Clamp(a, 0, g_webScreen.frameWidth - 1), Clamp(b, 0, g_webScreen.frameHeight - 1));
+        *event = {ScreenEventKind::PointerMoved, a, b, 0, false};
         return true;
     case kKeyDown:
-        *message = WM_KEYDOWN;
-        *wParam = static_cast<WPARAM>(a);
-        // Repeat count 1; bit 30 marks an auto-repeat (key already down).
-        *lParam = b ? static_cast<LPARAM>(1 | (1L << 30)) : 1;
+        *event = {ScreenEventKind::KeyDown, 0, 0, a, b != 0};
         return true;
     case kClose:
-        *message = WM_CLOSE;
-        *wParam = 0;
-        *lParam = 0;
+        *event = {ScreenEventKind::Close, 0, 0, 0, false};
         return true;
     default:
         return false;

@@ -14,6 +14,8 @@ mergeInto(LibraryManager.library, {
     events: [],    // [kind, a, b]: 1 pointer move (x, y), 2 key down (virtual key, repeat), 3 close
     listeners: [], // [target, type, handler], to take them off again
     workStart: 0,  // when the program last got the thread back
+    wake: null,    // resumes the program while it waits in a hidden page
+    closing: false, // asked to close: it takes a few more passes of the loop to end
 
     // Windows virtual keys for the keys SDL's backend also reports: letters and
     // digits as their upper-case ASCII, and Esc, Tab, Backspace, Enter, Space.
@@ -28,7 +30,7 @@ mergeInto(LibraryManager.library, {
     },
 
     // A pointer position in canvas pixels: the canvas may be shown larger
-    // (or smaller) than its size in pixels. ScreenWeb.cpp pins it to the frame.
+    // (or smaller) than its size in pixels. The portable layer pins it to the frame.
     pointerMoved: function(event) {
       var canvas = WebScreen.canvas;
       var box = canvas.getBoundingClientRect();
@@ -36,6 +38,14 @@ mergeInto(LibraryManager.library, {
       var x = Math.floor((event.clientX - box.left) * canvas.width / box.width);
       var y = Math.floor((event.clientY - box.top) * canvas.height / box.height);
       WebScreen.events.push([1, x, y]);
+    },
+
+    // Closing, even while the program waits for a frame that a hidden page
+    // never paints.
+    close: function() {
+      WebScreen.events.push([3, 0, 0]);
+      WebScreen.closing = true;
+      if (WebScreen.wake) setTimeout(WebScreen.wake, 0);
     },
 
     listen: function(target, type, handler) {
@@ -60,9 +70,9 @@ mergeInto(LibraryManager.library, {
       WebScreen.events.push([2, WebScreen.virtualKey(event), event.repeat ? 1 : 0]);
     });
     // Leaving the page is the user closing the program's window.
-    WebScreen.listen(window, 'pagehide', function() { WebScreen.events.push([3, 0, 0]); });
+    WebScreen.listen(window, 'pagehide', WebScreen.close);
     // Lets the page ask the program to end, as closing its window would.
-    Module['requestClose'] = function() { WebScreen.events.push([3, 0, 0]); };
+    Module['requestClose'] = WebScreen.close;
     Module['framesPresented'] = 0;
     Module['workMilliseconds'] = 0; // time the program held the thread, for measuring
     WebScreen.workStart = performance.now();
@@ -74,6 +84,7 @@ mergeInto(LibraryManager.library, {
     WebScreen.listeners.forEach(function(entry) { entry[0].removeEventListener(entry[1], entry[2]); });
     WebScreen.listeners = [];
     WebScreen.events = [];
+    WebScreen.wake = null;
     Module['requestClose'] = function() {};
   },
 
@@ -118,8 +129,10 @@ mergeInto(LibraryManager.library, {
 
   // The one call that yields (named in ASYNCIFY_IMPORTS): the program's stack
   // is put aside, the browser runs (paints, delivers input), and the program
-  // carries on from here. untilNextFrame: wait for the next animation frame,
-  // or 100 ms where there are none (a hidden page); otherwise just one turn.
+  // carries on from here. untilNextFrame: wait for the next animation frame;
+  // in a hidden page, where there are none, until it shows again (no frames
+  // drawn for nobody) or the program is asked to close; in a page that shows
+  // but gets no animation frames, 100 ms. Otherwise just one turn.
   spritedemo_web_yield__deps: ['$WebScreen'],
   spritedemo_web_yield: function(untilNextFrame) {
     // Called again on the way back in, when handleSleep only hands over the result.
@@ -133,6 +146,7 @@ mergeInto(LibraryManager.library, {
       function resume() {
         if (done) return;
         done = true;
+        WebScreen.wake = null;
         if (frame) cancelAnimationFrame(frame);
         clearTimeout(timer);
         WebScreen.workStart = performance.now();
@@ -146,7 +160,11 @@ mergeInto(LibraryManager.library, {
       }
       if (untilNextFrame) {
         frame = requestAnimationFrame(resume);
-        timer = setTimeout(resume, 100);
+        if (document.hidden && !WebScreen.closing) {
+          WebScreen.wake = resume;
+        } else {
+          timer = setTimeout(resume, 100);
+        }
       } else {
         timer = setTimeout(resume, 0);
       }

@@ -1,4 +1,4 @@
-#include "app/ErrorLog.h"
+#include "display/ErrorLog.h"
 
 #include <cstdio>
 

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# scripts/setup.sh installs what its caller asks for and no more: the Linux
+# demo gets no Wine, browser or arm64 architecture, the page no SDL2 or Wine,
+# and "all" everything. dpkg, apt-get and sudo are stand-ins that log what
+# they were asked, on a machine where nothing is installed yet.
+# Usage: setup.sh BINARY_DIR SOURCE_DIR
+set -u
+SRC=$2
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+mkdir "$WORK/bin"
+for tool in dpkg dpkg-query apt-get sudo; do
+  printf '#!/bin/sh\necho "%s $*" >>"%s/log"\n' "$tool" "$WORK" >"$WORK/bin/$tool"
+done
+echo 'exec "$@"' >>"$WORK/bin/sudo"
+chmod +x "$WORK"/bin/*
+failures=0
+
+# check WHAT WANTED UNWANTED: packages (regular expressions, one word each) the
+# install must and must not name, and whether the architecture is added.
+check() {
+  local what=$1 wanted=$2 unwanted=$3 words
+  rm -f "$WORK/log"
+  PATH=$WORK/bin:$PATH bash "$SRC/scripts/setup.sh" "$what" >/dev/null || { echo "FAIL: setup.sh $what failed"; failures=$((failures + 1)); return; }
+  words=$(grep -h '^apt-get install\|^dpkg --add-architecture' "$WORK/log" | tr ' ' '\n')
+  for package in $wanted; do
+    grep -qx -- "$package" <<<"$words" || { echo "FAIL: setup.sh $what does not install $package"; failures=$((failures + 1)); }
+  done
+  for package in $unwanted; do
+    ! grep -qx -- "$package" <<<"$words" || { echo "FAIL: setup.sh $what installs $package"; failures=$((failures + 1)); }
+  done
+}
+
+check demo "libsdl2-dev xvfb cmake" "wine emscripten chromium clang-14 .*:arm64 --add-architecture"
+check web "emscripten libgtest-dev cmake" "wine libsdl2-dev chromium xvfb .*:arm64 --add-architecture"
+check all "libsdl2-dev emscripten wine chromium zip unzip libpng-dev:arm64 --add-architecture" ""
+
+# The README's commands ask for their own part.
+grep -q 'setup.sh" demo$' "$SRC/scripts/run-demo.sh" || { echo "FAIL: run-demo.sh does not ask for the demo only"; failures=$((failures + 1)); }
+grep -q 'setup.sh" web$' "$SRC/scripts/run-web.sh" || { echo "FAIL: run-web.sh does not ask for the page only"; failures=$((failures + 1)); }
+[ $failures -eq 0 ] && echo "setup: all cases pass"
+exit $((failures > 0))
