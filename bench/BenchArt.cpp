@@ -92,8 +92,18 @@ const ArtSet& RealArt(const char* name) {
                          status.failure != nullptr ? status.failure : "no frames");
             std::exit(1);
         }
-        art->width = art->owned[0].frames[0].width;
-        art->height = art->owned[0].frames[0].height;
+        const SpriteFrame& frame = art->owned[0].frames[0];
+        art->width = frame.width;
+        art->height = frame.height;
+        // The peers and limits read whole blocks, so real art must have them.
+        const uint64_t pixelCount = uint64_t{frame.pixelBlock.size} / 2;
+        if (art->width <= 0 || art->height <= 0 || art->width > kSurfaceWidth || art->height > kSurfaceHeight ||
+            pixelCount < static_cast<uint64_t>(art->width) * art->height ||
+            frame.alphaBlock.size < static_cast<uint64_t>(art->width) * art->height) {
+            std::fprintf(stderr, "spritedemo-bench: %s has no %dx%d frame with alpha values that fits the surface\n",
+                         fileName.c_str(), art->width, art->height);
+            std::exit(1);
+        }
         std::mt19937 random(17);
         for (int i = 0; i < kRealPlaces; ++i) {
             Place(*art, art->owned[0], random);
