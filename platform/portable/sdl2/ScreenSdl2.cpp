@@ -1,6 +1,7 @@
 // The sdl2 screen: one window covering the desktop, the front buffer shown as
-// an RGB565 streaming texture scaled to fit (letterboxed, aspect kept), and
-// SDL's input reported as the screen's events.
+// a streaming texture scaled to fit (letterboxed, aspect kept), and SDL's
+// input reported as the screen's events.
+#include "platform/Widen.h"
 #include "platform/portable/Screen.h"
 
 #include <SDL.h>
@@ -18,6 +19,9 @@ struct SdlScreen {
     SDL_Texture* texture;
     int frameWidth; // size of the texture, which is also the logical size
     int frameHeight;
+    Uint32 textureFormat;
+    bool widen; // the frame is widened into the texture in wideOrder
+    WideOrder wideOrder;
 };
 
 SdlScreen g_sdlScreen = {};
@@ -62,6 +66,44 @@ bool StartVideo() {
     return true;
 }
 
+// The frame texture's format: RGB565 where the renderer takes it as it is;
+// otherwise a 32-bit format it takes natively, which the row kernels widen
+// into, because SDL would convert every frame (on the GL renderers, which
+// have no RGB565 textures, before each upload). The software renderer lists
+// RGB565 too, but converts on each scaled copy unless the texture has the
+// window's format, so for it only that one counts.
+void ChooseTextureFormat() {
+    g_sdlScreen.textureFormat = SDL_PIXELFORMAT_RGB565;
+    g_sdlScreen.widen = false;
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(g_sdlScreen.renderer, &info) != 0) {
+        return; // SDL converts, as it must
+    }
+    const bool software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    const Uint32 windowFormat = SDL_GetWindowPixelFormat(g_sdlScreen.window);
+    for (Uint32 i = 0; i < info.num_texture_formats; ++i) {
+        const Uint32 format = info.texture_formats[i];
+        if (software && format != windowFormat) {
+            continue;
+        }
+        if (format == SDL_PIXELFORMAT_RGB565) {
+            return;
+        }
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+        // Alpha, or the unused byte, is 255 either way.
+        if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888 ||
+            format == SDL_PIXELFORMAT_ABGR8888 || format == SDL_PIXELFORMAT_BGR888) {
+            g_sdlScreen.textureFormat = format;
+            g_sdlScreen.widen = true;
+            g_sdlScreen.wideOrder = format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888
+                                        ? WideOrder::Bgra
+                                        : WideOrder::Rgba;
+            return;
+        }
+#endif
+    }
+}
+
 // Makes the texture width x height and the renderer's logical size the same,
 // so the frame is scaled to fit and pointer positions arrive in frame pixels.
 bool UseFrameSize(int width, int height) {
@@ -72,8 +114,8 @@ bool UseFrameSize(int width, int height) {
         SDL_DestroyTexture(g_sdlScreen.texture);
         g_sdlScreen.texture = nullptr;
     }
-    g_sdlScreen.texture =
-        SDL_CreateTexture(g_sdlScreen.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
+    g_sdlScreen.texture = SDL_CreateTexture(g_sdlScreen.renderer, g_sdlScreen.textureFormat,
+                                            SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!g_sdlScreen.texture) {
         std::fprintf(stderr, "spritedemo: cannot create a %dx%d frame texture: %s\n", width, height, SDL_GetError());
         return false;
@@ -150,6 +192,7 @@ bool ScreenOpen() {
         g_sdlScreen.window = nullptr;
         return false;
     }
+    ChooseTextureFormat();
     SDL_SetRenderDrawColor(g_sdlScreen.renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_sdlScreen.renderer);
     SDL_RenderPresent(g_sdlScreen.renderer);
@@ -182,7 +225,18 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     if (!UseFrameSize(width, height)) {
         return;
     }
-    SDL_UpdateTexture(g_sdlScreen.texture, nullptr, pixels, pitch);
+    if (g_sdlScreen.widen) {
+        // Straight into the texture's own memory.
+        void* texels = nullptr;
+        int texelPitch = 0;
+        if (SDL_LockTexture(g_sdlScreen.texture, nullptr, &texels, &texelPitch) != 0) {
+            return;
+        }
+        WidenPixels(static_cast<uint8_t*>(texels), texelPitch, pixels, pitch, width, height, g_sdlScreen.wideOrder);
+        SDL_UnlockTexture(g_sdlScreen.texture);
+    } else {
+        SDL_UpdateTexture(g_sdlScreen.texture, nullptr, pixels, pitch);
+    }
     SDL_SetRenderDrawColor(g_sdlScreen.renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_sdlScreen.renderer);
     SDL_RenderCopy(g_sdlScreen.renderer, g_sdlScreen.texture, nullptr, nullptr);
