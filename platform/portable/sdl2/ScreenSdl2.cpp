@@ -66,41 +66,46 @@ bool StartVideo() {
     return true;
 }
 
-// The frame texture's format: RGB565 where the renderer takes it as it is;
-// otherwise a 32-bit format it takes natively, which the row kernels widen
-// into, because SDL would convert every frame (on the GL renderers, which
-// have no RGB565 textures, before each upload). The software renderer lists
-// RGB565 too, but converts on each scaled copy unless the texture has the
+// The frame texture's format: one the renderer takes as it is, because SDL
+// converts every frame otherwise (its GL renderers have no RGB565 textures,
+// so before each upload). Best first: RGB565 as the frame is; R, G, B, A
+// bytes, the upload every GL takes as it is (BGRA is an extension, which
+// Mesa's software GL swizzles at four times the cost); then B, G, R, A. The
+// row kernels widen into the 32-bit ones. The software renderer lists nearly
+// everything but converts on each scaled copy unless the texture has the
 // window's format, so for it only that one counts.
 void ChooseTextureFormat() {
-    g_sdlScreen.textureFormat = SDL_PIXELFORMAT_RGB565;
+    struct Candidate {
+        Uint32 format;
+        bool widen;
+        WideOrder order;
+    };
+    static const Candidate kCandidates[] = {
+        {SDL_PIXELFORMAT_RGB565, false, WideOrder::Rgba},
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN // alpha, or the unused byte, is 255 either way
+        {SDL_PIXELFORMAT_ABGR8888, true, WideOrder::Rgba},
+        {SDL_PIXELFORMAT_BGR888, true, WideOrder::Rgba},
+        {SDL_PIXELFORMAT_ARGB8888, true, WideOrder::Bgra},
+        {SDL_PIXELFORMAT_RGB888, true, WideOrder::Bgra},
+#endif
+    };
+    g_sdlScreen.textureFormat = SDL_PIXELFORMAT_RGB565; // SDL converts, as it must
     g_sdlScreen.widen = false;
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(g_sdlScreen.renderer, &info) != 0) {
-        return; // SDL converts, as it must
+        return;
     }
     const bool software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
     const Uint32 windowFormat = SDL_GetWindowPixelFormat(g_sdlScreen.window);
-    for (Uint32 i = 0; i < info.num_texture_formats; ++i) {
-        const Uint32 format = info.texture_formats[i];
-        if (software && format != windowFormat) {
-            continue;
+    for (const Candidate& candidate : kCandidates) {
+        for (Uint32 i = 0; i < info.num_texture_formats; ++i) {
+            if (info.texture_formats[i] == candidate.format && (!software || candidate.format == windowFormat)) {
+                g_sdlScreen.textureFormat = candidate.format;
+                g_sdlScreen.widen = candidate.widen;
+                g_sdlScreen.wideOrder = candidate.order;
+                return;
+            }
         }
-        if (format == SDL_PIXELFORMAT_RGB565) {
-            return;
-        }
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
-        // Alpha, or the unused byte, is 255 either way.
-        if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888 ||
-            format == SDL_PIXELFORMAT_ABGR8888 || format == SDL_PIXELFORMAT_BGR888) {
-            g_sdlScreen.textureFormat = format;
-            g_sdlScreen.widen = true;
-            g_sdlScreen.wideOrder = format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888
-                                        ? WideOrder::Bgra
-                                        : WideOrder::Rgba;
-            return;
-        }
-#endif
     }
 }
 
