@@ -82,5 +82,4 @@ struct Avx512Wide {
 
 } // namespace
 
-const RowKernels g_avx512Kernels =
-    MakeRowKernels<VectorRows<Avx512>>("avx512", WidenRows<Avx512, Avx512Wide>::Widen);
+const RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512", WidenRows<Avx512, Avx512Wide>::Widen);

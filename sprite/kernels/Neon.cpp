@@ -101,7 +101,9 @@ struct NeonWide {
     using V = uint16x8_t;
     static constexpr int kLanes = 8;
     static V Load(const uint8_t* p) { return vreinterpretq_u16_u8(vld1q_u8(p)); }
-    static void Store(uint8_t* p, V low, V high) { vst2q_u16(reinterpret_cast<uint16_t*>(p), uint16x8x2_t{{low, high}}); }
+    static void Store(uint8_t* p, V low, V high) {
+        vst2q_u16(reinterpret_cast<uint16_t*>(p), uint16x8x2_t{{low, high}});
+    }
     static V Set(int value) { return vdupq_n_u16(static_cast<uint16_t>(value)); }
     static V And(V a, V b) { return vandq_u16(a, b); }
     static V Or(V a, V b) { return vorrq_u16(a, b); }

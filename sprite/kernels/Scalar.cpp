@@ -52,5 +52,5 @@ void WidenScalarRow(uint8_t* wide, const uint8_t* source, int count, WideOrder o
 
 } // namespace
 
-const RowKernels g_scalarKernels = {"scalar",  KeyedRow,       AlphaRow, TranslucentRow,
+const RowKernels g_scalarKernels = {"scalar",  KeyedRow,        AlphaRow,      TranslucentRow,
                                     TintedRow, TintedOpaqueRow, WidenScalarRow};

@@ -26,8 +26,8 @@ template <typename O, typename L> struct WidenRows {
     template <bool redFirst> static void Block(uint8_t* wide, const uint8_t* source) {
         const V p = L::Load(source);
         const V red = O::Or(O::And(O::template Srl<8>(p), O::Set(0xF8)), O::template Srl<13>(p));
-        const V green = O::Or(O::And(O::template Sll<5>(p), O::Set(0xFC00)),
-                              O::And(O::template Srl<1>(p), O::Set(0x0300)));
+        const V green =
+            O::Or(O::And(O::template Sll<5>(p), O::Set(0xFC00)), O::And(O::template Srl<1>(p), O::Set(0x0300)));
         const V blue = O::Or(O::And(O::template Sll<3>(p), O::Set(0xF8)), O::And(O::template Srl<2>(p), O::Set(7)));
         L::Store(wide, O::Or(redFirst ? red : blue, green), O::Or(redFirst ? blue : red, O::Set(0xFF00)));
     }

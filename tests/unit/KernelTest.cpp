@@ -192,8 +192,8 @@ TEST_P(KernelTest, WidensEveryWord) {
             for (int i = 0; i < 4 * count; ++i) {
                 const int channel = i % 4 == 0 ? red : (i % 4 == 2 ? 2 - red : i % 4);
                 if (wide[i] != reference[i - i % 4 + channel]) {
-                    return ::testing::AssertionFailure() << count << " pixels: byte " << i << " of word "
-                                                         << std::hex << i / 4 << " is " << int(wide[i]);
+                    return ::testing::AssertionFailure() << count << " pixels: byte " << i << " of word " << std::hex
+                                                         << i / 4 << " is " << int(wide[i]);
                 }
             }
             for (int i = 4 * count; i < 4 * count + kGuard; ++i) {

@@ -119,8 +119,8 @@ bool UseFrameSize(int width, int height) {
         SDL_DestroyTexture(g_sdlScreen.texture);
         g_sdlScreen.texture = nullptr;
     }
-    g_sdlScreen.texture = SDL_CreateTexture(g_sdlScreen.renderer, g_sdlScreen.textureFormat,
-                                            SDL_TEXTUREACCESS_STREAMING, width, height);
+    g_sdlScreen.texture =
+        SDL_CreateTexture(g_sdlScreen.renderer, g_sdlScreen.textureFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!g_sdlScreen.texture) {
         std::fprintf(stderr, "spritedemo: cannot create a %dx%d frame texture: %s\n", width, height, SDL_GetError());
         return false;
