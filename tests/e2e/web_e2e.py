@@ -22,6 +22,10 @@ protocol:
                     collection); the renderer's memory is reported;
   hidden tab        behind another tab the demo draws no frames, and still
                     ends when asked to;
+  WebGL context lost
+                    where frames go through WebGL, the context lost and
+                    restored (WEBGL_lose_context): the canvas shows the frames
+                    again, the same comparison;
   2D canvas         with frames widened onto a 2D canvas (?present=2d), the
                     path where WebGL is missing, the same comparison;
   without SIMD      the page's fallback build (?simd=0) on the 2D canvas
@@ -470,6 +474,21 @@ def main(argv):
                 browser.call("Target.closeTarget", targetId=other_tab)
                 browser.call("Target.activateTarget", targetId=demo_tab)
 
+        def webgl_context_lost():
+            page.open(server.url + "index.html", 800, 720)
+            if page.work_per_frame()[4] != "WebGL":
+                print("    this browser shows the frames on a 2D canvas: nothing to lose")
+                return
+            browser.evaluate("window.losing = document.getElementById('screen').getContext('webgl')"
+                             ".getExtension('WEBGL_lose_context'); losing.loseContext()")
+            time.sleep(0.5)
+            browser.evaluate("losing.restoreContext()")
+            wait_for("the context back", lambda: not browser.evaluate(
+                "document.getElementById('screen').getContext('webgl').isContextLost()"), 10)
+            frames = page.frames()
+            wait_for("frames after the context came back", lambda: page.frames() >= frames + 5, 10)
+            run.matches_render(page, 300, 200, "context restored")
+
         def canvas_2d():
             page.open(server.url + "index.html?present=2d", 800, 720)
             run.matches_render(page, 300, 200, "2D canvas")
@@ -505,6 +524,7 @@ def main(argv):
         run.case("fullscreen", fullscreen)
         run.case("one instance", one_instance)
         run.case("hidden tab", hidden_tab)
+        run.case("WebGL context lost", webgl_context_lost)
         run.case("2D canvas", canvas_2d)
         run.case("without SIMD", without_simd)
         run.case("Esc ends it", escape_ends_it)

@@ -67,7 +67,19 @@ mergeInto(LibraryManager.library, {
     startWebGL: function(canvas) {
       var gl = canvas.getContext('webgl', {alpha: false, antialias: false, depth: false, stencil: false,
                                            preserveDrawingBuffer: true});
-      if (!gl) return null;
+      if (!gl || !WebScreen.prepareWebGL(gl)) return null;
+      // A lost context (a GPU reset, say) takes everything made in it along;
+      // once it is back, make it all again.
+      WebScreen.listen(canvas, 'webglcontextlost', function(event) { event.preventDefault(); });
+      WebScreen.listen(canvas, 'webglcontextrestored', function() {
+        if (WebScreen.prepareWebGL(gl)) WebScreen.sizeWebGL(canvas.width, canvas.height);
+      });
+      return gl;
+    },
+
+    // The program, the triangle and the frame texture; false when the shaders
+    // do not link.
+    prepareWebGL: function(gl) {
       var precision = gl.getShaderPrecisionFormat(gl.FRAGMENT_SHADER, gl.HIGH_FLOAT).precision > 0 ? 'highp' : 'mediump';
       var shaders = [
         [gl.VERTEX_SHADER, 'attribute vec2 corner; void main() { gl_Position = vec4(corner, 0.0, 1.0); }'],
@@ -87,7 +99,7 @@ mergeInto(LibraryManager.library, {
         gl.attachShader(program, shader);
       });
       gl.linkProgram(program);
-      if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return null;
+      if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return false;
       gl.useProgram(program);
       // One triangle covering the whole canvas.
       gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
@@ -103,7 +115,17 @@ mergeInto(LibraryManager.library, {
         gl.texParameteri(gl.TEXTURE_2D, pair[0], pair[1]);
       });
       gl.pixelStorei(gl.UNPACK_ALIGNMENT, 2);
-      return gl;
+      return true;
+    },
+
+    // A black frame texture of the canvas's size, filling it.
+    sizeWebGL: function(width, height) {
+      var gl = WebScreen.gl;
+      gl.viewport(0, 0, width, height);
+      gl.uniform2f(WebScreen.size, width, height);
+      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB, gl.UNSIGNED_SHORT_5_6_5, null);
+      gl.clearColor(0, 0, 0, 1);
+      gl.clear(gl.COLOR_BUFFER_BIT);
     },
   },
 
@@ -168,13 +190,8 @@ mergeInto(LibraryManager.library, {
     if (!canvas) return 0;
     canvas.width = width;
     canvas.height = height;
-    var gl = WebScreen.gl;
-    if (gl) {
-      gl.viewport(0, 0, width, height);
-      gl.uniform2f(WebScreen.size, width, height);
-      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB, gl.UNSIGNED_SHORT_5_6_5, null);
-      gl.clearColor(0, 0, 0, 1);
-      gl.clear(gl.COLOR_BUFFER_BIT);
+    if (WebScreen.gl) {
+      WebScreen.sizeWebGL(width, height);
     } else {
       WebScreen.context.fillStyle = '#000';
       WebScreen.context.fillRect(0, 0, width, height);
