@@ -126,6 +126,7 @@ const RowKernels g_countingKernels = {
         g_rowBytes += 6 * int64_t{n};
         g_scalarKernels.tintedOpaque(d, s, n, key, tint, weight);
     },
+    [](uint8_t* w, const uint8_t* s, int n, WideOrder order) { g_scalarKernels.widen(w, s, n, order); },
 };
 
 void Frame(FrameRate& frameRate) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/LittleEndian.h"
+#include "platform/Widen.h" // WideOrder
 
 #include <cstdint>
 
@@ -30,17 +31,19 @@ inline void UnpackRgb565(uint16_t pixel, uint8_t& r, uint8_t& g, uint8_t& b) {
     b = static_cast<uint8_t>((b5 << 3) | (b5 >> 2));
 }
 
-// count little-endian RGB565 words (at any alignment) as R, G, B, 255 bytes,
-// the layout of a browser canvas's image data. Each pixel is read before any
-// of its bytes is written: rgba may alias anything, so a store between the
-// reads would make the compiler read again.
-inline void WidenRowToRgba(const uint8_t* pixels, int count, uint8_t* rgba) {
-    for (int i = 0; i < count; ++i, rgba += 4) {
+// count little-endian RGB565 words (at any alignment) as four bytes each,
+// red, green, blue and 255 in the given order: the reference the row
+// kernels' widening matches. Each pixel is read before any of its bytes is
+// written: wide may alias anything, so a store between the reads would make
+// the compiler read again.
+inline void WidenRow(const uint8_t* pixels, int count, uint8_t* wide, WideOrder order) {
+    const int red = order == WideOrder::Rgba ? 0 : 2;
+    for (int i = 0; i < count; ++i, wide += 4) {
         uint8_t r, g, b;
         UnpackRgb565(LoadLe16(pixels + 2 * i), r, g, b);
-        rgba[0] = r;
-        rgba[1] = g;
-        rgba[2] = b;
-        rgba[3] = 255;
+        wide[red] = r;
+        wide[1] = g;
+        wide[2 - red] = b;
+        wide[3] = 255;
     }
 }

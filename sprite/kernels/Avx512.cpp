@@ -2,6 +2,7 @@
 // thirty-two pixels a block, the row's end loaded and stored under a lane
 // mask, so every row length takes this path.
 #include "sprite/kernels/VectorRows.h"
+#include "sprite/kernels/WidenRows.h"
 
 #include <immintrin.h>
 
@@ -62,4 +63,23 @@ struct Avx512 {
 
 } // namespace
 
-const RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512");
+// Widening, for the screens: thirty-two pixels a block. The 16-bit
+// interleave works within each 128-bit quarter, so the load gives quarter k
+// the 64-bit groups k and k + 4.
+namespace {
+
+struct Avx512Wide {
+    static constexpr int kLanes = 32;
+    static __m512i Load(const uint8_t* p) {
+        // (The unmasked permute trips GCC 12's uninitialised-use warning.)
+        return _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7), _mm512_loadu_si512(p));
+    }
+    static void Store(uint8_t* p, __m512i low, __m512i high) {
+        _mm512_storeu_si512(p, _mm512_unpacklo_epi16(low, high));
+        _mm512_storeu_si512(p + 64, _mm512_unpackhi_epi16(low, high));
+    }
+};
+
+} // namespace
+
+const RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512", WidenRows<Avx512, Avx512Wide>::Widen);

@@ -11,6 +11,8 @@
 // draw routines decide once for the whole draw, so no kernel checks weights.
 #pragma once
 
+#include "platform/Widen.h" // WideOrder
+
 #include <cstdint>
 
 struct RowKernels {
@@ -27,6 +29,10 @@ struct RowKernels {
     // tinted for a frame without alpha values: every pixel opaque.
     void (*tintedOpaque)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
                          int tintWeight);
+    // count RGB565 words to 32-bit pixels in the given order, by bit
+    // replication (WidenRow, platform/Rgb565.h). For the screens
+    // (WidenPixels): source and wide do not overlap.
+    void (*widen)(uint8_t* wide, const uint8_t* source, int count, WideOrder order);
 };
 
 // A kernel set this build holds, and whether this processor can run it.

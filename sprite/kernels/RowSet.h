@@ -65,10 +65,11 @@ template <typename R> struct RowSet {
     }
 };
 
-// The table of one set: const RowKernels g_xKernels = MakeRowKernels<Rows>("x").
-template <typename R> constexpr RowKernels MakeRowKernels(const char* name) {
+// The table of one set: const RowKernels g_xKernels = MakeRowKernels<Rows>("x", widen).
+template <typename R>
+constexpr RowKernels MakeRowKernels(const char* name, void (*widen)(uint8_t*, const uint8_t*, int, WideOrder)) {
     using S = RowSet<R>;
-    return {name, S::Keyed, S::Alpha, S::Translucent, S::Tinted, S::TintedOpaque};
+    return {name, S::Keyed, S::Alpha, S::Translucent, S::Tinted, S::TintedOpaque, widen};
 }
 
 // Stores block(i), the new values of pixels i to i + B::kLanes - 1, with

@@ -1,4 +1,5 @@
 // The reference kernels: the pixel rules applied one pixel at a time.
+#include "platform/Rgb565.h" // WidenRow
 #include "sprite/PixelRules.h"
 #include "sprite/kernels/Kernels.h"
 
@@ -42,4 +43,14 @@ void TintedOpaqueRow(uint8_t* destination, const uint8_t* source, int count, uin
 
 } // namespace
 
-const RowKernels g_scalarKernels = {"scalar", KeyedRow, AlphaRow, TranslucentRow, TintedRow, TintedOpaqueRow};
+// Widening, for the screens: the reference itself.
+namespace {
+
+void WidenScalarRow(uint8_t* wide, const uint8_t* source, int count, WideOrder order) {
+    WidenRow(source, count, wide, order);
+}
+
+} // namespace
+
+const RowKernels g_scalarKernels = {"scalar",  KeyedRow,        AlphaRow,      TranslucentRow,
+                                    TintedRow, TintedOpaqueRow, WidenScalarRow};

@@ -61,3 +61,12 @@ const RowKernels* FindKernels(const char* name) {
 void UseKernels(const RowKernels& kernels) {
     g_activeKernels = &kernels;
 }
+
+// The screens' widening (platform/Widen.h), with the draws' set.
+void WidenPixels(uint8_t* wide, ptrdiff_t widePitch, const uint8_t* pixels, ptrdiff_t pitch, int width, int height,
+                 WideOrder order) {
+    const RowKernels& kernels = ActiveKernels();
+    for (int y = 0; y < height; ++y) {
+        kernels.widen(wide + y * widePitch, pixels + y * pitch, width, order);
+    }
+}

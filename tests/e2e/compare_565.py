@@ -49,15 +49,17 @@ def to_565(row):
             for i in range(0, len(row), 3)]
 
 
-def differing(actual, expected, box):
-    """Yields a list of booleans per row: True where the pixel differs."""
+def differing(actual, expected, box, exact=False):
+    """Yields a list of booleans per row: True where the pixel differs;
+    exact compares the 8-bit values unreduced."""
     x0, y0, x1, y1 = box
     for y in range(actual.height):
         if expected is None:
             row = actual.rows[y]
             diff = [row[i:i + 3] != b"\xff\xff\xff" for i in range(0, len(row), 3)]
         else:
-            diff = [a != b for a, b in zip(to_565(actual.rows[y]), to_565(expected.rows[y]))]
+            reduce = (lambda row: [row[i:i + 3] for i in range(0, len(row), 3)]) if exact else to_565
+            diff = [a != b for a, b in zip(reduce(actual.rows[y]), reduce(expected.rows[y]))]
         if y0 <= y < y1:
             for x in range(max(x0, 0), min(x1, actual.width)):
                 diff[x] = False

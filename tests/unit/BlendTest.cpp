@@ -97,7 +97,7 @@ TEST(Rgb565, EveryWordWidensToRgbaByBitReplication) {
         words[2 + 2 * v] = static_cast<uint8_t>(v >> 8);
     }
     std::vector<uint8_t> rgba(4 * 65536);
-    WidenRowToRgba(words.data() + 1, 65536, rgba.data());
+    WidenRow(words.data() + 1, 65536, rgba.data(), WideOrder::Rgba);
     for (int v = 0; v < 65536; ++v) {
         const uint8_t* p = &rgba[4 * v];
         ASSERT_EQ(PackRgb565(p[0], p[1], p[2]), v);

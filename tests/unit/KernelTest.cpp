@@ -1,13 +1,16 @@
 // Every row kernel set on pixels worked out by hand from the pixel rules; and
 // every other set against the scalar one: the same words for every row length
 // and alignment, every weight and alpha value, and a million random pixels
-// per routine, with nothing written outside the row.
+// per routine, with nothing written outside the row; and every set's
+// widening of every RGB565 word.
 #include "platform/LittleEndian.h"
+#include "platform/Rgb565.h"
 #include "sprite/Blend.h"
 #include "sprite/kernels/Kernels.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <random>
 #include <string>
@@ -168,6 +171,42 @@ TEST_P(KernelTest, WorkedPixels) {
             ASSERT_EQ(LoadLe16(&destination[1 + 2 * i]), c.expected)
                 << "routine " << int(c.routine) << ", source " << std::hex << c.source << " over " << c.destination
                 << std::dec << ", alpha " << int(c.alpha) << ", weight " << c.weight << ": pixel " << i;
+        }
+    }
+}
+
+// Every word, from an odd address, in both orders, as the canvas reference
+// (pinned in BlendTest) has it, R and B swapped for Bgra; then rows of every
+// length up to past the widest block, with nothing written past their end.
+TEST_P(KernelTest, WidensEveryWord) {
+    constexpr int kWords = 65536;
+    std::vector<uint8_t> words(2 * kWords + 1), reference(4 * kWords);
+    for (int v = 0; v < kWords; ++v) {
+        StoreLe16(&words[1 + 2 * v], static_cast<uint16_t>(v));
+    }
+    WidenRow(&words[1], kWords, reference.data(), WideOrder::Rgba);
+    for (WideOrder order : {WideOrder::Rgba, WideOrder::Bgra}) {
+        const int red = order == WideOrder::Rgba ? 0 : 2;
+        std::vector<uint8_t> wide(4 * kWords + kGuard);
+        const auto check = [&](int count) {
+            for (int i = 0; i < 4 * count; ++i) {
+                const int channel = i % 4 == 0 ? red : (i % 4 == 2 ? 2 - red : i % 4);
+                if (wide[i] != reference[i - i % 4 + channel]) {
+                    return ::testing::AssertionFailure() << count << " pixels: byte " << i << " of word " << std::hex
+                                                         << i / 4 << " is " << int(wide[i]);
+                }
+            }
+            for (int i = 4 * count; i < 4 * count + kGuard; ++i) {
+                if (wide[i] != 0xA5) {
+                    return ::testing::AssertionFailure() << count << " pixels: byte " << i << " written";
+                }
+            }
+            return ::testing::AssertionSuccess();
+        };
+        for (int count : {kWords, 0, 1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 70}) {
+            std::fill(wide.begin(), wide.end(), 0xA5);
+            GetParam().kernels->widen(wide.data(), &words[1], count, order);
+            ASSERT_TRUE(check(count)) << (order == WideOrder::Rgba ? "rgba" : "bgra");
         }
     }
 }

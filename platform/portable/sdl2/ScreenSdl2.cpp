@@ -1,6 +1,7 @@
 // The sdl2 screen: one window covering the desktop, the front buffer shown as
-// an RGB565 streaming texture scaled to fit (letterboxed, aspect kept), and
-// SDL's input reported as the screen's events.
+// a streaming texture scaled to fit (letterboxed, aspect kept), and SDL's
+// input reported as the screen's events.
+#include "platform/Widen.h"
 #include "platform/portable/Screen.h"
 
 #include <SDL.h>
@@ -22,6 +23,9 @@ struct SdlScreen {
     int frameHeight;
     bool displayLost; // the window system's connection failed: never touch it again
     bool closing;
+    Uint32 textureFormat;
+    bool widen; // the frame is widened into the texture in wideOrder
+    WideOrder wideOrder;
 };
 
 SdlScreen g_sdlScreen = {};
@@ -103,6 +107,49 @@ bool StartVideo() {
     return true;
 }
 
+// The frame texture's format: one the renderer takes as it is, because SDL
+// converts every frame otherwise (its GL renderers have no RGB565 textures,
+// so before each upload). Best first: RGB565 as the frame is; R, G, B, A
+// bytes, the upload every GL takes as it is (BGRA is an extension, which
+// Mesa's software GL swizzles at four times the cost); then B, G, R, A. The
+// row kernels widen into the 32-bit ones. The software renderer lists nearly
+// everything but converts on each scaled copy unless the texture has the
+// window's format, so for it only that one counts.
+void ChooseTextureFormat() {
+    struct Candidate {
+        Uint32 format;
+        bool widen;
+        WideOrder order;
+    };
+    static const Candidate kCandidates[] = {
+        {SDL_PIXELFORMAT_RGB565, false, WideOrder::Rgba},
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN // alpha, or the unused byte, is 255 either way
+        {SDL_PIXELFORMAT_ABGR8888, true, WideOrder::Rgba},
+        {SDL_PIXELFORMAT_BGR888, true, WideOrder::Rgba},
+        {SDL_PIXELFORMAT_ARGB8888, true, WideOrder::Bgra},
+        {SDL_PIXELFORMAT_RGB888, true, WideOrder::Bgra},
+#endif
+    };
+    g_sdlScreen.textureFormat = SDL_PIXELFORMAT_RGB565; // SDL converts, as it must
+    g_sdlScreen.widen = false;
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(g_sdlScreen.renderer, &info) != 0) {
+        return;
+    }
+    const bool software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    const Uint32 windowFormat = SDL_GetWindowPixelFormat(g_sdlScreen.window);
+    for (const Candidate& candidate : kCandidates) {
+        for (Uint32 i = 0; i < info.num_texture_formats; ++i) {
+            if (info.texture_formats[i] == candidate.format && (!software || candidate.format == windowFormat)) {
+                g_sdlScreen.textureFormat = candidate.format;
+                g_sdlScreen.widen = candidate.widen;
+                g_sdlScreen.wideOrder = candidate.order;
+                return;
+            }
+        }
+    }
+}
+
 // Makes the texture width x height and the renderer's logical size the same,
 // so the frame is scaled to fit and pointer positions arrive in frame pixels.
 bool UseFrameSize(int width, int height) {
@@ -114,7 +161,7 @@ bool UseFrameSize(int width, int height) {
         g_sdlScreen.texture = nullptr;
     }
     g_sdlScreen.texture =
-        SDL_CreateTexture(g_sdlScreen.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
+        SDL_CreateTexture(g_sdlScreen.renderer, g_sdlScreen.textureFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!g_sdlScreen.texture) {
         std::fprintf(stderr, "spritedemo: cannot create a %dx%d frame texture: %s\n", width, height, SDL_GetError());
         return false;
@@ -191,6 +238,7 @@ bool ScreenOpen() {
         g_sdlScreen.window = nullptr;
         return false;
     }
+    ChooseTextureFormat();
     SDL_SetRenderDrawColor(g_sdlScreen.renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_sdlScreen.renderer);
     SDL_RenderPresent(g_sdlScreen.renderer);
@@ -223,7 +271,18 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     if (!UseFrameSize(width, height)) {
         return;
     }
-    SDL_UpdateTexture(g_sdlScreen.texture, nullptr, pixels, pitch);
+    if (g_sdlScreen.widen) {
+        // Straight into the texture's own memory.
+        void* texels = nullptr;
+        int texelPitch = 0;
+        if (SDL_LockTexture(g_sdlScreen.texture, nullptr, &texels, &texelPitch) != 0) {
+            return;
+        }
+        WidenPixels(static_cast<uint8_t*>(texels), texelPitch, pixels, pitch, width, height, g_sdlScreen.wideOrder);
+        SDL_UnlockTexture(g_sdlScreen.texture);
+    } else {
+        SDL_UpdateTexture(g_sdlScreen.texture, nullptr, pixels, pitch);
+    }
     SDL_SetRenderDrawColor(g_sdlScreen.renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_sdlScreen.renderer);
     SDL_RenderCopy(g_sdlScreen.renderer, g_sdlScreen.texture, nullptr, nullptr);

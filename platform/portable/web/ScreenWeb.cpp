@@ -1,5 +1,7 @@
-// The web screen: a 2D canvas in a browser page (Emscripten). Frames are
-// widened from RGB565 to RGBA and put on the canvas; the page's pointer, keys
+// The web screen: a canvas in a browser page (Emscripten). Frames go as
+// RGB565 to a WebGL texture, or where the canvas has no WebGL (or
+// SPRITEDEMO_PRESENT=2d asks for it) are widened to RGBA by the row kernels
+// (SIMD128 in the build that has it) and put on a 2D canvas; the page's pointer, keys
 // and closing are reported as the screen's events. ScreenWeb.js is the
 // browser's half.
 //
@@ -9,21 +11,23 @@
 // browser run, and resumes it where it was: once per presented frame, paced
 // by the browser's animation frames, and on an empty poll when the browser
 // has had no turn for a while (a loop waiting for input without drawing).
-#include "platform/Rgb565.h"
+#include "platform/Widen.h"
 #include "platform/portable/Screen.h"
 
 #include <emscripten.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 extern "C" {
-int spritedemo_web_open();
+int spritedemo_web_open(int allowWebGL);
 void spritedemo_web_close();
 void spritedemo_web_canvas_size(int* width, int* height);
 int spritedemo_web_set_mode(int width, int height);
-void spritedemo_web_present(const uint8_t* rgba, int width, int height);
+void spritedemo_web_present(const uint8_t* rgba, int width, int height, double widenMilliseconds);
+void spritedemo_web_present_565(const uint8_t* pixels, int width, int height);
 int spritedemo_web_next_event(int* kind, int* a, int* b);
 void spritedemo_web_yield(int untilNextFrame);
 }
@@ -37,8 +41,9 @@ constexpr double kLongestWithoutTurnMs = 20.0;
 
 struct WebScreen {
     bool open;
-    double lastYield; // emscripten_get_now() when the browser last had a turn
-    std::vector<uint8_t> rgba;
+    bool webgl;
+    double lastYield;          // emscripten_get_now() when the browser last had a turn
+    std::vector<uint8_t> rgba; // a widened frame, or (WebGL) one packed without row gaps
 };
 
 WebScreen g_webScreen = {};
@@ -53,6 +58,20 @@ void CloseWebScreen() {
     g_webScreen.open = false;
 }
 
+// The frame as one block of rows without gaps at an even address, as a
+// WebGL upload takes it: the surface itself, normally.
+const uint8_t* PackedRows(const uint8_t* pixels, int width, int height, LONG pitch) {
+    const size_t rowBytes = static_cast<size_t>(width) * 2;
+    if (pitch == static_cast<LONG>(rowBytes) && reinterpret_cast<uintptr_t>(pixels) % 2 == 0) {
+        return pixels;
+    }
+    g_webScreen.rgba.resize(rowBytes * height);
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(&g_webScreen.rgba[rowBytes * y], pixels + static_cast<size_t>(y) * pitch, rowBytes);
+    }
+    return g_webScreen.rgba.data();
+}
+
 } // namespace
 
 // The page's canvas is the whole screen the program sees.
@@ -64,11 +83,14 @@ bool ScreenOpen() {
     if (g_webScreen.open) {
         return true;
     }
-    if (!spritedemo_web_open()) {
+    const char* present = std::getenv("SPRITEDEMO_PRESENT");
+    const int opened = spritedemo_web_open(present == nullptr || std::strcmp(present, "2d") != 0);
+    if (opened == 0) {
         std::fprintf(stderr, "spritedemo: the page has no canvas to show the demo on (Module.canvas)\n");
         return false;
     }
     g_webScreen.open = true;
+    g_webScreen.webgl = opened == 2;
     g_webScreen.lastYield = emscripten_get_now();
     std::atexit(CloseWebScreen);
     return true;
@@ -88,12 +110,15 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     if (!g_webScreen.open || !pixels || width <= 0 || height <= 0 || pitch < width * 2) {
         return;
     }
-    g_webScreen.rgba.resize(static_cast<size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y) {
-        WidenRowToRgba(pixels + static_cast<size_t>(y) * pitch, width,
-                       &g_webScreen.rgba[static_cast<size_t>(y) * width * 4]);
+    if (g_webScreen.webgl) {
+        spritedemo_web_present_565(PackedRows(pixels, width, height, pitch), width, height);
+    } else {
+        g_webScreen.rgba.resize(static_cast<size_t>(width) * height * 4);
+        const double start = emscripten_get_now();
+        WidenPixels(g_webScreen.rgba.data(), static_cast<ptrdiff_t>(width) * 4, pixels, pitch, width, height,
+                    WideOrder::Rgba);
+        spritedemo_web_present(g_webScreen.rgba.data(), width, height, emscripten_get_now() - start);
     }
-    spritedemo_web_present(g_webScreen.rgba.data(), width, height);
     // Returns once the browser has painted it: at its next animation frame.
     Yield(true);
 }

@@ -10,7 +10,11 @@
 mergeInto(LibraryManager.library, {
   $WebScreen: {
     canvas: null,
-    context: null,
+    context: null, // the 2D context, or null when frames go through WebGL
+    gl: null,      // WebGL: the context, its program, the frame texture and the size uniform
+    program: null,
+    texture: null,
+    size: null,
     events: [],    // [kind, a, b]: 1 pointer move (x, y), 2 key down (virtual key, repeat), 3 close
     listeners: [], // [target, type, handler], to take them off again
     workStart: 0,  // when the program last got the thread back
@@ -52,15 +56,89 @@ mergeInto(LibraryManager.library, {
       target.addEventListener(type, handler);
       WebScreen.listeners.push([target, type, handler]);
     },
+
+    // RGB565 frames straight to the GPU: uploading them costs the page's
+    // thread less than widening them and putting them on a 2D canvas. Plain
+    // sampling turns a 5-bit channel c into c * 255 / 31 rounded, not the bit
+    // replication the other screens show, so the shader takes back each
+    // channel's integer value and replicates its bits itself. The drawing
+    // buffer is kept, so the canvas can be read like a 2D one. Null where the
+    // canvas gives no WebGL.
+    startWebGL: function(canvas) {
+      var gl = canvas.getContext('webgl', {alpha: false, antialias: false, depth: false, stencil: false,
+                                           preserveDrawingBuffer: true});
+      if (!gl || !WebScreen.prepareWebGL(gl)) return null;
+      // A lost context (a GPU reset, say) takes everything made in it along;
+      // once it is back, make it all again.
+      WebScreen.listen(canvas, 'webglcontextlost', function(event) { event.preventDefault(); });
+      WebScreen.listen(canvas, 'webglcontextrestored', function() {
+        if (WebScreen.prepareWebGL(gl)) WebScreen.sizeWebGL(canvas.width, canvas.height);
+      });
+      return gl;
+    },
+
+    // The program, the triangle and the frame texture; false when the shaders
+    // do not link.
+    prepareWebGL: function(gl) {
+      var precision = gl.getShaderPrecisionFormat(gl.FRAGMENT_SHADER, gl.HIGH_FLOAT).precision > 0 ? 'highp' : 'mediump';
+      var shaders = [
+        [gl.VERTEX_SHADER, 'attribute vec2 corner; void main() { gl_Position = vec4(corner, 0.0, 1.0); }'],
+        [gl.FRAGMENT_SHADER, 'precision ' + precision + ' float;\n' +
+          'uniform sampler2D frame; uniform vec2 size;\n' +
+          'void main() {\n' +
+          '  vec3 c = texture2D(frame, vec2(gl_FragCoord.x, size.y - gl_FragCoord.y) / size).rgb;\n' +
+          '  vec3 v = floor(c * vec3(31.0, 63.0, 31.0) + 0.5);\n' +
+          '  gl_FragColor = vec4((v * vec3(8.0, 4.0, 8.0) + floor(v / vec3(4.0, 16.0, 4.0))) / 255.0, 1.0);\n' +
+          '}'],
+      ];
+      var program = WebScreen.program = gl.createProgram();
+      shaders.forEach(function(entry) {
+        var shader = gl.createShader(entry[0]);
+        gl.shaderSource(shader, entry[1]);
+        gl.compileShader(shader);
+        gl.attachShader(program, shader);
+      });
+      gl.linkProgram(program);
+      if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return false;
+      gl.useProgram(program);
+      // One triangle covering the whole canvas.
+      gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+      gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 3, -1, -1, 3]), gl.STATIC_DRAW);
+      var corner = gl.getAttribLocation(program, 'corner');
+      gl.enableVertexAttribArray(corner);
+      gl.vertexAttribPointer(corner, 2, gl.FLOAT, false, 0, 0);
+      WebScreen.size = gl.getUniformLocation(program, 'size');
+      WebScreen.texture = gl.createTexture();
+      gl.bindTexture(gl.TEXTURE_2D, WebScreen.texture);
+      [[gl.TEXTURE_MIN_FILTER, gl.NEAREST], [gl.TEXTURE_MAG_FILTER, gl.NEAREST],
+       [gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE], [gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE]].forEach(function(pair) {
+        gl.texParameteri(gl.TEXTURE_2D, pair[0], pair[1]);
+      });
+      gl.pixelStorei(gl.UNPACK_ALIGNMENT, 2);
+      return true;
+    },
+
+    // A black frame texture of the canvas's size, filling it.
+    sizeWebGL: function(width, height) {
+      var gl = WebScreen.gl;
+      gl.viewport(0, 0, width, height);
+      gl.uniform2f(WebScreen.size, width, height);
+      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB, gl.UNSIGNED_SHORT_5_6_5, null);
+      gl.clearColor(0, 0, 0, 1);
+      gl.clear(gl.COLOR_BUFFER_BIT);
+    },
   },
 
+  // 0 without a canvas; 2 when frames go through WebGL (asked for with
+  // allowWebGL), 1 when on the 2D canvas.
   spritedemo_web_open__deps: ['$WebScreen'],
-  spritedemo_web_open: function() {
+  spritedemo_web_open: function(allowWebGL) {
     var canvas = Module['canvas'];
-    var context = canvas && canvas.getContext ? canvas.getContext('2d', {alpha: false}) : null;
-    if (!context) return 0;
+    if (!canvas || !canvas.getContext) return 0;
+    WebScreen.gl = allowWebGL ? WebScreen.startWebGL(canvas) : null;
+    WebScreen.context = WebScreen.gl ? null : canvas.getContext('2d', {alpha: false});
+    if (!WebScreen.gl && !WebScreen.context) return 0;
     WebScreen.canvas = canvas;
-    WebScreen.context = context;
     WebScreen.listen(canvas, 'pointermove', WebScreen.pointerMoved);
     WebScreen.listen(canvas, 'pointerdown', WebScreen.pointerMoved); // a tap moves there too
     WebScreen.listen(window, 'keydown', function(event) {
@@ -74,9 +152,14 @@ mergeInto(LibraryManager.library, {
     // Lets the page ask the program to end, as closing its window would.
     Module['requestClose'] = WebScreen.close;
     Module['framesPresented'] = 0;
-    Module['workMilliseconds'] = 0; // time the program held the thread, for measuring
+    // For measuring: the time the program held the thread, and the parts of it
+    // spent widening frames and handing them to the canvas.
+    Module['workMilliseconds'] = 0;
+    Module['widenMilliseconds'] = 0;
+    Module['presentMilliseconds'] = 0;
+    Module['presentedWith'] = WebScreen.gl ? 'WebGL' : '2D canvas';
     WebScreen.workStart = performance.now();
-    return 1;
+    return WebScreen.gl ? 2 : 1;
   },
 
   spritedemo_web_close__deps: ['$WebScreen'],
@@ -84,6 +167,12 @@ mergeInto(LibraryManager.library, {
     WebScreen.listeners.forEach(function(entry) { entry[0].removeEventListener(entry[1], entry[2]); });
     WebScreen.listeners = [];
     WebScreen.events = [];
+    // The canvas keeps its WebGL context for the next run, which makes its own.
+    if (WebScreen.gl) {
+      WebScreen.gl.deleteTexture(WebScreen.texture);
+      WebScreen.gl.deleteProgram(WebScreen.program);
+      WebScreen.gl = null;
+    }
     WebScreen.wake = null;
     Module['requestClose'] = function() {};
   },
@@ -101,18 +190,40 @@ mergeInto(LibraryManager.library, {
     if (!canvas) return 0;
     canvas.width = width;
     canvas.height = height;
-    WebScreen.context.fillStyle = '#000';
-    WebScreen.context.fillRect(0, 0, width, height);
+    if (WebScreen.gl) {
+      WebScreen.sizeWebGL(width, height);
+    } else {
+      WebScreen.context.fillStyle = '#000';
+      WebScreen.context.fillRect(0, 0, width, height);
+    }
     return 1;
   },
 
-  // rgba: width x height pixels of R, G, B, A bytes in the module's memory.
+  // pixels: width x height RGB565 words, rows without gaps, in the module's
+  // memory (2-byte aligned); through WebGL.
+  spritedemo_web_present_565__deps: ['$WebScreen'],
+  spritedemo_web_present_565: function(pixels, width, height) {
+    var gl = WebScreen.gl;
+    if (!gl) return;
+    var start = performance.now();
+    gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, width, height, gl.RGB, gl.UNSIGNED_SHORT_5_6_5,
+                     new Uint16Array(HEAPU8.buffer, pixels, width * height));
+    gl.drawArrays(gl.TRIANGLES, 0, 3);
+    Module['presentMilliseconds'] += performance.now() - start;
+    Module['framesPresented']++;
+  },
+
+  // rgba: width x height pixels of R, G, B, A bytes in the module's memory,
+  // widened in widenMilliseconds.
   spritedemo_web_present__deps: ['$WebScreen'],
-  spritedemo_web_present: function(rgba, width, height) {
+  spritedemo_web_present: function(rgba, width, height, widenMilliseconds) {
     var context = WebScreen.context;
     if (!context) return;
+    var start = performance.now();
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     context.putImageData(new ImageData(bytes, width, height), 0, 0);
+    Module['presentMilliseconds'] += performance.now() - start;
+    Module['widenMilliseconds'] += widenMilliseconds;
     Module['framesPresented']++;
   },
 

@@ -10,7 +10,8 @@
 // instance stays reachable.
 //
 // For tests: ?simd=0 takes the build without SIMD, ?isa=NAME caps the draws'
-// kernels as SPRITEDEMO_ISA does; window.spritedemoPage tells what runs.
+// kernels as SPRITEDEMO_ISA does, ?present=2d shows frames on a 2D canvas
+// instead of WebGL; window.spritedemoPage tells what runs.
 'use strict';
 
 (function () {
@@ -188,6 +189,7 @@
         onAbort: function (what) { fail('The demo stopped: ' + what); },
         preRun: [function (m) {
           if (params.has('isa')) m.ENV.SPRITEDEMO_ISA = params.get('isa');
+          if (params.has('present')) m.ENV.SPRITEDEMO_PRESENT = params.get('present');
         }],
       });
     } catch (error) {
