@@ -1,9 +1,12 @@
 // spritedemo-bench: what compositing costs. Each draw routine on every
-// instruction set this processor runs, the same per-pixel-alpha composite
-// done by SDL2 and pixman (BenchPeers.cpp), a memcpy of as many bytes as the
-// composite moves, and the whole demo frame. Measures only; never a test.
+// instruction set this processor runs and on the set the demo picks, at
+// sizes from 1x1 to 256x256 and on real art; the same draws done by SDL2 and
+// pixman (BenchPeers.cpp); the limits a draw of that geometry cannot beat;
+// and the whole demo frame. Measures only; never a test.
 //   cmake --preset bench && cmake --build --preset bench
 //   build/bench/bench/spritedemo-bench
+// bench/size_table.py turns its --benchmark_format=json output into the size
+// table and plot of docs/PERFORMANCE.md.
 // SPRITEDEMO_BENCH_ITERATIONS=N runs every benchmark exactly N times (for
 // counting instructions under callgrind).
 #include "app/Scene.h"
@@ -16,10 +19,16 @@
 
 #include <benchmark/benchmark.h>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -66,26 +75,27 @@ void FillBackBuffer() {
 
 enum class Routine { Keyed, Alpha, Translucent, Tinted };
 
-void DrawRoutine(benchmark::State& state, const RowKernels* kernels, Routine routine) {
+void DrawRoutine(benchmark::State& state, const RowKernels* kernels, Routine routine, ArtName name) {
+    const ArtSet* art = &ArtOf(name);
     SetUpDisplay();
     UseKernels(*kernels);
     FillBackBuffer();
-    const BenchArt& art = Art();
     LPDIRECTDRAWSURFACE7 target = g_display.backBuffer;
-    CycleArt(state, [&](int i) {
-        const Sprite& sprite = art.sprites[i];
+    CycleArt(state, *art, [&](int i) {
+        const Sprite& sprite = *art->sprites[i];
+        const int x = art->drawX[i], y = art->drawY[i];
         switch (routine) {
         case Routine::Keyed:
-            sprite.DrawKeyed(target, art.x[i], art.y[i]);
+            sprite.DrawKeyed(target, x, y);
             break;
         case Routine::Alpha:
-            sprite.DrawAlpha(target, art.x[i], art.y[i]);
+            sprite.DrawAlpha(target, x, y);
             break;
         case Routine::Translucent:
-            sprite.DrawTranslucent(target, art.x[i], art.y[i], 128);
+            sprite.DrawTranslucent(target, x, y, 128);
             break;
         case Routine::Tinted:
-            sprite.DrawTinted(target, art.x[i], art.y[i], 0x0000FF, 128);
+            sprite.DrawTinted(target, x, y, 0x0000FF, 128);
             break;
         }
     });
@@ -147,21 +157,89 @@ void DemoFrame(benchmark::State& state, const RowKernels* kernels) {
     state.counters["bytes_per_frame"] = static_cast<double>(frameBytes);
 }
 
-// The memory limit: memcpy of the 7 bytes a pixel that the alpha composite
-// reads (source 2, alpha 1, destination 2) and writes (2), from sixteen
-// sprite-sized buffers as the draws have. Bytes are the bytes copied.
-void MemcpyLimit(benchmark::State& state) {
-    const size_t copied = kArtPixels * 7;
-    static std::vector<uint8_t> from(kArtCount * copied, 0x5A), to(kArtCount * copied);
-    CycleArt(state, [&](int i) {
-        std::memcpy(to.data() + i * copied, from.data() + i * copied, copied);
-        benchmark::ClobberMemory();
-    });
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(copied));
+// A surface-sized buffer with the background, for the limits.
+uint8_t* LimitSurface() {
+    static std::vector<uint8_t> surface = [] {
+        std::vector<uint8_t> bytes(2 * kSurfaceWidth * kSurfaceHeight);
+        FillBackground(bytes.data(), 2 * kSurfaceWidth);
+        return bytes;
+    }();
+    return surface.data();
 }
 
-// Clearing and presenting the whole screen, to compare with the memcpy limit:
-// the clear writes the back buffer once, the present copies it to the screen.
+// One row of the limit's traffic: 5 bytes read and 2 written a pixel, with
+// the least arithmetic that keeps every byte live. On AVX-512BW one masked
+// 32-pixel step covers any row end, so no width pays for a remainder.
+void TrafficRowPortable(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count) {
+    for (int i = 0; i < count; ++i) {
+        destination[2 * i] ^= source[2 * i] ^ alpha[i];
+        destination[2 * i + 1] ^= source[2 * i + 1];
+    }
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx512f,avx512bw,avx512vl"))) void TrafficRowAvx512(uint8_t* destination, const uint8_t* source,
+                                                                           const uint8_t* alpha, int count) {
+    for (int i = 0; i < count; i += 32) {
+        const __mmask32 mask = count - i >= 32 ? ~__mmask32{0} : (__mmask32{1} << (count - i)) - 1;
+        const __m512i d = _mm512_maskz_loadu_epi16(mask, destination + 2 * i);
+        const __m512i s = _mm512_maskz_loadu_epi16(mask, source + 2 * i);
+        const __m512i a = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(mask, alpha + i));
+        _mm512_mask_storeu_epi16(destination + 2 * i, mask, _mm512_xor_si512(d, _mm512_xor_si512(s, a)));
+    }
+}
+#endif
+
+using TrafficRow = void (*)(uint8_t*, const uint8_t*, const uint8_t*, int);
+
+TrafficRow PickTrafficRow() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx512bw")) {
+        return TrafficRowAvx512;
+    }
+#endif
+    return TrafficRowPortable;
+}
+
+// What the alpha draw must move: its source, alpha and destination rows read
+// and its destination rows written, laid out as the draw has them (sprite
+// blocks, surface rows at the sprite's place), with no placement, clipping or
+// pixel rules.
+void TrafficLimit(benchmark::State& state, ArtName name) {
+    const ArtSet* art = &ArtOf(name);
+    uint8_t* surface = LimitSurface();
+    const ptrdiff_t pitch = 2 * kSurfaceWidth;
+    const TrafficRow trafficRow = PickTrafficRow();
+    CycleArt(state, *art, [&](int i) {
+        const SpriteFrame& frame = art->sprites[i]->frames[0];
+        uint8_t* row = surface + art->y[i] * pitch + 2 * art->x[i];
+        for (int v = 0; v < art->height; ++v, row += pitch) {
+            const ptrdiff_t first = ptrdiff_t{v} * art->width;
+            trafficRow(row, frame.pixelBlock.data.get() + 2 * first, frame.alphaBlock.data.get() + first, art->width);
+        }
+        benchmark::ClobberMemory();
+    });
+}
+
+// An opaque blit of the same geometry: the sprite's rows copied into the
+// surface at its place.
+void RowCopyLimit(benchmark::State& state, ArtName name) {
+    const ArtSet* art = &ArtOf(name);
+    uint8_t* surface = LimitSurface();
+    const ptrdiff_t pitch = 2 * kSurfaceWidth;
+    const size_t rowBytes = 2 * static_cast<size_t>(art->width);
+    CycleArt(state, *art, [&](int i) {
+        const uint8_t* source = art->sprites[i]->frames[0].pixelBlock.data.get();
+        uint8_t* row = surface + art->y[i] * pitch + 2 * art->x[i];
+        for (int v = 0; v < art->height; ++v, row += pitch, source += rowBytes) {
+            std::memcpy(row, source, rowBytes);
+        }
+        benchmark::ClobberMemory();
+    });
+}
+
+// Clearing and presenting the whole screen: the clear writes the back buffer
+// once, the present copies it to the screen at the speed of memcpy.
 void ClearScreen(benchmark::State& state) {
     SetUpDisplay();
     for (auto _ : state) {
@@ -178,6 +256,18 @@ void PresentScreen(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * int64_t{2} * kSurfaceWidth * kSurfaceHeight);
 }
 
+struct Size {
+    int width;
+    int height;
+    std::string name;
+};
+
+// Square sprites from a glyph to a quarter of the screen, and odd widths
+// that leave a remainder on every set.
+const Size kSizes[] = {{1, 1, "1"},       {4, 4, "4"},       {8, 8, "8"},       {16, 16, "16"},
+                       {32, 32, "32"},    {64, 64, "64"},    {128, 128, "128"}, {256, 256, "256"},
+                       {15, 16, "15x16"}, {17, 16, "17x16"}, {33, 16, "33x16"}};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -192,31 +282,72 @@ int main(int argc, char** argv) {
 
     struct Named {
         const char* name;
+        const char* rowName; // the 128x64 rows' older spelling
         Routine routine;
     };
-    static const Named kRoutines[] = {{"Keyed", Routine::Keyed},
-                                      {"Alpha", Routine::Alpha},
-                                      {"Translucent", Routine::Translucent},
-                                      {"Tinted", Routine::Tinted}};
+    static const Named kRoutines[] = {{"keyed", "Keyed", Routine::Keyed},
+                                      {"alpha", "Alpha", Routine::Alpha},
+                                      {"translucent", "Translucent", Routine::Translucent},
+                                      {"tinted", "Tinted", Routine::Tinted}};
+    // The demo's choice, taken before any benchmark switches sets.
+    const RowKernels* chosen = &ActiveKernels();
     int count = 0;
     const KernelSet* sets = BuiltKernelSets(&count);
-    for (const Named& routine : kRoutines) {
-        for (int i = 0; i < count; ++i) {
-            if (sets[i].runnable) {
-                add(std::string(routine.name) + "/" + sets[i].kernels->name, DrawRoutine, sets[i].kernels,
-                    routine.routine);
-            }
-        }
-    }
-    add("Peer/sdl2_alpha", PeerSdl2Alpha);
-    add("Peer/pixman_over", PeerPixmanOver);
-    add("Limit/memcpy", MemcpyLimit);
-    add("Portable/clear", ClearScreen);
-    add("Portable/present", PresentScreen);
+    std::vector<std::pair<std::string, const RowKernels*>> named;
     for (int i = 0; i < count; ++i) {
         if (sets[i].runnable) {
-            add(std::string("Frame/") + sets[i].kernels->name, DemoFrame, sets[i].kernels);
+            named.emplace_back(sets[i].kernels->name, sets[i].kernels);
         }
+    }
+    named.emplace_back("chosen", chosen);
+    benchmark::AddCustomContext("chosen_set", chosen->name);
+
+    const ArtName wide = {128, 64};
+    for (const Named& routine : kRoutines) {
+        for (const auto& [isa, kernels] : named) {
+            add(std::string(routine.rowName) + "/" + isa, DrawRoutine, kernels, routine.routine, wide);
+        }
+    }
+    add("Peer/sdl2_alpha/128x64", PeerSdl2Alpha, wide);
+    add("Peer/pixman_over/128x64", PeerPixmanOver, wide);
+    add("Peer/sdl2_keyed/128x64", PeerSdl2Keyed, wide);
+    add("Limit/traffic/128x64", TrafficLimit, wide);
+    add("Limit/rowcopy/128x64", RowCopyLimit, wide);
+
+    for (const Size& size : kSizes) {
+        const ArtName art = {size.width, size.height};
+        for (const Named& routine : kRoutines) {
+            for (const auto& [isa, kernels] : named) {
+                add("Size/" + std::string(routine.name) + "/" + isa + "/" + size.name, DrawRoutine, kernels,
+                    routine.routine, art);
+            }
+        }
+        add("Peer/sdl2_alpha/" + size.name, PeerSdl2Alpha, art);
+        add("Peer/sdl2_keyed/" + size.name, PeerSdl2Keyed, art);
+        add("Peer/pixman_over/" + size.name, PeerPixmanOver, art);
+        add("Limit/traffic/" + size.name, TrafficLimit, art);
+        add("Limit/rowcopy/" + size.name, RowCopyLimit, art);
+    }
+
+    for (const char* name : {"girl", "girl4x"}) {
+        const ArtName art = {0, 0, name};
+        for (const Named& routine : kRoutines) {
+            for (const auto& [isa, kernels] : named) {
+                add("Real/" + std::string(routine.name) + "/" + isa + "/" + name, DrawRoutine, kernels, routine.routine,
+                    art);
+            }
+        }
+        add(std::string("Peer/sdl2_rle/real/") + name, PeerSdl2Rle, art);
+        add(std::string("Peer/sdl2_alpha/real/") + name, PeerSdl2Alpha, art);
+        add(std::string("Peer/pixman_over/real/") + name, PeerPixmanOver, art);
+        add(std::string("Limit/traffic/real/") + name, TrafficLimit, art);
+        add(std::string("Limit/rowcopy/real/") + name, RowCopyLimit, art);
+    }
+
+    add("Portable/clear", ClearScreen);
+    add("Portable/present", PresentScreen);
+    for (const auto& [isa, kernels] : named) {
+        add("Frame/" + isa, DemoFrame, kernels);
     }
 
     benchmark::Initialize(&argc, argv);

@@ -1,10 +1,16 @@
-// The per-pixel-alpha composite of the benchmark art done by the libraries a
-// program would otherwise use. Linked into the benchmark only.
+// The draws done by the libraries a program would otherwise use, on the same
+// art at the same places. Linked into the benchmark only.
 #pragma once
+
+#include "bench/BenchArt.h"
 
 #include <benchmark/benchmark.h>
 
 // SDL_BlitSurface, blending, from ARGB8888 onto an RGB565 surface.
-void PeerSdl2Alpha(benchmark::State& state);
+void PeerSdl2Alpha(benchmark::State& state, ArtName name);
+// The same with SDL_RLEACCEL: transparent runs skipped, opaque runs copied.
+void PeerSdl2Rle(benchmark::State& state, ArtName name);
+// SDL_BlitSurface from an RGB565 surface with SDL_SetColorKey: the keyed draw.
+void PeerSdl2Keyed(benchmark::State& state, ArtName name);
 // pixman_image_composite32 OVER from a8r8g8b8 onto r5g6b5.
-void PeerPixmanOver(benchmark::State& state);
+void PeerPixmanOver(benchmark::State& state, ArtName name);

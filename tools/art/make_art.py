@@ -10,10 +10,12 @@ matters when the packer turns alpha 0 into the colour key and the demo later
 draws the girl keyed or at one opacity, ignoring her alpha.
 
 Usage:
-    make_art.py [--out DIR]
+    make_art.py [--out DIR] [--large FILE.png]
 
 --out defaults to the repository's assets/ folder. To see the art in the
-demo's frame, pack it and render the frame with spritedemo-render.
+demo's frame, pack it and render the frame with spritedemo-render. --large
+also writes the girl at four times the size (224x256), the benchmark's large
+sprite of real art (bench/art/girl4x.png).
 """
 
 import argparse
@@ -36,10 +38,12 @@ def write_png(path, width, height, rgba):
 class Canvas:
     """Straight-alpha float RGBA pixels, colour 0-255 and alpha 0-1."""
 
-    def __init__(self, width, height, fill=(0, 0, 0, 0.0), origin=(0.0, 0.0)):
+    def __init__(self, width, height, fill=(0, 0, 0, 0.0), origin=(0.0, 0.0),
+                 scale=1):
         self.width = width
         self.height = height
         self.origin = origin  # drawing coordinates of the top-left corner
+        self.scale = scale  # pixels per drawing unit
         self.px = [list(fill) for _ in range(width * height)]
 
     def to_bytes(self):
@@ -65,21 +69,22 @@ def paint(cv, sdf, colour, bbox=None, opacity=1.0):
     bbox (x0, y0, x1, y1) limits the pixels looked at; None means all.
     """
     ox, oy = cv.origin
+    s = cv.scale
     if bbox is None:
         x0, y0, x1, y1 = 0, 0, cv.width, cv.height
     else:
-        x0 = max(0, int(math.floor(bbox[0] - ox)) - 1)
-        y0 = max(0, int(math.floor(bbox[1] - oy)) - 1)
-        x1 = min(cv.width, int(math.ceil(bbox[2] - ox)) + 2)
-        y1 = min(cv.height, int(math.ceil(bbox[3] - oy)) + 2)
+        x0 = max(0, int(math.floor((bbox[0] - ox) * s)) - 1)
+        y0 = max(0, int(math.floor((bbox[1] - oy) * s)) - 1)
+        x1 = min(cv.width, int(math.ceil((bbox[2] - ox) * s)) + 2)
+        y1 = min(cv.height, int(math.ceil((bbox[3] - oy) * s)) + 2)
     solid = not callable(colour)
     flat = not callable(opacity)
     for y in range(y0, y1):
-        py = y + 0.5 + oy
+        py = (y + 0.5) / s + oy
         row = y * cv.width
         for x in range(x0, x1):
-            px = x + 0.5 + ox
-            d = sdf(px, py)
+            px = (x + 0.5) / s + ox
+            d = sdf(px, py) * s  # in pixels: edges stay one pixel soft
             if d >= 0.5:
                 continue
             cov = 1.0 if d <= -0.5 else 0.5 - d
@@ -218,11 +223,13 @@ BOW_DARK = (188, 48, 82)
 SHOE = (150, 56, 60)
 
 
-def draw_girl():
+def draw_girl(scale=1):
     # Drawn on a 52-wide layout; the canvas adds a clear border of two
     # pixels at the sides and lifts her by one so her shoes don't touch
-    # the bottom edge.
-    cv = Canvas(GIRL_W, GIRL_H, origin=(-2.0, 1.0))
+    # the bottom edge. At a larger scale the bodies grow and the edges
+    # stay one pixel soft.
+    cv = Canvas(GIRL_W * scale, GIRL_H * scale, origin=(-2.0, 1.0),
+                scale=scale)
     cx = 26.0
 
     # Pigtails behind everything, hanging from the sides of the head.
@@ -501,6 +508,7 @@ def main(argv):
     ap = argparse.ArgumentParser(description="Draw the demo's sample art.")
     ap.add_argument("--out", default=os.path.join(here, "..", "..", "assets"),
                     help="folder for girl.png and bg.png")
+    ap.add_argument("--large", help="also write the girl at four times the size here")
     args = ap.parse_args(argv)
 
     girl = draw_girl()
@@ -510,6 +518,9 @@ def main(argv):
               girl.to_bytes())
     write_png(os.path.join(args.out, "bg.png"), bg.width, bg.height,
               bg.to_bytes())
+    if args.large:
+        large = draw_girl(4)
+        write_png(args.large, large.width, large.height, large.to_bytes())
     return 0
 
 
