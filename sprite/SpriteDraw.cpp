@@ -1,7 +1,7 @@
 // The software compositor: frame 0 of a sprite into a 16-bit surface. Each
 // routine clips once through a SurfaceWindow, works out where its first
-// source, alpha and destination rows start, then hands whole rows to the row
-// kernels of the processor.
+// source, alpha and destination rows start, then hands all of its rows to one
+// call of the processor's row kernels.
 #include "display/DisplayDevice.h"
 #include "sprite/PixelRules.h"
 #include "sprite/Sprite.h"
@@ -12,25 +12,28 @@
 
 namespace {
 
-// Where one draw's rows start and how many pixels it covers.
-struct DrawPlan {
-    uint8_t* destinationRow;
-    ptrdiff_t pitch;
-    const uint8_t* sourceRow; // little-endian RGB565 words
-    const uint8_t* alphaRow;  // null: every pixel fully opaque
-    ptrdiff_t frameWidth;     // source rows are 2 x this bytes apart, alpha rows this many
-    int64_t rows;
-    int columns; // at most a frame's width, which is 16-bit
-    uint16_t colorKey;
-};
+// The rows of the window from first to end, pitch apart: (end - first) /
+// pitch rounded up, known without a division whenever the window's rows match
+// the destination clipped as the window clips it.
+int64_t WindowRows(const SurfaceWindow& window, const RECT& destination, const RECT& bounds) {
+    const int64_t span = window.endRow - window.firstRow;
+    const int64_t clipped =
+        static_cast<int64_t>(std::min(destination.bottom, bounds.bottom)) - std::max(destination.top, bounds.top);
+    if (clipped > 0 && clipped * window.pitch == span) {
+        return clipped;
+    }
+    return (span + window.pitch - 1) / window.pitch;
+}
 
-// Places the sprite's frame 0 at (x, y) and opens its window on target,
-// clipped to the display's bounds. False when there is nothing to draw: no
-// window, an empty one, or a frame whose blocks hold fewer than width x height
-// pixels or alpha values. The window is opened even for an empty frame, so a
-// failing lock is always logged.
-bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, bool readsAlpha,
-              DrawPlan* plan) {
+// Places the sprite's frame 0 at (x, y), opens its window on target, clipped
+// to the display's bounds, and fills rows with what the window leaves of the
+// frame. False when there is nothing to draw: no window, an empty one, or a
+// frame whose blocks hold fewer than width x height pixels or alpha values.
+// The window is opened even for an empty frame, so a failing lock is always
+// logged. rows->alpha is null for a frame without alpha values or when
+// readsAlpha is false.
+bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, bool readsAlpha, PixelRows* rows,
+              uint16_t* colorKey) {
     if (sprite.frames.empty()) {
         return false;
     }
@@ -64,44 +67,23 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
     // keeps every read inside the blocks whatever the bounds are.
     const int64_t firstColumn = std::max<int64_t>(0, -static_cast<int64_t>(x));
     const int64_t firstRow = std::max<int64_t>(0, -static_cast<int64_t>(y));
-    const int64_t windowRows = (window.endRow - window.firstRow + window.pitch - 1) / window.pitch;
-    plan->columns = static_cast<int>(std::min<int64_t>((window.rowBytes + 1) / 2, width - firstColumn));
-    plan->rows = std::min<int64_t>(windowRows, height - firstRow);
-    if (plan->columns <= 0 || plan->rows <= 0) {
+    const int64_t columns = std::min<int64_t>((window.rowBytes + 1) / 2, width - firstColumn);
+    const int64_t rowCount = std::min<int64_t>(WindowRows(window, destination, g_display.clipRect), height - firstRow);
+    if (columns <= 0 || rowCount <= 0) {
         return false;
     }
 
     const ptrdiff_t start = static_cast<ptrdiff_t>(firstColumn + firstRow * width);
-    plan->destinationRow = window.firstRow;
-    plan->pitch = window.pitch;
-    plan->sourceRow = frame.pixelBlock.data.get() + 2 * start;
-    plan->alphaRow = hasAlpha ? frame.alphaBlock.data.get() + start : nullptr;
-    plan->frameWidth = static_cast<ptrdiff_t>(width);
-    plan->colorKey = frame.colorKey;
+    rows->destination = window.firstRow;
+    rows->destinationPitch = window.pitch;
+    rows->source = frame.pixelBlock.data.get() + 2 * start;
+    rows->sourcePitch = static_cast<ptrdiff_t>(2 * width);
+    rows->alpha = hasAlpha ? frame.alphaBlock.data.get() + start : nullptr;
+    rows->alphaPitch = hasAlpha ? static_cast<ptrdiff_t>(width) : 0;
+    rows->width = static_cast<int>(columns); // at most a frame's width, which is 16-bit
+    rows->height = static_cast<int>(rowCount);
+    *colorKey = frame.colorKey;
     return true;
-}
-
-// Hands each row to row(destination, source, alpha); alpha is null for a
-// frame without alpha values.
-template <typename Row> void ForEachRow(const DrawPlan& plan, Row row) {
-    uint8_t* destination = plan.destinationRow;
-    const uint8_t* source = plan.sourceRow;
-    const uint8_t* alpha = plan.alphaRow;
-    for (int64_t i = 0; i < plan.rows; ++i) {
-        row(destination, source, alpha);
-        destination += plan.pitch;
-        source += 2 * plan.frameWidth;
-        if (alpha != nullptr) {
-            alpha += plan.frameWidth;
-        }
-    }
-}
-
-void KeyedRows(const DrawPlan& plan) {
-    const RowKernels& kernels = ActiveKernels();
-    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
-        kernels.keyed(destination, source, plan.columns, plan.colorKey);
-    });
 }
 
 } // namespace
@@ -127,64 +109,54 @@ void Sprite::Draw(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
 }
 
 void Sprite::DrawKeyed(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
-    DrawPlan plan;
-    if (PlanDraw(*this, target, x, y, false, &plan)) {
-        KeyedRows(plan);
+    PixelRows rows;
+    uint16_t colorKey;
+    if (PlanDraw(*this, target, x, y, false, &rows, &colorKey)) {
+        ActiveKernels().keyed(rows, colorKey);
     }
 }
 
 void Sprite::DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
-    DrawPlan plan;
-    if (!PlanDraw(*this, target, x, y, true, &plan)) {
+    PixelRows rows;
+    uint16_t colorKey;
+    if (!PlanDraw(*this, target, x, y, true, &rows, &colorKey)) {
         return;
     }
     // Without alpha values every pixel is opaque: a keyed copy.
-    if (plan.alphaRow == nullptr) {
-        KeyedRows(plan);
-        return;
+    if (rows.alpha == nullptr) {
+        ActiveKernels().keyed(rows, colorKey);
+    } else {
+        ActiveKernels().alpha(rows, colorKey);
     }
-    const RowKernels& kernels = ActiveKernels();
-    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
-        kernels.alpha(destination, source, alpha, plan.columns, plan.colorKey);
-    });
 }
 
 // The one place the weight shortcuts are taken: weight 0 draws nothing and 31
 // is a keyed copy, so the translucent kernel only ever sees 1-30.
 void Sprite::DrawTranslucent(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, int opacity) const {
-    DrawPlan plan;
-    if (!PlanDraw(*this, target, x, y, false, &plan)) {
+    PixelRows rows;
+    uint16_t colorKey;
+    if (!PlanDraw(*this, target, x, y, false, &rows, &colorKey)) {
         return;
     }
     const int weight = AmountToWeight(opacity);
-    if (weight == 0) {
-        return;
-    }
     if (weight == 31) {
-        KeyedRows(plan);
-        return;
+        ActiveKernels().keyed(rows, colorKey);
+    } else if (weight != 0) {
+        ActiveKernels().translucent(rows, colorKey, weight);
     }
-    const RowKernels& kernels = ActiveKernels();
-    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
-        kernels.translucent(destination, source, plan.columns, plan.colorKey, weight);
-    });
 }
 
 void Sprite::DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLORREF tintColour, int tintAmount) const {
-    DrawPlan plan;
-    if (!PlanDraw(*this, target, x, y, true, &plan)) {
+    PixelRows rows;
+    uint16_t colorKey;
+    if (!PlanDraw(*this, target, x, y, true, &rows, &colorKey)) {
         return;
     }
     const uint16_t tint = ColorToPixel(tintColour);
     const int tintWeight = AmountToWeight(tintAmount);
-    const RowKernels& kernels = ActiveKernels();
-    if (plan.alphaRow == nullptr) {
-        ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
-            kernels.tintedOpaque(destination, source, plan.columns, plan.colorKey, tint, tintWeight);
-        });
-        return;
+    if (rows.alpha == nullptr) {
+        ActiveKernels().tintedOpaque(rows, colorKey, tint, tintWeight);
+    } else {
+        ActiveKernels().tinted(rows, colorKey, tint, tintWeight);
     }
-    ForEachRow(plan, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
-        kernels.tinted(destination, source, alpha, plan.columns, plan.colorKey, tint, tintWeight);
-    });
 }
