@@ -346,6 +346,17 @@ int main(int argc, char** argv) {
         add(std::string("Limit/traffic/real/") + name, TrafficLimit, art);
         add(std::string("Limit/rowcopy/real/") + name, RowCopyLimit, art);
     }
+    // What the span plan gives: the routines that follow it, on the same art without it.
+    for (const char* name : {"girl-unplanned", "girl4x-unplanned"}) {
+        for (const Named& routine : kRoutines) {
+            if (routine.routine == Routine::Alpha || routine.routine == Routine::Tinted) {
+                for (const auto& [isa, kernels] : named) {
+                    add("Real/" + std::string(routine.name) + "/" + isa + "/" + name, DrawRoutine, kernels,
+                        routine.routine, ArtName{0, 0, name});
+                }
+            }
+        }
+    }
 
     add("Portable/clear", ClearScreen);
     add("Portable/present", PresentScreen);

@@ -1,7 +1,9 @@
 // The software compositor: frame 0 of a sprite into a 16-bit surface. Each
 // routine clips once through a SurfaceWindow, works out where its first
 // source, alpha and destination rows start, then hands all of its rows to one
-// call of the processor's row kernels.
+// call of the processor's row kernels; or, for the alpha routines on a frame
+// with a span plan, each row's runs: transparent runs skipped, opaque ones
+// laid down whole, the kernels only for the rest.
 #include "display/DisplayDevice.h"
 #include "sprite/PixelRules.h"
 #include "sprite/Sprite.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -25,15 +28,23 @@ int64_t WindowRows(const SurfaceWindow& window, const RECT& destination, const R
     return (span + window.pitch - 1) / window.pitch;
 }
 
+// One draw: the rows the window leaves of the frame, and where they start in it.
+struct DrawPlan {
+    PixelRows rows;
+    uint16_t colorKey;
+    int firstColumn, firstRow;
+    const SpriteFrame* frame;
+};
+
 // Places the sprite's frame 0 at (x, y), opens its window on target, clipped
-// to the display's bounds, and fills rows with what the window leaves of the
+// to the display's bounds, and fills plan with what the window leaves of the
 // frame. False when there is nothing to draw: no window, an empty one, or a
 // frame whose blocks hold fewer than width x height pixels or alpha values.
 // The window is opened even for an empty frame, so a failing lock is always
-// logged. rows->alpha is null for a frame without alpha values or when
+// logged. The rows' alpha is null for a frame without alpha values or when
 // readsAlpha is false.
-bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, bool readsAlpha, PixelRows* rows,
-              uint16_t* colorKey) {
+bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, bool readsAlpha,
+              DrawPlan* plan) {
     if (sprite.frames.empty()) {
         return false;
     }
@@ -74,6 +85,7 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
     }
 
     const ptrdiff_t start = static_cast<ptrdiff_t>(firstColumn + firstRow * width);
+    PixelRows* rows = &plan->rows;
     rows->destination = window.firstRow;
     rows->destinationPitch = window.pitch;
     rows->source = frame.pixelBlock.data.get() + 2 * start;
@@ -82,8 +94,58 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
     rows->alphaPitch = hasAlpha ? static_cast<ptrdiff_t>(width) : 0;
     rows->width = static_cast<int>(columns); // at most a frame's width, which is 16-bit
     rows->height = static_cast<int>(rowCount);
-    *colorKey = frame.colorKey;
+    plan->colorKey = frame.colorKey;
+    plan->firstColumn = static_cast<int>(firstColumn);
+    plan->firstRow = static_cast<int>(firstRow);
+    plan->frame = &frame;
     return true;
+}
+
+// Walks the frame's span plan over the draw's rows, each span cut to the
+// window's columns: skip spans are left alone, whole spans go to whole(run)
+// and mixed ones to mixed(run), a run being one row of a span.
+template <typename Whole, typename Mixed> void DrawSpans(const DrawPlan& plan, Whole whole, Mixed mixed) {
+    const SpanPlan& spans = plan.frame->spans;
+    const PixelRows& rows = plan.rows;
+    const int first = plan.firstColumn;
+    const int end = first + rows.width;
+    PixelRows run = rows;
+    run.height = 1;
+    for (int y = 0; y < rows.height; ++y) {
+        const uint32_t* starts = &spans.rowStarts[static_cast<size_t>(plan.firstRow + y)];
+        int start = 0;
+        for (uint32_t i = starts[0]; i < starts[1] && start < end; ++i) {
+            const Span span = spans.spans[i];
+            const int from = std::max(start, first);
+            const int to = std::min<int>(span.end, end);
+            start = span.end;
+            if (from >= to || span.kind == SpanKind::Skip) {
+                continue;
+            }
+            PixelRows cut = run;
+            cut.destination += 2 * (from - first);
+            cut.source += 2 * (from - first);
+            cut.alpha += from - first;
+            cut.width = to - from;
+            if (span.kind == SpanKind::Whole) {
+                whole(cut);
+            } else {
+                mixed(cut);
+            }
+        }
+        run.destination += rows.destinationPitch;
+        run.source += rows.sourcePitch;
+        run.alpha += rows.alphaPitch;
+    }
+}
+
+// Whether the draw goes by the frame's span plan: it reads alpha values, the
+// plan was made for this frame, and the kernels are the scalar ones. A vector
+// set lays down a pixel, whatever its alpha, in a fraction of a nanosecond and
+// without a branch, while a call for a span costs tens of instructions: on
+// real art a vector set draws faster without the plan (docs/PERFORMANCE.md).
+bool BySpans(const DrawPlan& plan, const RowKernels& kernels) {
+    return &kernels == &g_scalarKernels && plan.rows.alpha != nullptr && PlanFits(plan.frame->spans, *plan.frame);
 }
 
 } // namespace
@@ -109,54 +171,61 @@ void Sprite::Draw(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
 }
 
 void Sprite::DrawKeyed(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
-    PixelRows rows;
-    uint16_t colorKey;
-    if (PlanDraw(*this, target, x, y, false, &rows, &colorKey)) {
-        ActiveKernels().keyed(rows, colorKey);
+    DrawPlan plan;
+    if (PlanDraw(*this, target, x, y, false, &plan)) {
+        ActiveKernels().keyed(plan.rows, plan.colorKey);
     }
 }
 
 void Sprite::DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {
-    PixelRows rows;
-    uint16_t colorKey;
-    if (!PlanDraw(*this, target, x, y, true, &rows, &colorKey)) {
+    DrawPlan plan;
+    if (!PlanDraw(*this, target, x, y, true, &plan)) {
         return;
     }
-    // Without alpha values every pixel is opaque: a keyed copy.
-    if (rows.alpha == nullptr) {
-        ActiveKernels().keyed(rows, colorKey);
+    const RowKernels& kernels = ActiveKernels();
+    if (plan.rows.alpha == nullptr) {
+        // Without alpha values every pixel is opaque: a keyed copy.
+        kernels.keyed(plan.rows, plan.colorKey);
+    } else if (BySpans(plan, kernels)) {
+        DrawSpans(
+            plan, [](const PixelRows& run) { std::memcpy(run.destination, run.source, 2 * size_t(run.width)); },
+            [&](const PixelRows& run) { kernels.alpha(run, plan.colorKey); });
     } else {
-        ActiveKernels().alpha(rows, colorKey);
+        kernels.alpha(plan.rows, plan.colorKey);
     }
 }
 
 // The one place the weight shortcuts are taken: weight 0 draws nothing and 31
 // is a keyed copy, so the translucent kernel only ever sees 1-30.
 void Sprite::DrawTranslucent(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, int opacity) const {
-    PixelRows rows;
-    uint16_t colorKey;
-    if (!PlanDraw(*this, target, x, y, false, &rows, &colorKey)) {
+    DrawPlan plan;
+    if (!PlanDraw(*this, target, x, y, false, &plan)) {
         return;
     }
     const int weight = AmountToWeight(opacity);
     if (weight == 31) {
-        ActiveKernels().keyed(rows, colorKey);
+        ActiveKernels().keyed(plan.rows, plan.colorKey);
     } else if (weight != 0) {
-        ActiveKernels().translucent(rows, colorKey, weight);
+        ActiveKernels().translucent(plan.rows, plan.colorKey, weight);
     }
 }
 
+// Opaque pixels are tinted too, so a whole span is the opaque tinted kernel's.
 void Sprite::DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLORREF tintColour, int tintAmount) const {
-    PixelRows rows;
-    uint16_t colorKey;
-    if (!PlanDraw(*this, target, x, y, true, &rows, &colorKey)) {
+    DrawPlan plan;
+    if (!PlanDraw(*this, target, x, y, true, &plan)) {
         return;
     }
     const uint16_t tint = ColorToPixel(tintColour);
     const int tintWeight = AmountToWeight(tintAmount);
-    if (rows.alpha == nullptr) {
-        ActiveKernels().tintedOpaque(rows, colorKey, tint, tintWeight);
+    const RowKernels& kernels = ActiveKernels();
+    if (plan.rows.alpha == nullptr) {
+        kernels.tintedOpaque(plan.rows, plan.colorKey, tint, tintWeight);
+    } else if (BySpans(plan, kernels)) {
+        DrawSpans(
+            plan, [&](const PixelRows& run) { kernels.tintedOpaque(run, plan.colorKey, tint, tintWeight); },
+            [&](const PixelRows& run) { kernels.tinted(run, plan.colorKey, tint, tintWeight); });
     } else {
-        ActiveKernels().tinted(rows, colorKey, tint, tintWeight);
+        kernels.tinted(plan.rows, plan.colorKey, tint, tintWeight);
     }
 }
