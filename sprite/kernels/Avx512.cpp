@@ -4,6 +4,7 @@
 // stored under a lane mask. Draws whose rows are 16 pixels or fewer take
 // 16-lane steps in 256-bit registers under the same masks, which cost half
 // as much as a 32-lane step at those widths.
+#include "sprite/kernels/Arithmetic256.h"
 #include "sprite/kernels/VectorRows.h"
 
 #include <immintrin.h>
@@ -29,8 +30,7 @@ __attribute__((always_inline)) inline void WalkMasked(uint8_t* destination, int 
 }
 
 // Sixteen lanes in 256-bit registers, for draws of rows up to 16 pixels.
-struct Avx512Narrow {
-    using V = __m256i;
+struct Avx512Narrow : Arithmetic256 {
     using M = __mmask16;
     using Lanes = __mmask16;
     static constexpr int kLanes = 16;
@@ -51,19 +51,6 @@ struct Avx512Narrow {
         WalkMasked<Avx512Narrow>(destination, count, block);
     }
 
-    static V Set(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
-    static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
-    static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
-    static V And(V a, V b) { return _mm256_and_si256(a, b); }
-    static V Or(V a, V b) { return _mm256_or_si256(a, b); }
-    static V MulLo(V a, V b) { return _mm256_mullo_epi16(a, b); }
-    static V MulHi(V a, V b) { return _mm256_mulhi_epu16(a, b); }
-    template <int n> static V Srl(V a) { return _mm256_srli_epi16(a, n); }
-    template <int n> static V Sll(V a) { return _mm256_slli_epi16(a, n); }
-    static V Opaque(V v) {
-        __asm__("" : "+v"(v));
-        return v;
-    }
     static M Eq(V a, V b) { return _mm256_cmpeq_epi16_mask(a, b); }
     static V Select(M m, V ifSet, V otherwise) { return _mm256_mask_blend_epi16(m, otherwise, ifSet); }
 };
@@ -94,9 +81,10 @@ struct Avx512 {
     static void StoreMasked(uint8_t* p, Lanes lanes, V v) { _mm512_mask_storeu_epi16(p, lanes, v); }
     template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
         if (count >= kLanes) {
-            WalkOverlapping<Avx512>(destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) {
-                return block(i, static_cast<Lanes>(~Lanes{0}));
-            });
+            WalkOverlapping<Avx512>(
+                destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) {
+                    return block(i, static_cast<Lanes>(~Lanes{0}));
+                });
         } else {
             WalkMasked<Avx512>(destination, count, block);
         }

@@ -96,15 +96,32 @@ template <typename O> struct VectorRows {
         return Pack(Add(Weigh(Split(source), multiplier), Weigh(Split(destination), rest)));
     }
 
-    static void Keyed(const PixelRows& rows, uint16_t colorKey) {
-        const V key = O::Set(colorKey);
-        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
+    // One row's start in each block.
+    struct Row {
+        uint8_t* destination;
+        const uint8_t* source;
+        const uint8_t* alpha;
+    };
+
+    // Walks every row of the draw in O's blocks: block(row, i, lanes) gives
+    // the new pixels of the row's block at pixel i.
+    template <typename Block> static void WalkRows(const PixelRows& rows, Block block) {
+        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+            const Row row = {destination, source, alpha};
             O::Walk(
                 destination, rows.width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                    const V s = O::Load(source + 2 * i, lanes);
-                    return O::Finish(O::SkipWhere(s, key), O::Load(destination + 2 * i, lanes), s);
+                    return block(row, i, lanes);
                 });
         });
+    }
+
+    static void Keyed(const PixelRows& rows, uint16_t colorKey) {
+        const V key = O::Set(colorKey);
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                return O::Finish(O::SkipWhere(s, key), O::Load(row.destination + 2 * i, lanes), s);
+            });
     }
 
     // The multipliers of a block's alpha weights (alpha >> 3) and of the
@@ -120,17 +137,13 @@ template <typename O> struct VectorRows {
     static void Alpha(const PixelRows& rows, uint16_t colorKey) {
         const V key = O::Set(colorKey);
         const V one = O::Set(1);
-        ForEachRow(
-            rows, [&](uint8_t * destination, const uint8_t* source,
-                      const uint8_t* alpha) __attribute__((always_inline)) {
-                O::Walk(
-                    destination, rows.width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                        const V s = O::Load(source + 2 * i, lanes);
-                        const V d = O::Load(destination + 2 * i, lanes);
-                        const AlphaWeights w = WeightsOf(O::LoadAlpha(alpha + i, lanes));
-                        const V blended = O::Select(O::Eq(w.rest, one), s, Blend(s, d, w.multiplier, w.rest));
-                        return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, blended);
-                    });
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                const V d = O::Load(row.destination + 2 * i, lanes);
+                const AlphaWeights w = WeightsOf(O::LoadAlpha(row.alpha + i, lanes));
+                const V blended = O::Select(O::Eq(w.rest, one), s, Blend(s, d, w.multiplier, w.rest));
+                return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, blended);
             });
     }
 
@@ -138,14 +151,12 @@ template <typename O> struct VectorRows {
         const V key = O::Set(colorKey);
         const V multiplier = O::Set(Multiplier(weight));
         const V rest = O::Set(Multiplier(31 - weight));
-        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
-            O::Walk(
-                destination, rows.width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                    const V s = O::Load(source + 2 * i, lanes);
-                    const V d = O::Load(destination + 2 * i, lanes);
-                    return O::Finish(O::SkipWhere(s, key), d, Blend(s, d, multiplier, rest));
-                });
-        });
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                const V d = O::Load(row.destination + 2 * i, lanes);
+                return O::Finish(O::SkipWhere(s, key), d, Blend(s, d, multiplier, rest));
+            });
     }
 
     // The tint's share of the first blend is the same for every pixel.
@@ -159,22 +170,18 @@ template <typename O> struct VectorRows {
         const V one = O::Set(1);
         const Sums tintSums = TintSums(tint, tintWeight);
         const V sourceRest = O::Set(Multiplier(31 - tintWeight));
-        ForEachRow(
-            rows, [&](uint8_t * destination, const uint8_t* source,
-                      const uint8_t* alpha) __attribute__((always_inline)) {
-                O::Walk(
-                    destination, rows.width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                        const V s = O::Load(source + 2 * i, lanes);
-                        const V d = O::Load(destination + 2 * i, lanes);
-                        const AlphaWeights w = WeightsOf(O::LoadAlpha(alpha + i, lanes));
-                        const Sums tinted = Add(tintSums, Weigh(Split(s), sourceRest));
-                        Sums laid = Add(Weigh(ChannelsOf(tinted), w.multiplier), Weigh(Split(d), w.rest));
-                        // At weight 31 the tinted pixel itself: choosing its sums packs it.
-                        const M copy = O::Eq(w.rest, one);
-                        laid = {O::Select(copy, tinted.red, laid.red), O::Select(copy, tinted.green, laid.green),
-                                O::Select(copy, tinted.blue, laid.blue)};
-                        return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, Pack(laid));
-                    });
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                const V d = O::Load(row.destination + 2 * i, lanes);
+                const AlphaWeights w = WeightsOf(O::LoadAlpha(row.alpha + i, lanes));
+                const Sums tinted = Add(tintSums, Weigh(Split(s), sourceRest));
+                Sums laid = Add(Weigh(ChannelsOf(tinted), w.multiplier), Weigh(Split(d), w.rest));
+                // At weight 31 the tinted pixel itself: choosing its sums packs it.
+                const M copy = O::Eq(w.rest, one);
+                laid = {O::Select(copy, tinted.red, laid.red), O::Select(copy, tinted.green, laid.green),
+                        O::Select(copy, tinted.blue, laid.blue)};
+                return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, Pack(laid));
             });
     }
 
@@ -182,14 +189,12 @@ template <typename O> struct VectorRows {
         const V key = O::Set(colorKey);
         const Sums tintSums = TintSums(tint, tintWeight);
         const V sourceRest = O::Set(Multiplier(31 - tintWeight));
-        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
-            O::Walk(
-                destination, rows.width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                    const V s = O::Load(source + 2 * i, lanes);
-                    const V tinted = Pack(Add(tintSums, Weigh(Split(s), sourceRest)));
-                    return O::Finish(O::SkipWhere(s, key), O::Load(destination + 2 * i, lanes), tinted);
-                });
-        });
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                const V tinted = Pack(Add(tintSums, Weigh(Split(s), sourceRest)));
+                return O::Finish(O::SkipWhere(s, key), O::Load(row.destination + 2 * i, lanes), tinted);
+            });
     }
 };
 
