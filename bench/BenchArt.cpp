@@ -15,6 +15,8 @@ constexpr int kManySprites = 1024; // of each size up to 64x64
 constexpr int kFewSprites = 16;    // of the larger sizes
 constexpr int kRealPlaces = 16;
 
+// A quarter transparent, half opaque, a quarter in between, and one pixel in
+// eight the colour key, each pixel drawn at random.
 Sprite MakeSprite(std::mt19937& random, int width, int height) {
     const int pixelCount = width * height;
     std::vector<uint8_t> pixels(2 * pixelCount), alpha(pixelCount);
@@ -96,8 +98,18 @@ const ArtSet& RealArt(const char* name) {
         if (suffix != std::string::npos) {
             art->owned[0].frames[0].spans = SpanPlan();
         }
-        art->width = art->owned[0].frames[0].width;
-        art->height = art->owned[0].frames[0].height;
+        const SpriteFrame& frame = art->owned[0].frames[0];
+        art->width = frame.width;
+        art->height = frame.height;
+        // The peers and limits read whole blocks, so real art must have them.
+        const uint64_t pixelCount = uint64_t{frame.pixelBlock.size} / 2;
+        if (art->width <= 0 || art->height <= 0 || art->width > kSurfaceWidth || art->height > kSurfaceHeight ||
+            pixelCount < static_cast<uint64_t>(art->width) * art->height ||
+            frame.alphaBlock.size < static_cast<uint64_t>(art->width) * art->height) {
+            std::fprintf(stderr, "spritedemo-bench: %s has no %dx%d frame with alpha values that fits the surface\n",
+                         fileName.c_str(), art->width, art->height);
+            std::exit(1);
+        }
         std::mt19937 random(17);
         for (int i = 0; i < kRealPlaces; ++i) {
             Place(*art, art->owned[0], random);

@@ -60,7 +60,8 @@ template <typename Draw> void CycleArt(benchmark::State& state, const ArtSet& ar
         i = i + 1 == count ? 0 : i + 1;
     }
     state.SetItemsProcessed(state.iterations() * art.width * art.height);
-    // Time over (iterations x 1e-9): nanoseconds a draw.
+    // Time over (iterations x 1e-9): nanoseconds a draw. An inverted rate, so
+    // the console prints it with an "s" after it; the JSON holds the number.
     state.counters["ns_per_draw"] =
         benchmark::Counter(1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }

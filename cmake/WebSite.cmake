@@ -3,6 +3,12 @@
 #   index.html, page.js          the page (platform/portable/web/)
 #   spritedemo.js, .wasm         the program, with the SIMD128 row kernels
 #   spritedemo-nosimd.js, .wasm  the same without SIMD, for browsers lacking it
+#   spritetool.js, .wasm         the demo's SPRITE reader and spritetool's
+#                                packing, which the page checks dropped files
+#                                with and packs dropped PNGs with
+#   pngjs.js                     the PNG decoder the page hands the packing
+#                                exact RGBA with (npm's pngjs, its browser
+#                                build; installed by npm ci at configure time)
 #   girl.spr, bg.spr             the sample sprites; the page puts them (or
 #                                files dropped on it) in the program's file
 #                                system before it starts
@@ -21,6 +27,36 @@ foreach(program spritedemo spritedemo-nosimd)
     "-sEXPORTED_RUNTIME_METHODS=['callMain','FS','ENV']")
 endforeach()
 
+# spritetool's own packing and the demo's own reader, for the page: a module
+# beside the program's, so that it serves whether or not a program runs. No
+# SIMD: it only reads and packs.
+add_executable(spritetool-web ${PROJECT_SOURCE_DIR}/tools/spritetool/SpritetoolWeb.cpp
+  ${PROJECT_SOURCE_DIR}/tools/spritetool/FrameImage.cpp
+  ${PROJECT_SOURCE_DIR}/tools/spritetool/PackStream.cpp
+  ${PROJECT_SOURCE_DIR}/tools/spritetool/SpriteWriter.cpp)
+spritedemo_link(spritetool-web headless scalar)
+set_target_properties(spritetool-web PROPERTIES OUTPUT_NAME spritetool RUNTIME_OUTPUT_DIRECTORY ${SPRITEDEMO_SITE_DIR})
+target_link_options(spritetool-web PRIVATE -sMODULARIZE -sEXPORT_NAME=createSpritetool -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH "-sEXPORTED_FUNCTIONS=['_malloc','_free']"
+  "-sEXPORTED_RUNTIME_METHODS=['UTF8ToString']")
+
+# The page's PNG decoder, pinned by package-lock.json and installed from the
+# npm registry when the build is configured; the site serves it, so the page
+# fetches nothing from elsewhere.
+set(npm_dir ${PROJECT_BINARY_DIR}/npm)
+file(MAKE_DIRECTORY ${npm_dir})
+configure_file(${page_dir}/package.json ${npm_dir}/package.json COPYONLY)
+configure_file(${page_dir}/package-lock.json ${npm_dir}/package-lock.json COPYONLY)
+find_program(NPM npm REQUIRED)
+if(NOT EXISTS ${npm_dir}/node_modules/pngjs/browser.js OR
+   ${page_dir}/package-lock.json IS_NEWER_THAN ${npm_dir}/node_modules/.package-lock.json)
+  execute_process(COMMAND ${NPM} ci --no-audit --no-fund --ignore-scripts WORKING_DIRECTORY ${npm_dir}
+    RESULT_VARIABLE npm_result)
+  if(NOT npm_result EQUAL 0)
+    message(FATAL_ERROR "npm ci in ${npm_dir} failed (${npm_result}): the page needs pngjs")
+  endif()
+endif()
+
 # spritetool, which packs the sample sprites, is a native program (libpng):
 # a build of it for this machine lives in host/, brought up to date by every
 # build. Unoptimised, as it only packs two pictures.
@@ -38,8 +74,12 @@ ExternalProject_Add(host_tools
   BUILD_BYPRODUCTS ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr)
 
 set(site_files)
-foreach(source ${page_dir}/index.html ${page_dir}/page.js ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr)
+foreach(source ${page_dir}/index.html ${page_dir}/page.js ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr
+    ${npm_dir}/node_modules/pngjs/browser.js)
   get_filename_component(name ${source} NAME)
+  if(name STREQUAL "browser.js")
+    set(name pngjs.js)
+  endif()
   add_custom_command(
     OUTPUT ${SPRITEDEMO_SITE_DIR}/${name}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${source} ${SPRITEDEMO_SITE_DIR}/${name}
@@ -47,5 +87,5 @@ foreach(source ${page_dir}/index.html ${page_dir}/page.js ${host_dir}/demo/girl.
     COMMENT "Site: ${name}")
   list(APPEND site_files ${SPRITEDEMO_SITE_DIR}/${name})
 endforeach()
-add_custom_target(site ALL DEPENDS ${site_files} spritedemo spritedemo-nosimd)
+add_custom_target(site ALL DEPENDS ${site_files} spritedemo spritedemo-nosimd spritetool-web)
 add_dependencies(site host_tools)

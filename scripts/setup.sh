@@ -13,6 +13,9 @@ demo=(libsdl2-dev xvfb xdotool imagemagick x11-utils)
 # The web build also builds GoogleTest from libgtest-dev's sources for its
 # kernel test, and run-web.sh serves the page with Debian's python3.
 web=(emscripten libgtest-dev python3)
+# npm installs the PNG decoder the page serves (npm ci at configure time); a
+# Node.js that brings its own npm, and refuses Debian's beside it, has it already.
+command -v npm >/dev/null || web+=(npm)
 tests=(
   python3-pil libgtest-dev libbenchmark-dev
   libpixman-1-dev # a peer the benchmark measures against

@@ -61,7 +61,8 @@ struct SpriteSet {
     std::vector<Sprite> sprites;
 
     // Reads one SPRITE file and appends its sprite. False, with the set
-    // unchanged, when the file cannot be opened or read, has the wrong magic
+    // unchanged, when the file cannot be opened or read, is not a regular
+    // file (refused without waiting on it), has the wrong magic
     // (reported on standard output), or ends early.
     bool Load(const char* fileName);
 };
@@ -75,6 +76,8 @@ struct SpriteReadStatus {
     int systemError = 0;           // errno of a failed open or read
     bool wrongMagic = false;       // the first seven bytes were read and are not the magic ...
     uint8_t magic[7] = {};         // ... and these they are
+    // Refused unread, being this ("a FIFO") and not a regular file.
+    const char* notRegular = nullptr;
 };
 
 // The one reader of the format, behind SpriteSet::Load and the tools. Fills
@@ -86,7 +89,8 @@ bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* stat
 bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteReadStatus* status);
 
 // Why a read failed, in one line: "byte 43: block is larger than the rest of
-// the file", or "cannot open: No such file or directory".
+// the file", "cannot open: No such file or directory" or "a FIFO, not a
+// regular file"; control bytes shown as \xHH.
 std::string SpriteReadReason(const SpriteReadStatus& status);
 
 extern SpriteSet g_girlSprites;

@@ -72,12 +72,13 @@ bool PlanDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
         return false;
     }
 
-    // Clipping removes the columns and rows at negative coordinates (the
-    // bounds start at 0); what it removes on the right and at the bottom only
-    // shortens the rows and their number. Capping by the frame's own extent
-    // keeps every read inside the blocks whatever the bounds are.
-    const int64_t firstColumn = std::max<int64_t>(0, -static_cast<int64_t>(x));
-    const int64_t firstRow = std::max<int64_t>(0, -static_cast<int64_t>(y));
+    // Clipping removes the columns and rows before the bounds' left and top
+    // (0 for the screen, but any bounds are honoured); what it removes on the
+    // right and at the bottom only shortens the rows and their number.
+    // Capping by the frame's own extent keeps every read inside the blocks
+    // whatever the bounds are.
+    const int64_t firstColumn = std::max<int64_t>(0, static_cast<int64_t>(g_display.clipRect.left) - x);
+    const int64_t firstRow = std::max<int64_t>(0, static_cast<int64_t>(g_display.clipRect.top) - y);
     const int64_t columns = std::min<int64_t>((window.rowBytes + 1) / 2, width - firstColumn);
     const int64_t rowCount = std::min<int64_t>(WindowRows(window, destination, g_display.clipRect), height - firstRow);
     if (columns <= 0 || rowCount <= 0) {

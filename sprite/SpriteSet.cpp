@@ -3,6 +3,8 @@
 // and where, and nothing is read or allocated beyond its end.
 #include "platform/LittleEndian.h"
 #include "platform/LoadReport.h"
+#include "platform/RegularFile.h"
+#include "sprite/ShownText.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>
@@ -63,7 +65,7 @@ bool ReadExactly(SpriteSource* source, void* buffer, size_t count, const char* e
 }
 
 // The magic comes first and is read before the file is measured, so that a
-// file that cannot be read at all (a directory) says so.
+// file that cannot be read at all says so.
 bool ReadMagic(SpriteSource* source, uint8_t* magic, SpriteReadStatus* status) {
     if (source->file == nullptr) {
         return ReadExactly(source, magic, kMagicSize, "file ends inside the magic", status);
@@ -174,15 +176,14 @@ bool ReadSprite(SpriteSource* source, Sprite* result, SpriteReadStatus* status) 
     return true;
 }
 
-// The magic is shown as text: its bytes up to the first zero, seven at most.
+// The magic is shown as text: its bytes up to the first zero, seven at most,
+// control bytes escaped.
 void ReportWrongMagic(const uint8_t* magic) {
-    char shown[kMagicSize + 1] = {};
-    for (size_t i = 0; i < kMagicSize && magic[i] != 0; ++i) {
-        shown[i] = static_cast<char>(magic[i]);
-    }
+    const char* text = reinterpret_cast<const char*>(magic);
+    const std::string shown = ShowControlBytes(text, strnlen(text, kMagicSize));
     // "非Sprite檔 : %s : %s\n", stored in code page 950: these bytes are what the
     // loader prints, whatever the console's encoding.
-    std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown, kMagic);
+    std::printf("\xAB\x44Sprite\xC0\xC9 : %s : %s\n", shown.c_str(), kMagic);
 }
 
 } // namespace
@@ -198,11 +199,13 @@ DataBlock CopyBlock(const std::vector<uint8_t>& bytes) {
 }
 
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status) {
-    FILE* file = std::fopen(fileName, "rb");
+    const char* notRegular = nullptr;
+    FILE* file = OpenRegularFile(fileName, &notRegular);
     if (file == nullptr) {
         *status = SpriteReadStatus();
-        status->systemError = errno;
-        return Fail(status, "cannot open", 0);
+        status->notRegular = notRegular;
+        status->systemError = notRegular != nullptr ? 0 : errno;
+        return Fail(status, notRegular != nullptr ? "not a regular file" : "cannot open", 0);
     }
     SpriteSource source = {file, nullptr, 0, 0};
     const bool read = ReadSprite(&source, sprite, status);
@@ -216,10 +219,16 @@ bool ReadSpriteBytes(const uint8_t* bytes, size_t size, Sprite* sprite, SpriteRe
 }
 
 std::string SpriteReadReason(const SpriteReadStatus& status) {
-    if (status.systemError != 0) {
-        return std::string(status.failure) + ": " + std::strerror(status.systemError);
+    std::string reason;
+    if (status.notRegular != nullptr) {
+        reason = std::string(status.notRegular) + ", " + status.failure;
+    } else if (status.systemError != 0) {
+        reason = std::string(status.failure) + ": " + std::strerror(status.systemError);
+    } else {
+        reason = "byte " + std::to_string(status.offset) + ": " + status.failure;
     }
-    return "byte " + std::to_string(status.offset) + ": " + status.failure;
+    // Whatever a reason may come to quote, it never drives a terminal.
+    return ShowControlBytes(reason);
 }
 
 bool SpriteSet::Load(const char* fileName) {
@@ -230,7 +239,9 @@ bool SpriteSet::Load(const char* fileName) {
             ReportWrongMagic(status.magic);
         }
         if (g_spriteNotLoaded != nullptr) {
-            g_spriteNotLoaded(fileName, SpriteReadReason(status).c_str());
+            // The name may come from a command line, with any bytes in it.
+            g_spriteNotLoaded(ShowControlBytes(fileName, std::strlen(fileName)).c_str(),
+                              SpriteReadReason(status).c_str());
         }
         return false;
     }

@@ -10,6 +10,10 @@
 #                     screen (480,320) is frame (300,200), so the screen,
 #                     sampled at the centre of each frame pixel, equals the
 #                     same render; Esc ends it with status 0;
+#   a lost display ends it
+#                     the X server stops under the running program: it says
+#                     so on stderr and is gone within 5 s (Xlib's own handler
+#                     would leave it spinning on the dead connection);
 #   no display        without DISPLAY the program says so on stderr and ends
 #                     with a non-zero status at once.
 # Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR
@@ -112,6 +116,20 @@ matches_screen() {
     return 1
 }
 
+# window_shown NAME DIR GEOMETRY: the program on a new X server of GEOMETRY,
+# until its window shows. Records FAIL under NAME and fails when it does not.
+window_shown() {
+    if ! start_xvfb "$3"; then
+        fail "$1" "$2" "no X server"
+        return 1
+    fi
+    start_demo "$2"
+    if ! wait_window 30; then
+        fail "$1" "$2" "$(describe_exit "$2")"
+        return 1
+    fi
+}
+
 # show_case NAME DIR GEOMETRY X Y SAMPLE WHAT: the program on a new X server
 # of GEOMETRY, the pointer at X Y, the screen compared with the render (see
 # matches_screen; WHAT names the compared picture in the message). Records FAIL
@@ -122,24 +140,17 @@ show_case() {
     local name=$1 dir=$2 geometry=$3 x=$4 y=$5 sample=$6 what=$7
     SHOWN=no
     MATCHED=no
-    if ! start_xvfb "$geometry"; then
-        fail "$name" "$dir" "no X server"
-    else
-        start_demo "$dir"
-        if ! wait_window 30; then
-            fail "$name" "$dir" "$(describe_exit "$dir")"
+    if window_shown "$name" "$dir" "$geometry"; then
+        SHOWN=yes
+        point_at "$x" "$y"
+        sleep 1
+        if retry_shots "$dir" 8 matches_screen "$dir" "$x" "$y" "$sample"; then
+            MATCHED=yes
         else
-            SHOWN=yes
-            point_at "$x" "$y"
-            sleep 1
-            if retry_shots "$dir" 8 matches_screen "$dir" "$x" "$y" "$sample"; then
-                MATCHED=yes
-            else
-                grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true
-                fail "$name" "$dir" "$what differs from the render (expected.png) outside $TEXT_BOX"
-                if [ -f "$KEPT/diff.png" ]; then
-                    echo "    diff picture, differing pixels in red: $KEPT/diff.png"
-                fi
+            grep -v '^diff picture:' "$dir/compare.txt" | sed 's/^/    /' || true
+            fail "$name" "$dir" "$what differs from the render (expected.png) outside $TEXT_BOX"
+            if [ -f "$KEPT/diff.png" ]; then
+                echo "    diff picture, differing pixels in red: $KEPT/diff.png"
             fi
         fi
     fi
@@ -187,6 +198,25 @@ show_case "$name" "$dir" 1024x768x24 480 320 yes \
 if [ "$MATCHED" = yes ]; then
     sed 's/^/    sampled at frame pixel centres: /' "$dir/compare.txt"
     esc_ends "$name" "$dir"
+fi
+stop_session
+
+# --- e: the X server goes away under the running program.
+new_case "a lost display ends it" e
+if window_shown "$name" "$dir" 640x480x24; then
+    kill "$XVFB_PID"
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+    if ! wait_exit 5; then
+        fail "$name" "$dir" "the program still runs 5 s after its X server ended"
+    elif [ "$STATUS" -eq 124 ] || [ "$STATUS" -eq 137 ]; then
+        fail "$name" "$dir" "the program was stopped by its time limit"
+    elif ! message=$(grep -m 1 'lost the connection to the display' "$dir/stderr.log"); then
+        fail "$name" "$dir" "no line saying the display was lost on stderr (status $STATUS)"
+    else
+        echo "    status $STATUS, stderr: $message"
+        pass "$name"
+    fi
 fi
 stop_session
 

@@ -15,6 +15,17 @@ protocol:
   picked files      two files picked at once in the file picker, roles taken
                     from their names and asked once, run; "Sample sprites"
                     goes back to the samples (same comparison each);
+  refused NAME      each file of REFUSED dropped alone (a cut-short sprite
+                    file, a damaged PNG) is refused in the page's problem
+                    style with the reader's reason (spritetool info's for a
+                    sprite file), asks nothing and leaves the demo running
+                    as it was;
+  PNGs packed       the guide's star and backdrop dropped together: asked
+                    girl and background, the backdrop fixed at 0,0; the
+                    canvas equals the render of what spritetool packs of
+                    them, and the offered downloads are spritetool's bytes;
+                    then every kind of PNG_KINDS, two at a time, downloads
+                    as spritetool's bytes too;
   fullscreen        the Fullscreen control enters fullscreen; Esc leaves it
                     and the demo runs on;
   one instance      DROPS drops of a sprite file, each a new run, leave one
@@ -42,12 +53,14 @@ import json
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
 import threading
 import time
 import urllib.request
+import zlib
 
 import websocket
 
@@ -69,10 +82,57 @@ VIEWPORTS = [
     (844, 390, 3, True, 520, 390),      # a phone across: below 1:1, fitted to the height
     (390, 844, 3, True, 390, 292.5),    # upright: fitted to the width
 ]
+HERE_TOP = os.path.dirname(os.path.dirname(HERE))
+GUIDE_PNGS = [os.path.join(HERE_TOP, "docs", "sprites", name) for name in ("star.png", "backdrop.png")]
+
+# Files the page refuses: name, how to make its bytes from the sample girl.spr,
+# and what the reason starts with (None: spritetool info's reason).
+REFUSED = [
+    ("bg.spr", lambda sprite: sprite[:len(sprite) // 2], None),  # cut short inside the pixel block
+    ("art.png", lambda sprite: b"\x89PNG\r\n\x1a\n" + sprite[:40], "could not be read as a PNG"),
+]
+# PNGs as spritetool reads them (colour type, bits, interlaced, tRNS): grey
+# and palettes widened, 16-bit samples cut to their high byte, transparency
+# from tRNS.
+PNG_KINDS = [
+    (0, 1, False, None), (0, 2, True, b"\x00\x01"), (0, 16, False, b"\x80\xff"), (2, 16, True, None),
+    (3, 4, False, bytes(range(0, 256, 17))), (4, 8, True, None), (6, 16, False, None),
+    (2, 8, False, b"\0\x10\0\x20\0\x30"),
+]
 # Counts each program instance the page makes, to see later which still live.
 COUNT_INSTANCES = """(() => { window.instances = []; const create = window.createSpritedemo;
   window.createSpritedemo = async (options) => {
     const module = await create(options); instances.push(new WeakRef(module)); return module; }; })()"""
+
+
+def make_png(path, colour_type, depth, interlaced, transparency, size=13):
+    """A size x size PNG of the kind, samples spread over every value."""
+    channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[colour_type]
+    top = (1 << depth) - 1 if colour_type != 3 else 15
+
+    def row(y, xs):
+        samples = [(x * 7919 + y * 104729 + c * 1299709) * 2654435761 % (top + 1) for x in xs for c in range(channels)]
+        if depth == 16:
+            return b"\0" + b"".join(struct.pack(">H", v) for v in samples)
+        bits = "".join(format(v, "0%db" % depth) for v in samples)
+        bits += "0" * (-len(bits) % 8)
+        return b"\0" + bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
+    passes = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+    data = b""
+    for x0, y0, dx, dy in passes if interlaced else [(0, 0, 1, 1)]:
+        if x0 < size:
+            data += b"".join(row(y, range(x0, size, dx)) for y in range(y0, size, dy))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, depth, colour_type, 0, 0,
+                                                                     1 if interlaced else 0))
+    if colour_type == 3:
+        png += chunk(b"PLTE", bytes((i * 53 + c * 97) % 256 for i in range(16) for c in range(3)))
+    if transparency:
+        png += chunk(b"tRNS", transparency)
+    with open(path, "wb") as f:
+        f.write(png + chunk(b"IDAT", zlib.compress(data)) + chunk(b"IEND", b""))
 
 
 class Failure(Exception):
@@ -251,6 +311,34 @@ class Page:
             self.browser.call("Input.dispatchMouseEvent", type=kind, x=left + width / 2, y=top + height / 2,
                               button="left", clickCount=1)
 
+    def drop(self, paths_or_files):
+        """Drops files on the page as a user would: (name, bytes) pairs or paths."""
+        files = []
+        for item in paths_or_files:
+            if isinstance(item, str):
+                with open(item, "rb") as f:
+                    item = (os.path.basename(item), f.read())
+            files.append("new File([Uint8Array.from(atob('%s'), c => c.charCodeAt(0))], %r)"
+                         % (base64.b64encode(item[1]).decode(), item[0]))
+        self.browser.evaluate("(() => { const data = new DataTransfer(); for (const file of [%s]) data.items.add(file);"
+                              " document.dispatchEvent(new DragEvent('drop', {dataTransfer: data})); })()"
+                              % ", ".join(files))
+
+    def use_files(self, instances):
+        """Answers the question about dropped files with Use them, and waits for the run."""
+        wait_for("the question what the files are", lambda: self.browser.evaluate(
+            "document.getElementById('which').open"), 10)
+        self.browser.evaluate("document.querySelector('#which button[value=use]').click()")
+        self.running(instances)
+
+    def packed(self, name):
+        """The bytes behind the page's download link for name."""
+        return base64.b64decode(self.browser.evaluate(
+            "(async () => { const link = document.querySelector('#packed a[download=\"%s\"]');"
+            " const d = new Uint8Array(await (await fetch(link.href)).arrayBuffer());"
+            " let s = ''; for (let i = 0; i < d.length; i += 32768)"
+            " s += String.fromCharCode.apply(null, d.subarray(i, i + 32768)); return btoa(s); })()" % name, 30))
+
     def work_per_frame(self):
         return self.browser.evaluate(
             "(() => { const m = spritedemoPage.module; return [m.workMilliseconds, m.framesPresented]; })()")
@@ -260,13 +348,31 @@ class Run:
     def __init__(self, site, render_tool, work):
         self.site = site
         self.render_tool = render_tool
+        self.spritetool = os.path.join(os.path.dirname(os.path.dirname(render_tool)), "spritetool", "spritetool")
         self.work = work
         self.failures = 0
+
+    def pack(self, png, role, *options):
+        """spritetool's file from png, as the page packs it for role; its path."""
+        out = os.path.join(self.work, os.path.basename(png) + "-" + role)
+        options = ("--hotspot", "center") if role == "girl.spr" else options
+        subprocess.run([self.spritetool, "pack", png, "-o", out] + list(options), check=True, timeout=60,
+                       stdout=subprocess.DEVNULL)
+        return out
+
+    def same_bytes(self, page, png, role, *options):
+        with open(self.pack(png, role, *options), "rb") as f:
+            expected = f.read()
+        actual = page.packed(role)
+        if actual != expected:
+            at = next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected)))
+            raise Failure("%s packed as %s: the download (%d bytes) differs from spritetool's (%d bytes) from byte %d"
+                          % (os.path.basename(png), role, len(actual), len(expected), at))
 
     def expected(self, x, y, girl, bg):
         """The render's PNG for the pointer at (x, y), with the sample girl.spr
         and bg.spr in the roles given."""
-        out = os.path.join(self.work, "expected-%d-%d-%s-%s.png" % (x, y, girl, bg))
+        out = os.path.join(self.work, "expected-%d-%d-%s-%s.png" % (x, y, os.path.basename(girl), os.path.basename(bg)))
         if not os.path.exists(out):
             subprocess.run([self.render_tool, "--mouse", "%d,%d" % (x, y), "--frames", "3",
                             "--girl", os.path.join(self.site, girl), "--bg", os.path.join(self.site, bg),
@@ -402,6 +508,59 @@ def main(argv):
             page.running(2)
             run.matches_render(page, 300, 200, "samples again")
 
+        def refused(name, make, reason):
+            page.open(server.url + "index.html", 800, 720)
+            browser.evaluate(COUNT_INSTANCES)
+            with open(os.path.join(site, "girl.spr"), "rb") as f:
+                bad = make(f.read())
+            if reason is None:  # spritetool info's: "spritetool: PATH: REASON"
+                path = os.path.join(work, name)
+                with open(path, "wb") as f:
+                    f.write(bad)
+                info = subprocess.run([run.spritetool, "info", path], capture_output=True, text=True, timeout=60)
+                reason = "did not load (" + info.stderr.strip()[len("spritetool: " + path + ": "):] + ")"
+            page.drop([(name, bad)])
+            expected = name + " " + reason
+            said = wait_for("the page saying why", lambda: browser.evaluate(
+                "(() => { const s = document.getElementById('status');"
+                " return s.classList.contains('problem') && s.textContent; })()"), 10)
+            if not said.startswith(expected):
+                raise Failure("the page says %r, not %r" % (said, expected + "..."))
+            time.sleep(0.5)
+            asked_or_ran = browser.evaluate("document.getElementById('which').open || instances.length")
+            if asked_or_ran or page.state() != "running":
+                raise Failure("after the refused file the page asked, restarted or stopped (%s)" % page.state())
+            print("    says: %s" % said)
+            run.matches_render(page, 300, 200, "still the samples")
+
+        def pngs_packed():
+            page.open(server.url + "index.html", 800, 720)
+            browser.evaluate(COUNT_INSTANCES)
+            page.drop(GUIDE_PNGS)
+            wait_for("the question what the files are", lambda: browser.evaluate(
+                "document.getElementById('which').open"), 10)
+            asked = browser.evaluate("[...document.querySelectorAll('#which select')].map(s => s.value).concat("
+                                     "[...document.querySelectorAll('#which input')]"
+                                     ".filter(c => c.getClientRects().length).map(c => c.checked))")
+            if asked != ["girl.spr", "bg.spr", True]:
+                raise Failure("asked with roles and fixed 0,0 as %r, not girl, background, fixed" % asked)
+            page.use_files(1)
+            girl, bg = run.pack(GUIDE_PNGS[0], "girl.spr"), run.pack(GUIDE_PNGS[1], "bg.spr", "--fixed", "0,0")
+            run.matches_render(page, 300, 200, "star and backdrop", girl=girl, bg=bg)
+            run.same_bytes(page, GUIDE_PNGS[0], "girl.spr")
+            run.same_bytes(page, GUIDE_PNGS[1], "bg.spr", "--fixed", "0,0")
+            kinds = []
+            for kind in PNG_KINDS:
+                kinds.append(os.path.join(work, "kind-%d-%d%s%s.png" % (kind[0], kind[1], "-interlaced" * kind[2],
+                                                                         "-trns" * bool(kind[3]))))
+                make_png(kinds[-1], *kind)
+            for i in range(0, len(kinds), 2):
+                page.drop(kinds[i:i + 2])
+                page.use_files(2 + i // 2)
+                run.same_bytes(page, kinds[i], "girl.spr")
+                run.same_bytes(page, kinds[i + 1], "bg.spr")
+            print("    the star, the backdrop and %d kinds of PNG packed to spritetool's bytes" % len(kinds))
+
         def fullscreen():
             page.open(server.url + "index.html", 1024, 768)
             page.click("#fullscreen")
@@ -417,17 +576,9 @@ def main(argv):
         def one_instance():
             page.open(server.url + "index.html", 800, 720)
             browser.evaluate(COUNT_INSTANCES)
-            with open(os.path.join(site, "girl.spr"), "rb") as f:
-                browser.evaluate("window.dropped = Uint8Array.from(atob('%s'), c => c.charCodeAt(0))"
-                                 % base64.b64encode(f.read()).decode())
             for drop in range(1, args.drops + 1):
-                browser.evaluate("(() => { const data = new DataTransfer();"
-                                 " data.items.add(new File([dropped], 'girl.spr'));"
-                                 " document.dispatchEvent(new DragEvent('drop', {dataTransfer: data})); })()")
-                wait_for("the question what the file is", lambda: browser.evaluate(
-                    "document.getElementById('which').open"), 10)
-                browser.evaluate("document.querySelector('#which button[value=use]').click()")
-                page.running(drop)
+                page.drop([os.path.join(site, "girl.spr")])
+                page.use_files(drop)
                 if drop == 1:
                     first = renderer_memory(browser)
             for _ in range(2):
@@ -483,6 +634,9 @@ def main(argv):
             run.case("viewport %dx%d@%d%s" % (case[:3] + (" touch" if case[3] else "",)),
                      functools.partial(viewport, *case))
         run.case("picked files", picked_files)
+        for case in REFUSED:
+            run.case("refused " + case[0], functools.partial(refused, *case))
+        run.case("PNGs packed", pngs_packed)
         run.case("fullscreen", fullscreen)
         run.case("one instance", one_instance)
         run.case("hidden tab", hidden_tab)

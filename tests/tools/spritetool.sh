@@ -148,9 +148,6 @@ expect_in err.txt "not a SPRITE file" "info of a file with the wrong magic"
 [ -s out.txt ] && fail "info of a wrong-magic file wrote to stdout: $(cat out.txt)"
 run 1 info missing.spr
 expect_in err.txt "cannot open" "info of a missing file"
-mkdir folder.spr
-run 1 info folder.spr
-expect_in err.txt "folder.spr: cannot read: Is a directory" "info of a directory"
 run 1 unpack cut.spr cut.out.png
 expect_in err.txt "byte 43: block is larger" "unpack of a truncated file"
 run 1 unpack multi.spr far.png --frame 4

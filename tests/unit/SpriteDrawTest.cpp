@@ -121,6 +121,23 @@ TEST_F(SpriteDrawTest, PlacementAppliesHotspotOffsetAndFixedPosition) {
     EXPECT_EQ(y, INT32_MIN);
 }
 
+// Bounds that do not start at 0,0: each pixel inside them still shows the
+// frame pixel that lies there.
+TEST_F(SpriteDrawTest, ClipRectangleAnywhereShowsTheFramePixelsInside) {
+    const TestFrame frame = PatternFrame(5, 4);
+    const RECT clip = {2, 1, 6, 4};
+    g_display.clipRect = clip;
+    for (const auto& corner : {std::make_pair(-1, -1), std::make_pair(3, 2), std::make_pair(2, 1)}) {
+        SCOPED_TRACE(testing::Message() << "corner " << corner.first << "," << corner.second);
+        surface.Fill(kBackground);
+        MakeSprite(frame).DrawKeyed(surface.surface, corner.first, corner.second);
+        ExpectFramePixels(frame, corner.first, corner.second, [&](int u, int v) {
+            const int x = corner.first + u, y = corner.second + v;
+            return x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+        });
+    }
+}
+
 TEST_F(SpriteDrawTest, FramesWhollyOutsideChangeNothing) {
     const TestFrame frame = PatternFrame(5, 4);
     const Sprite sprite = MakeSprite(frame);

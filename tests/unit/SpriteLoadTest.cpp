@@ -2,6 +2,7 @@
 // that are cut short or claim more than they hold.
 #include "ChildProcess.h"
 #include "TestSupport.h"
+#include "platform/LoadReport.h"
 #include "platform/portable/Program.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -130,13 +133,36 @@ TEST(SpriteLoad, EachLoadAppendsOneSprite) {
     EXPECT_EQ(set.sprites[1].frames.size(), 1u);
 }
 
-TEST(SpriteLoad, MissingFileFailsSilently) {
+// Only a regular file is read: anything else is refused at once, without
+// waiting for a FIFO's writer, and quietly on standard output, as a missing
+// file is. The program's hook hears the name and why, control bytes escaped.
+TEST(SpriteLoad, MissingOrSpecialFileFailsSilently) {
     TempDir dir;
-    SpriteSet set;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(set.Load(dir.File("absent.spr").c_str()));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_TRUE(set.sprites.empty());
+    ASSERT_EQ(mkfifo(dir.File("fifo.spr").c_str(), 0600), 0);
+    static std::string s_said;
+    g_spriteNotLoaded = [](const char* fileName, const char* reason) {
+        s_said = std::string(fileName) + ": " + reason;
+    };
+    const struct {
+        std::string path;
+        std::string said;
+    } cases[] = {
+        {dir.File("absent\x1B[2J.spr"), dir.File("absent\\x1B[2J.spr: cannot open: No such file or directory")},
+        {dir.File("fifo.spr"), dir.File("fifo.spr: a FIFO, not a regular file")},
+        {dir.path, dir.path + ": a directory, not a regular file"},
+        {"/dev/null", "/dev/null: a device, not a regular file"},
+    };
+    alarm(10); // a load that waits on the FIFO ends the run instead of hanging it
+    for (const auto& c : cases) {
+        SpriteSet set;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(set.Load(c.path.c_str()));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_TRUE(set.sprites.empty());
+        EXPECT_EQ(s_said, c.said);
+    }
+    alarm(0);
+    g_spriteNotLoaded = nullptr;
 }
 
 TEST(SpriteLoad, WrongMagicPrintsBig5Message) {
@@ -149,6 +175,8 @@ TEST(SpriteLoad, WrongMagicPrintsBig5Message) {
         {{'S', 'P', 'R', 0, 'I', 'T', 'E'}, "SPR"},
         {{0, 'P', 'R', 'I', 'T', 'E', 0}, ""},
         {{'s', 'p', 'r', 'i', 't', 'e', 0}, "sprite"},
+        // Control bytes escaped, so the line cannot act on a terminal; others as they are.
+        {{0x1B, '[', '2', 'J', 0x7F, 0xAB, 0x44}, "\\x1B[2J\\x7F\xAB\x44"},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -179,7 +207,7 @@ TEST(SpriteLoad, ProgramSaysWhyAFileDidNotLoad) {
     const Case cases[] = {
         {nullptr, Made::Bytes, whole, ""},
         {"girl.spr", Made::Missing, {}, "cannot open: No such file or directory"},
-        {"bg.spr", Made::Directory, {}, "cannot read: Is a directory"},
+        {"bg.spr", Made::Directory, {}, "a directory, not a regular file"},
         {"girl.spr", Made::Bytes, wrongMagic, "byte 0: not a SPRITE file (wrong magic)"},
         {"bg.spr", Made::Bytes, cut(3), "byte 0: file ends inside the magic"},
         {"girl.spr", Made::Bytes, cut(12), "byte 7: file ends inside the header"},

@@ -1,5 +1,7 @@
 #include "tools/common/Options.h"
 
+#include "sprite/ShownText.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -113,6 +115,7 @@ int UsageError(const char* program, const char* help, const std::string& message
 }
 
 int FileFailure(const char* program, const std::string& file, const std::string& reason) {
-    std::fprintf(stderr, "%s: %s: %s\n", program, file.c_str(), reason.c_str());
+    // A reason may quote the file (a decoder's message): never let it drive the terminal.
+    std::fprintf(stderr, "%s: %s: %s\n", program, file.c_str(), ShowControlBytes(reason).c_str());
     return kExitFailure;
 }

@@ -66,17 +66,46 @@ void DiscardOutputFile(OutputFile& out) {
     }
 }
 
-bool WriteWholeFile(const char* path, const void* data, size_t size, std::string& error) {
-    OutputFile out;
-    if (!OpenOutputFile(out, path, error)) {
-        return false;
+bool WriteOutputAt(OutputFile& out, uint64_t offset, const void* data, size_t size, std::string& error) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t written = pwrite(fileno(out.file), bytes, size, off_t(offset));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            error = std::string("cannot write ") + out.tempPath + ": " + std::strerror(written < 0 ? errno : ENOSPC);
+            out.writeFailed = true;
+            return false;
+        }
+        bytes += written;
+        size -= size_t(written);
+        offset += uint64_t(written);
     }
-    if (size > 0 && fwrite(data, 1, size, out.file) != size) {
-        error = std::string("cannot write ") + out.tempPath + ": " + std::strerror(errno);
-        DiscardOutputFile(out);
-        return false;
+    return true;
+}
+
+bool ReadOutputAt(OutputFile& out, uint64_t offset, void* data, size_t size, std::string& error) {
+    auto* bytes = static_cast<uint8_t*>(data);
+    std::memset(bytes, 0, size);
+    while (size > 0) {
+        const ssize_t got = pread(fileno(out.file), bytes, size, off_t(offset));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = std::string("cannot read back ") + out.tempPath + ": " + std::strerror(errno);
+            out.writeFailed = true;
+            return false;
+        }
+        if (got == 0) {
+            break; // not written yet
+        }
+        bytes += got;
+        size -= size_t(got);
+        offset += uint64_t(got);
     }
-    return CommitOutputFile(out, error);
+    return true;
 }
 
 bool OutputIsInput(const std::string& output, const std::vector<std::string>& inputs, std::string& reason) {

@@ -4,6 +4,7 @@
 // file under the real name.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@ struct OutputFile {
     std::string path;
     std::string tempPath;
     FILE* file = nullptr;
+    bool writeFailed = false; // by WriteOutputAt or ReadOutputAt: the output, not an input, failed
 };
 
 // Creates the temporary file and opens it for binary writing.
@@ -24,8 +26,12 @@ bool CommitOutputFile(OutputFile& out, std::string& error);
 // Closes and removes the temporary file; the real name is left untouched.
 void DiscardOutputFile(OutputFile& out);
 
-// Writes size bytes to a new file at path through an OutputFile.
-bool WriteWholeFile(const char* path, const void* data, size_t size, std::string& error);
+// Writes size bytes at offset of the temporary file, past stdio, so that a
+// file can be filled in any order. On failure writeFailed is set too.
+bool WriteOutputAt(OutputFile& out, uint64_t offset, const void* data, size_t size, std::string& error);
+
+// Reads back size bytes from offset; zeros where nothing was written yet.
+bool ReadOutputAt(OutputFile& out, uint64_t offset, void* data, size_t size, std::string& error);
 
 // True, with the reason, when output already is one of inputs (the same
 // device and inode, whatever the names): writing it would destroy that input.

@@ -1,5 +1,6 @@
 #include "tools/common/PngIo.h"
 
+#include "platform/RegularFile.h"
 #include "tools/common/OutputFile.h"
 
 #include <png.h>
@@ -24,7 +25,8 @@ struct PngContext {
     char message[256] = {};
     png_uint_32 width = 0;
     png_uint_32 height = 0;
-    int passes = 1;
+    bool interlaced = false;
+    std::vector<uint8_t> row; // one decoded row, width * 4 bytes
 };
 
 void OnPngError(png_structp png, png_const_charp message) {
@@ -46,44 +48,31 @@ bool ReadHeader(PngContext& context) {
     png_read_info(context.png, context.info);
     context.width = png_get_image_width(context.png, context.info);
     context.height = png_get_image_height(context.png, context.info);
+    context.interlaced = png_get_interlace_type(context.png, context.info) != PNG_INTERLACE_NONE;
     png_set_expand(context.png);
     png_set_strip_16(context.png);
     png_set_gray_to_rgb(context.png);
     png_set_add_alpha(context.png, 0xFF, PNG_FILLER_AFTER);
-    context.passes = png_set_interlace_handling(context.png);
+    // No interlace handling: libpng would need every row kept whole until
+    // the last pass. Each pass comes as its own reduced image instead, and
+    // its pixels go straight to their places.
     png_read_update_info(context.png, context.info);
     return true;
 }
 
-// Rows in the order their first pixels arrive: slots[y] is where row y is
-// kept, kNoRow until then.
-struct DecodedRows {
-    static constexpr uint32_t kNoRow = UINT32_MAX;
-    std::vector<uint8_t> pixels;
-    std::vector<uint32_t> slots;
-    uint32_t stored = 0;
-};
-
-// Memory grows only as rows arrive, so a header that claims a huge image
-// costs nothing until its pixels are really there. An interlaced image
-// reaches its rows pass after pass; each row gets its place when the first
-// pass that holds it comes.
-bool ReadRows(PngContext& context, int passes, size_t rowBytes, DecodedRows& rows) {
+// The next row of the current pass into context.row; false once libpng has
+// given up (context.message says why).
+bool ReadRow(PngContext& context) {
     if (setjmp(png_jmpbuf(context.png))) {
         return false;
     }
-    for (int pass = 0; pass < passes; ++pass) {
-        for (png_uint_32 y = 0; y < context.height; ++y) {
-            png_bytep row = nullptr;
-            if (passes == 1 || PNG_ROW_IN_INTERLACE_PASS(y, pass)) {
-                if (rows.slots[y] == DecodedRows::kNoRow) {
-                    rows.slots[y] = rows.stored++;
-                    rows.pixels.resize(rows.stored * rowBytes);
-                }
-                row = rows.pixels.data() + rows.slots[y] * rowBytes;
-            }
-            png_read_row(context.png, row, nullptr);
-        }
+    png_read_row(context.png, context.row.data(), nullptr);
+    return true;
+}
+
+bool ReadEnd(PngContext& context) {
+    if (setjmp(png_jmpbuf(context.png))) {
+        return false;
     }
     png_read_end(context.png, nullptr);
     return true;
@@ -103,7 +92,18 @@ bool WriteRows(PngContext& context, const PngImage& image, png_bytepp rows) {
     return true;
 }
 
-bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, uint32_t maxSide) {
+// Only a regular file: anything else is refused without waiting on it.
+FILE* OpenInput(const char* path, std::string& error) {
+    const char* notRegular = nullptr;
+    FILE* file = OpenRegularFile(path, &notRegular);
+    if (!file) {
+        error = notRegular ? std::string(notRegular) + ", not a regular file"
+                           : std::string("cannot open: ") + std::strerror(errno);
+    }
+    return file;
+}
+
+bool StartReading(PngContext& context, uint32_t maxSide, std::string& error) {
     png_byte signature[8];
     if (std::fread(signature, 1, sizeof signature, context.file) != sizeof signature ||
         png_sig_cmp(signature, 0, sizeof signature) != 0) {
@@ -132,29 +132,103 @@ bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, u
         error = "unsupported PNG layout";
         return false;
     }
+    context.row.resize(size_t(context.width) * 4);
+    return true;
+}
 
-    const size_t rowBytes = size_t(context.width) * 4;
-    DecodedRows rows;
-    try {
-        rows.slots.assign(context.height, DecodedRows::kNoRow);
-        if (!ReadRows(context, context.passes, rowBytes, rows)) {
-            error = std::string("bad PNG: ") + context.message;
-            return false;
+// Every row of every pass to onRow, in the order they are decoded.
+bool ReadParts(PngContext& context, const PngRowReader& onRow, std::string& error) {
+    const int passes = context.interlaced ? 7 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        PngRowPart part = {0, 0, 1, context.width, context.row.data()};
+        uint32_t rows = context.height, firstRow = 0, rowStep = 1;
+        if (context.interlaced) {
+            part.firstColumn = PNG_PASS_START_COL(pass);
+            part.columnStep = 1u << PNG_PASS_COL_SHIFT(pass);
+            part.count = PNG_PASS_COLS(context.width, pass);
+            rows = PNG_PASS_ROWS(context.height, pass);
+            firstRow = PNG_PASS_START_ROW(pass);
+            rowStep = 1u << PNG_PASS_ROW_SHIFT(pass);
         }
-        if (context.passes > 1) {
+        if (part.count == 0 || rows == 0) {
+            continue; // libpng skips an empty pass
+        }
+        for (uint32_t i = 0; i < rows; ++i) {
+            if (!ReadRow(context)) {
+                error = std::string("bad PNG: ") + context.message;
+                return false;
+            }
+            part.y = firstRow + i * rowStep;
+            if (!onRow(part, error)) {
+                return false;
+            }
+        }
+    }
+    if (!ReadEnd(context)) {
+        error = std::string("bad PNG: ") + context.message;
+        return false;
+    }
+    return true;
+}
+
+// Rows in the order their first pixels arrive: slots[y] is where row y is
+// kept, kNoRow until then. Memory grows only as rows arrive, so a header
+// that claims a huge image costs nothing until its pixels are really there.
+struct DecodedRows {
+    static constexpr uint32_t kNoRow = UINT32_MAX;
+    std::vector<uint8_t> pixels;
+    std::vector<uint32_t> slots;
+    uint32_t stored = 0;
+};
+
+void KeepPart(DecodedRows& rows, size_t rowBytes, const PngRowPart& part) {
+    if (rows.slots[part.y] == DecodedRows::kNoRow) {
+        rows.slots[part.y] = rows.stored++;
+        rows.pixels.resize(rows.stored * rowBytes);
+    }
+    uint8_t* row = rows.pixels.data() + rows.slots[part.y] * rowBytes;
+    for (uint32_t i = 0; i < part.count; ++i) {
+        std::memcpy(row + size_t(part.firstColumn + i * part.columnStep) * 4, part.rgba + size_t(i) * 4, 4);
+    }
+}
+
+bool ReadWholeImage(FILE* file, PngImage& image, std::string& error, uint32_t maxSide) {
+    DecodedRows rows;
+    uint32_t width = 0, height = 0;
+    const auto onSize = [&](uint32_t w, uint32_t h, std::string&) {
+        width = w;
+        height = h;
+        rows.slots.assign(h, DecodedRows::kNoRow);
+        return true;
+    };
+    const auto onRow = [&](const PngRowPart& part, std::string&) {
+        KeepPart(rows, size_t(width) * 4, part);
+        return true;
+    };
+    if (!ReadPngRowsFrom(file, onSize, onRow, error, maxSide)) {
+        return false;
+    }
+    // Every row has arrived (libpng refuses a file that ends early). Only an
+    // interlaced image's rows came out of order.
+    const size_t rowBytes = size_t(width) * 4;
+    bool inOrder = true;
+    for (uint32_t y = 0; y < height; ++y) {
+        inOrder &= rows.slots[y] == y;
+    }
+    if (!inOrder) {
+        try {
             std::vector<uint8_t> ordered(rows.pixels.size());
-            for (png_uint_32 y = 0; y < context.height; ++y) {
+            for (uint32_t y = 0; y < height; ++y) {
                 std::memcpy(ordered.data() + y * rowBytes, rows.pixels.data() + rows.slots[y] * rowBytes, rowBytes);
             }
             rows.pixels.swap(ordered);
+        } catch (const std::bad_alloc&) {
+            error = "out of memory for a " + std::to_string(width) + "x" + std::to_string(height) + " image";
+            return false;
         }
-    } catch (const std::bad_alloc&) {
-        error =
-            "out of memory for a " + std::to_string(context.width) + "x" + std::to_string(context.height) + " image";
-        return false;
     }
-    image.width = context.width;
-    image.height = context.height;
+    image.width = width;
+    image.height = height;
     image.channels = 4;
     image.pixels.swap(rows.pixels);
     return true;
@@ -162,10 +236,27 @@ bool ReadPngFromFile(PngContext& context, PngImage& image, std::string& error, u
 
 } // namespace
 
+bool ReadPngRowsFrom(FILE* file, const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error,
+                     uint32_t maxSide) {
+    PngContext context;
+    context.file = file;
+    bool ok = false;
+    try {
+        ok = StartReading(context, maxSide, error) && onSize(context.width, context.height, error) &&
+             ReadParts(context, onRow, error);
+    } catch (const std::bad_alloc&) {
+        error =
+            "out of memory for a " + std::to_string(context.width) + "x" + std::to_string(context.height) + " image";
+    }
+    if (context.png) {
+        png_destroy_read_struct(&context.png, context.info ? &context.info : nullptr, nullptr);
+    }
+    return ok;
+}
+
 bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide) {
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = OpenInput(path, error);
     if (!file) {
-        error = std::string("cannot open: ") + std::strerror(errno);
         return false;
     }
     const bool ok = ReadPngRgbaFrom(file, image, error, maxSide);
@@ -173,14 +264,19 @@ bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t
     return ok;
 }
 
-bool ReadPngRgbaFrom(FILE* file, PngImage& image, std::string& error, uint32_t maxSide) {
-    PngContext context;
-    context.file = file;
-    const bool ok = ReadPngFromFile(context, image, error, maxSide);
-    if (context.png) {
-        png_destroy_read_struct(&context.png, context.info ? &context.info : nullptr, nullptr);
+bool ReadPngRows(const char* path, const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error,
+                 uint32_t maxSide) {
+    FILE* file = OpenInput(path, error);
+    if (!file) {
+        return false;
     }
+    const bool ok = ReadPngRowsFrom(file, onSize, onRow, error, maxSide);
+    std::fclose(file);
     return ok;
+}
+
+bool ReadPngRgbaFrom(FILE* file, PngImage& image, std::string& error, uint32_t maxSide) {
+    return ReadWholeImage(file, image, error, maxSide);
 }
 
 bool WritePng(const char* path, const PngImage& image, std::string& error) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ struct PngImage {
 
 // Reads any PNG (palette, grey, 1 to 16 bits, with or without transparency)
 // as RGBA: palettes and grey expanded to RGB, 16-bit channels cut to their
-// high 8 bits, alpha 255 where the file has none. Sample values are taken as
+// high 8 bits, alpha 255 where the file has none. Only a regular file is read
+// (a FIFO, a device or a directory is refused without waiting on it). Sample values are taken as
 // stored (no gamma conversion). An image wider or higher than maxSide pixels
 // is refused before its pixels are read, and memory grows only with the rows
 // the file really holds.
@@ -26,6 +28,32 @@ bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t
 
 // The same from a file open for reading at its start; the file stays open.
 bool ReadPngRgbaFrom(FILE* file, PngImage& image, std::string& error, uint32_t maxSide = 0x7FFFFFFF);
+
+// Part of one decoded row, as RGBA: count pixels for the columns firstColumn,
+// firstColumn + columnStep, ... of row y. The whole row (0, 1, width) unless
+// the PNG is interlaced: then each of its seven passes brings a part of
+// every row it holds.
+struct PngRowPart {
+    uint32_t y;
+    uint32_t firstColumn;
+    uint32_t columnStep;
+    uint32_t count;
+    const uint8_t* rgba;
+};
+
+// Callbacks of ReadPngRowsFrom; false stops the reading, with error saying why.
+using PngSizeReader = std::function<bool(uint32_t width, uint32_t height, std::string& error)>;
+using PngRowReader = std::function<bool(const PngRowPart& part, std::string& error)>;
+
+// Reads a PNG as ReadPngRgbaFrom does, holding no more than one row: onSize
+// once the size is known and allowed, then onRow for each part of a row as
+// it is decoded.
+bool ReadPngRowsFrom(FILE* file, const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error,
+                     uint32_t maxSide = 0x7FFFFFFF);
+
+// The same from the file at path.
+bool ReadPngRows(const char* path, const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error,
+                 uint32_t maxSide = 0x7FFFFFFF);
 
 // Writes an 8-bit RGB (channels 3) or RGBA (channels 4) PNG. The file appears
 // under its name only once it is complete (see OutputFile.h).

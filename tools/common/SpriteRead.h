@@ -6,5 +6,6 @@
 #include <string>
 
 // ReadSpriteFile; on failure error says why, as "cannot open: No such file
-// or directory" or "byte 50: file ends inside a frame header".
+// or directory", "a FIFO, not a regular file" or "byte 50: file ends
+// inside a frame header".
 bool ReadSpriteForTool(const char* path, Sprite& sprite, SpriteReadStatus& status, std::string& error);

@@ -2,8 +2,6 @@
 
 #include "platform/LittleEndian.h"
 
-#include <memory>
-
 uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key) {
     // Candidates: the key with one channel one step up or down. Green goes
     // first so that, on equal distance, its finer step wins.
@@ -35,63 +33,35 @@ uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key) {
     return best;
 }
 
-namespace {
-
-void AllocateBlock(DataBlock& block, uint32_t size) {
-    block.size = size;
-    block.data = size > 0 ? std::make_unique<uint8_t[]>(size) : nullptr;
-}
-
-} // namespace
-
-SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint32_t& movedPixels) {
+SpriteFrame FrameHeader(const PackOptions& options, uint32_t width, uint32_t height) {
     SpriteFrame frame;
     frame.colorKey = options.colorKey;
     frame.hotspotX = options.hotspotX;
     frame.hotspotY = options.hotspotY;
     if (options.hotspotAt != HotspotAt::Given) {
-        frame.hotspotX = int16_t(image.width / 2);
-        frame.hotspotY = int16_t(options.hotspotAt == HotspotAt::Center ? image.height / 2 : image.height - 1);
+        frame.hotspotX = int16_t(width / 2);
+        frame.hotspotY = int16_t(options.hotspotAt == HotspotAt::Center ? height / 2 : height - 1);
     }
     frame.offsetX = options.offsetX;
     frame.offsetY = options.offsetY;
     frame.fixedX = options.fixedX;
     frame.fixedY = options.fixedY;
-    frame.width = int16_t(image.width);
-    frame.height = int16_t(image.height);
-
-    uint32_t count = image.width * image.height;
-    AllocateBlock(frame.pixelBlock, count * 2);
-    std::unique_ptr<uint8_t[]> alpha = std::make_unique<uint8_t[]>(count);
-    bool partlyTransparent = false;
-    movedPixels = 0;
-
-    const uint8_t* source = image.pixels.data();
-    uint8_t* pixelOut = frame.pixelBlock.data.get();
-    for (uint32_t i = 0; i < count; ++i, source += 4, pixelOut += 2) {
-        uint8_t a = source[3];
-        if (options.noAlpha) {
-            a = a < 128 ? 0 : 255;
-        }
-        uint16_t pixel = options.colorKey;
-        if (a != 0) {
-            pixel = PackRgb565(source[0], source[1], source[2]);
-            if (pixel == options.colorKey) {
-                pixel = NearestOtherThanKey(source[0], source[1], source[2], options.colorKey);
-                ++movedPixels;
-            }
-        }
-        if (a != 255) {
-            partlyTransparent = true;
-        }
-        alpha[i] = a;
-        StoreLe16(pixelOut, pixel);
-    }
-    if (partlyTransparent && !options.noAlpha) {
-        frame.alphaBlock.size = count;
-        frame.alphaBlock.data = std::move(alpha);
-    }
+    frame.width = int16_t(width);
+    frame.height = int16_t(height);
     return frame;
+}
+
+uint16_t StoredPixel(const uint8_t* rgba, const PackOptions& options, uint8_t& alpha, uint32_t& movedPixels) {
+    alpha = options.noAlpha ? (rgba[3] < 128 ? 0 : 255) : rgba[3];
+    if (alpha == 0) {
+        return options.colorKey;
+    }
+    const uint16_t pixel = PackRgb565(rgba[0], rgba[1], rgba[2]);
+    if (pixel != options.colorKey) {
+        return pixel;
+    }
+    ++movedPixels;
+    return NearestOtherThanKey(rgba[0], rgba[1], rgba[2], options.colorKey);
 }
 
 bool FrameToImage(const SpriteFrame& frame, PngImage& image, std::string& error) {

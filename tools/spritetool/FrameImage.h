@@ -29,12 +29,16 @@ constexpr uint32_t kMaxFrameSide = 32767;
 // used for visible pixels that would otherwise vanish as the colour key.
 uint16_t NearestOtherThanKey(uint8_t r, uint8_t g, uint8_t b, uint16_t key);
 
-// Builds a frame from an RGBA image (width and height at most kMaxFrameSide).
-// Center puts the hotspot at (width / 2, height / 2), Bottom at
-// (width / 2, height - 1), both rounded down. Pixels with alpha 0 are stored
-// as the colour key; the alpha block is left out when every pixel is fully
-// opaque. movedPixels counts the visible pixels moved off the key.
-SpriteFrame ImageToFrame(const PngImage& image, const PackOptions& options, uint32_t& movedPixels);
+// The header fields of a width x height frame packed with options. Center
+// puts the hotspot at (width / 2, height / 2), Bottom at (width / 2,
+// height - 1), both rounded down; Given takes hotspotX and hotspotY.
+SpriteFrame FrameHeader(const PackOptions& options, uint32_t width, uint32_t height);
+
+// One RGBA pixel as a frame stores it: its RGB565 value, and in alpha its
+// opacity (0 or 255 with noAlpha). A pixel with alpha 0 is the colour key; a
+// visible one that would be the key moves to the nearest other colour and
+// counts in movedPixels.
+uint16_t StoredPixel(const uint8_t* rgba, const PackOptions& options, uint8_t& alpha, uint32_t& movedPixels);
 
 // The frame as the demo draws it, as an RGBA image: colour-key pixels fully
 // transparent, the others with their alpha value (255 without an alpha

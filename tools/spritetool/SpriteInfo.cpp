@@ -41,7 +41,7 @@ void PrintSpriteInfo(FILE* out, const char* path, const Sprite& sprite, const Sp
     }
 }
 
-void CountFrame(PackSummary& summary, const SpriteFrame& frame) {
+void CountFrame(PackSummary& summary, const PackedFrame& frame) {
     if (summary.frames == 0) {
         summary.width = frame.width;
         summary.height = frame.height;
@@ -49,7 +49,7 @@ void CountFrame(PackSummary& summary, const SpriteFrame& frame) {
         summary.sameSize = false;
     }
     ++summary.frames;
-    summary.framesWithAlpha += frame.alphaBlock.size != 0 ? 1 : 0;
+    summary.framesWithAlpha += frame.hasAlpha ? 1 : 0;
 }
 
 std::string DescribePack(const PackSummary& summary, const std::string& output) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "sprite/Sprite.h"
+#include "tools/spritetool/PackStream.h"
 
 #include <cstdio>
 #include <string>
@@ -16,10 +17,10 @@ void PrintSpriteInfo(FILE* out, const char* path, const Sprite& sprite, const Sp
 struct PackSummary {
     int frames = 0;
     int framesWithAlpha = 0;
-    int16_t width = 0; // of the first frame
-    int16_t height = 0;
+    uint32_t width = 0; // of the first frame
+    uint32_t height = 0;
     bool sameSize = true;
 };
 
-void CountFrame(PackSummary& summary, const SpriteFrame& frame);
+void CountFrame(PackSummary& summary, const PackedFrame& frame);
 std::string DescribePack(const PackSummary& summary, const std::string& output);

@@ -1,7 +1,6 @@
 #include "tools/spritetool/SpriteWriter.h"
 
 #include "platform/LittleEndian.h"
-#include "tools/common/OutputFile.h"
 
 namespace {
 
@@ -30,33 +29,36 @@ void PutBlock(std::vector<uint8_t>& out, const DataBlock& block) {
 
 } // namespace
 
-std::vector<uint8_t> SerializeSprite(const Sprite& sprite) {
+void PutFileHeader(std::vector<uint8_t>& out, uint32_t headerValue1, uint32_t headerValue2, uint32_t frameCount) {
     static const uint8_t kMagic[7] = {'S', 'P', 'R', 'I', 'T', 'E', 0};
-    std::vector<uint8_t> out;
     PutBytes(out, kMagic, sizeof kMagic);
-    Put32(out, sprite.headerValue1);
-    Put32(out, sprite.headerValue2);
-    Put32(out, uint32_t(sprite.frames.size()));
+    Put32(out, headerValue1);
+    Put32(out, headerValue2);
+    Put32(out, frameCount);
+}
+
+void PutFrameHeader(std::vector<uint8_t>& out, const SpriteFrame& frame) {
+    PutBytes(out, frame.spare1, sizeof frame.spare1);
+    Put16(out, frame.colorKey);
+    PutBytes(out, frame.spare2, sizeof frame.spare2);
+    Put16(out, uint16_t(frame.hotspotX));
+    Put16(out, uint16_t(frame.hotspotY));
+    Put16(out, uint16_t(frame.offsetX));
+    Put16(out, uint16_t(frame.offsetY));
+    Put16(out, uint16_t(frame.fixedX));
+    Put16(out, uint16_t(frame.fixedY));
+    Put16(out, uint16_t(frame.width));
+    Put16(out, uint16_t(frame.height));
+}
+
+std::vector<uint8_t> SerializeSprite(const Sprite& sprite) {
+    std::vector<uint8_t> out;
+    PutFileHeader(out, sprite.headerValue1, sprite.headerValue2, uint32_t(sprite.frames.size()));
     for (const SpriteFrame& frame : sprite.frames) {
-        PutBytes(out, frame.spare1, sizeof frame.spare1);
-        Put16(out, frame.colorKey);
-        PutBytes(out, frame.spare2, sizeof frame.spare2);
-        Put16(out, uint16_t(frame.hotspotX));
-        Put16(out, uint16_t(frame.hotspotY));
-        Put16(out, uint16_t(frame.offsetX));
-        Put16(out, uint16_t(frame.offsetY));
-        Put16(out, uint16_t(frame.fixedX));
-        Put16(out, uint16_t(frame.fixedY));
-        Put16(out, uint16_t(frame.width));
-        Put16(out, uint16_t(frame.height));
+        PutFrameHeader(out, frame);
         PutBlock(out, frame.pixelBlock);
         PutBlock(out, frame.alphaBlock);
         PutBlock(out, frame.extraBlock);
     }
     return out;
-}
-
-bool WriteSpriteFile(const char* path, const Sprite& sprite, std::string& error) {
-    std::vector<uint8_t> bytes = SerializeSprite(sprite);
-    return WriteWholeFile(path, bytes.data(), bytes.size(), error);
 }

@@ -13,5 +13,8 @@
 // loads back with exactly these frames.
 std::vector<uint8_t> SerializeSprite(const Sprite& sprite);
 
-// Writes SerializeSprite(sprite) to path; no file appears on failure.
-bool WriteSpriteFile(const char* path, const Sprite& sprite, std::string& error);
+// The 19 bytes before the first frame record: magic, header values, frame count.
+void PutFileHeader(std::vector<uint8_t>& out, uint32_t headerValue1, uint32_t headerValue2, uint32_t frameCount);
+
+// The 24-byte header that begins a frame record.
+void PutFrameHeader(std::vector<uint8_t>& out, const SpriteFrame& frame);

@@ -9,8 +9,8 @@
 #include "tools/common/PngIo.h"
 #include "tools/common/SpriteRead.h"
 #include "tools/spritetool/FrameImage.h"
+#include "tools/spritetool/PackStream.h"
 #include "tools/spritetool/SpriteInfo.h"
-#include "tools/spritetool/SpriteWriter.h"
 
 #include <cstdio>
 #include <new>
@@ -75,7 +75,9 @@ const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr
                          "\n"
                          "X and Y are integers from -32768 to 32767. A PNG may be at most\n"
                          "32767 x 32767 pixels. Header values, spare fields and extra blocks are 0.\n"
-                         "On success one line on standard output says what was written.\n";
+                         "Rows go straight into OUT.spr as they are decoded, so memory stays small\n"
+                         "whatever the size of the PNGs. On success one line on standard output\n"
+                         "says what was written.\n";
 
 const char kUnpackHelp[] = "usage: spritetool unpack FILE.spr OUT.png [--frame N]\n"
                            "\n"
@@ -188,16 +190,34 @@ int RunPack(int argc, char** argv) {
         return Fail(*output, error);
     }
 
-    Sprite sprite;
+    // Frame by frame, row by row, straight into the output.
+    OutputFile out;
+    if (!OpenOutputFile(out, output->c_str(), error)) {
+        return Fail(*output, error);
+    }
+    PackSink sink;
+    sink.write = [&out](uint64_t offset, const void* data, size_t size, std::string& why) {
+        return WriteOutputAt(out, offset, data, size, why);
+    };
+    sink.read = [&out](uint64_t offset, void* data, size_t size, std::string& why) {
+        return ReadOutputAt(out, offset, data, size, why);
+    };
+    if (!StartSpriteFile(sink, uint32_t(args.positional.size()), error)) {
+        DiscardOutputFile(out);
+        return Fail(*output, error);
+    }
     PackSummary summary;
     for (const std::string& input : args.positional) {
-        PngImage image;
-        if (!ReadPngRgba(input.c_str(), image, error, kMaxFrameSide)) {
-            return Fail(input, error);
+        const PackRows rows = [&input](const PngSizeReader& onSize, const PngRowReader& onRow, std::string& why) {
+            return ReadPngRows(input.c_str(), onSize, onRow, why, kMaxFrameSide);
+        };
+        PackedFrame packed;
+        if (!PackFrame(sink, rows, options, packed, error)) {
+            DiscardOutputFile(out);
+            return Fail(out.writeFailed ? *output : input, error);
         }
-        uint32_t moved = 0;
-        sprite.frames.push_back(ImageToFrame(image, options, moved));
-        CountFrame(summary, sprite.frames.back());
+        CountFrame(summary, packed);
+        const uint32_t moved = packed.movedPixels;
         if (moved > 0) {
             std::fprintf(stderr,
                          "spritetool: note: %s: %u visible pixel%s had the colour key 0x%04X and "
@@ -206,8 +226,7 @@ int RunPack(int argc, char** argv) {
                          moved == 1 ? "was" : "were");
         }
     }
-    sprite.frameCount = int32_t(sprite.frames.size());
-    if (!WriteSpriteFile(output->c_str(), sprite, error)) {
+    if (!CommitOutputFile(out, error)) {
         return Fail(*output, error);
     }
     std::printf("%s\n", DescribePack(summary, *output).c_str());

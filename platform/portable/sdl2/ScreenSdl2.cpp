@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +20,8 @@ struct SdlScreen {
     SDL_Texture* texture;
     int frameWidth; // size of the texture, which is also the logical size
     int frameHeight;
+    bool displayLost; // the window system's connection failed: never touch it again
+    bool closing;
 };
 
 SdlScreen g_sdlScreen = {};
@@ -25,6 +29,11 @@ SdlScreen g_sdlScreen = {};
 // Runs at process exit, before the system's globals are destroyed (they were
 // constructed before this was registered); none of those touches SDL.
 void CloseSdlScreen() {
+    // Tidying up over a dead connection waits for replies that never come.
+    if (g_sdlScreen.displayLost) {
+        return;
+    }
+    g_sdlScreen.closing = true;
     if (g_sdlScreen.texture) {
         SDL_DestroyTexture(g_sdlScreen.texture);
     }
@@ -36,6 +45,37 @@ void CloseSdlScreen() {
     }
     g_sdlScreen = SdlScreen{};
     SDL_Quit();
+}
+
+// Xlib calls this when the X server's connection fails (the server stopped, a
+// forwarded connection dropped) and ends the process if it returns. Its own
+// handler just exits, and CloseSdlScreen then waits on the dead connection
+// for events that never come, forever; this one leaves SDL alone.
+int OnDisplayLost(void*) {
+    std::fputs("spritedemo: lost the connection to the display; ending\n", stderr);
+    if (g_sdlScreen.closing) {
+        _exit(1); // already inside exit: it must not run twice
+    }
+    g_sdlScreen.displayLost = true;
+    std::exit(1);
+}
+
+// SDL loads Xlib itself, only for its X11 driver; its I/O error handler is
+// one for the whole process, so set it there, through the library SDL loaded.
+void WatchForLostDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || SDL_strcmp(driver, "x11") != 0) {
+        return;
+    }
+    using IoErrorHandler = int (*)(void*);
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    void* setHandler = xlib ? dlsym(xlib, "XSetIOErrorHandler") : nullptr;
+    if (setHandler) {
+        reinterpret_cast<IoErrorHandler (*)(IoErrorHandler)>(setHandler)(OnDisplayLost);
+    }
+    if (xlib) {
+        dlclose(xlib);
+    }
 }
 
 // SDL's video is started on first use, whichever screen call comes first.
@@ -58,6 +98,7 @@ bool StartVideo() {
         return false;
     }
     g_sdlScreen.videoStarted = true;
+    WatchForLostDisplay();
     std::atexit(CloseSdlScreen);
     return true;
 }

@@ -1,7 +1,9 @@
 // The page around the demo: picks the build this browser runs, puts the
 // sprite files in the program's file system and starts it, shows the canvas
 // as large as whole screen pixels allow, and runs the demo again with sprite
-// files dropped on the page or picked, or with the samples again.
+// files or PNGs dropped on the page or picked, or with the samples again.
+// Dropped sprite files are checked, and PNGs packed, by spritetool's own code
+// (spritetool.js); the page only decodes PNGs, exactly, with pngjs.
 //
 // One program instance lives at a time: a new run starts only after the last
 // one has ended, and from a fresh stack (see ended), so nothing of the old
@@ -31,8 +33,12 @@
     0x03, 0x02, 0x01, 0x00,                         // one function of that type
     0x0a, 0x08, 0x01, 0x06, 0x00, 0x41, 0x00, 0xfd, 0x0f, 0x0b, // i32.const 0, i8x16.splat
   ]);
-  const kMagic = [0x53, 0x50, 0x52, 0x49, 0x54, 0x45, 0x00]; // "SPRITE" and its terminator
+  const kPngSignature = [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a];
   const kRoles = {'girl.spr': 'the girl', 'bg.spr': 'the background'};
+  // How a PNG is packed for each role: the girl centred on the pointer, the
+  // background pinned to the top-left corner when asked (as the guide packs them).
+  const kHotspotCenter = 1;
+  const kMaxSide = 32767; // of a sprite frame, whose sides are signed 16-bit
 
   const page = {
     state: 'loading', // then 'running', 'ended' or 'failed'
@@ -46,6 +52,8 @@
   const files = {};   // name -> the bytes the next run gets
   const chosen = {};  // name -> the name of the user's file now used for it
   let restarting = false;
+  const packed = {};  // name -> {role, bytes, command} of a file packed from a PNG, offered for download
+  let spritetool = null; // the module instance that checks and packs (spritetool.js)
 
   function say(text, problem) {
     statusLine.textContent = text;
@@ -211,12 +219,96 @@
 
   // --- Files from the user: dropped or picked, one or several at once.
 
-  // Why bytes cannot be used as a sprite file, or '' when they can.
-  function spriteProblem(bytes) {
-    if (bytes.length < kMagic.length || kMagic.some(function (value, i) { return bytes[i] !== value; })) {
-      return 'is not a SPRITE file (those start with "SPRITE")';
+  // Calls use(address) with bytes copied into spritetool's memory.
+  function withBytes(bytes, use) {
+    const at = spritetool._malloc(Math.max(bytes.length, 1));
+    try {
+      spritetool.HEAPU8.set(bytes, at);
+      return use(at);
+    } finally {
+      spritetool._free(at);
     }
-    return '';
+  }
+
+  // Why bytes do not load as a sprite file, in the demo's own reader's words
+  // (those of spritetool info), or '' when they load.
+  function spriteProblem(bytes) {
+    const reason = withBytes(bytes, function (at) {
+      return spritetool.UTF8ToString(spritetool._spritetool_check(at, bytes.length));
+    });
+    return reason ? 'did not load (' + reason + ')' : '';
+  }
+
+  function isPng(bytes) {
+    return kPngSignature.every(function (value, i) { return bytes[i] === value; });
+  }
+
+  // A PNG's pixels as 8-bit RGBA, as spritetool reads them: palettes and grey
+  // widened, 16-bit samples cut to their high byte, no gamma, alpha from the
+  // file or 255. Not by the browser, whose canvas keeps premultiplied colour.
+  async function decodePng(bytes) {
+    if (!window.png) await loadScript('pngjs.js');
+    return new Promise(function (resolve, reject) {
+      const decoder = new window.png.PNG({skipRescale: true}); // rescaling would round 16-bit samples
+      let info = null;
+      decoder.on('metadata', function (metadata) { info = metadata; });
+      decoder.parse(bytes, function (error, image) {
+        if (error) {
+          reject(error);
+          return;
+        }
+        const samples = image.data;
+        const rgba = new Uint8Array(image.width * image.height * 4);
+        if (info.palette || info.depth === 8) {
+          rgba.set(samples.subarray(0, rgba.length));
+        } else if (info.depth === 16) {
+          for (let i = 0; i < rgba.length; i++) rgba[i] = samples[i] >> 8;
+        } else {
+          const scale = 255 / ((1 << info.depth) - 1); // 1, 2 and 4 bits: 255, 85, 17, whole
+          for (let i = 0; i < rgba.length; i++) rgba[i] = samples[i] * scale;
+        }
+        resolve({width: image.width, height: image.height, rgba: rgba});
+      });
+    });
+  }
+
+  // The SPRITE file spritetool makes of a decoded PNG for a role.
+  function pack(image, role, fixed) {
+    const hotspot = role === 'girl.spr' ? kHotspotCenter : 0;
+    const corner = fixed ? 0 : -1;
+    return withBytes(image.rgba, function (at) {
+      const bytes = spritetool._spritetool_pack(at, image.width, image.height, hotspot, corner, corner);
+      return bytes ? spritetool.HEAPU8.slice(bytes, bytes + spritetool._spritetool_packed_size()) : null;
+    });
+  }
+
+  // The spritetool command that makes the same file, the name quoted for a shell.
+  function packCommand(name, role, fixed) {
+    const quoted = /^[\w.,+-]+$/.test(name) ? name : "'" + name.replace(/'/g, "'\\''") + "'";
+    return 'spritetool pack ' + quoted + ' -o ' + role +
+      (role === 'girl.spr' ? ' --hotspot center' : fixed ? ' --fixed 0,0' : '');
+  }
+
+  // Links to save what was packed from PNGs, with how spritetool would make it.
+  function showPacked() {
+    const line = document.getElementById('packed');
+    const made = Object.values(packed);
+    for (const link of line.querySelectorAll('a')) URL.revokeObjectURL(link.href);
+    line.textContent = '';
+    line.hidden = made.length === 0;
+    if (!made.length) return;
+    line.append('Packed from your PNGs: ');
+    made.forEach(function (file, i) {
+      const link = document.createElement('a');
+      link.href = URL.createObjectURL(new Blob([file.bytes], {type: 'application/octet-stream'}));
+      link.download = file.role;
+      link.textContent = file.role;
+      link.title = 'as ' + file.command + ' makes it';
+      const command = document.createElement('code');
+      command.textContent = file.command;
+      line.append(i ? ', ' : '', link, ' (', command, ')');
+    });
+    line.append('. Save them to use them again, here or with the demo on Windows or Linux.');
   }
 
   // A first guess at each file's role: a name saying background is the
@@ -236,7 +328,8 @@
     const rows = document.getElementById('which-files');
     rows.textContent = '';
     const guesses = guessRoles(offers);
-    const selects = offers.map(function (offer, i) {
+    const screenSized = function (image) { return image.width === canvas.width && image.height === canvas.height; };
+    const choices = offers.map(function (offer, i) {
       const row = document.createElement('label');
       const select = document.createElement('select');
       for (const [value, text] of Object.entries(kRoles).concat([['', 'not used']])) {
@@ -244,18 +337,42 @@
       }
       row.append(select, ' ' + offer.name);
       rows.appendChild(row);
-      return select;
+      let fixed = null;
+      if (offer.image) {
+        // A background the size of the screen fills it only when fixed at 0,0.
+        const fixedRow = document.createElement('label');
+        fixed = document.createElement('input');
+        fixed.type = 'checkbox';
+        fixed.checked = screenSized(offer.image);
+        fixedRow.append(fixed, ' fixed at 0,0 (its top-left corner stays there, not on the pointer)');
+        fixedRow.className = 'fixed';
+        const showFixed = function () { fixedRow.hidden = select.value !== 'bg.spr'; };
+        select.addEventListener('change', showFixed);
+        showFixed();
+        rows.appendChild(fixedRow);
+      }
+      return {select: select, fixed: fixed};
     });
     which.returnValue = '';
     which.onclose = function () {
       if (which.returnValue !== 'use') return;
       let used = false;
-      selects.forEach(function (select, i) {
-        if (!select.value) return;
-        files[select.value] = offers[i].bytes;
-        chosen[select.value] = offers[i].name;
+      choices.forEach(function (choice, i) {
+        const role = choice.select.value;
+        const offer = offers[i];
+        if (!role) return;
+        let bytes = offer.bytes;
+        delete packed[role];
+        if (offer.image) {
+          const fixed = role === 'bg.spr' && choice.fixed.checked;
+          bytes = pack(offer.image, role, fixed);
+          packed[role] = {role: role, bytes: bytes, command: packCommand(offer.name, role, fixed)};
+        }
+        files[role] = bytes;
+        chosen[role] = offer.name;
         used = true;
       });
+      showPacked();
       if (used) restart();
     };
     which.showModal();
@@ -267,6 +384,19 @@
     const refused = [];
     for (const file of Array.from(fileList)) {
       const bytes = new Uint8Array(await file.arrayBuffer());
+      if (isPng(bytes)) {
+        try {
+          const image = await decodePng(bytes);
+          if (image.width > kMaxSide || image.height > kMaxSide) {
+            refused.push(file.name + ' is larger than a sprite can be (' + kMaxSide + ' pixels a side)');
+          } else {
+            offers.push({name: file.name, image: image});
+          }
+        } catch (error) {
+          refused.push(file.name + ' could not be read as a PNG (' + error.message + ')');
+        }
+        continue;
+      }
       const problem = spriteProblem(bytes);
       if (problem) {
         refused.push(file.name + ' ' + problem);
@@ -277,14 +407,16 @@
     if (refused.length) {
       say(refused.join('; ') + '; nothing changed for ' + (refused.length > 1 ? 'them.' : 'it.'), true);
     }
-    if (offers.length) askRoles(offers);
+    if (offers.length && !which.open) askRoles(offers); // unless files dropped meanwhile are being asked about
   }
 
   function useSamples() {
     for (const name of Object.keys(chosen)) {
       delete chosen[name];
+      delete packed[name];
       if (samples[name]) files[name] = samples[name]; else delete files[name];
     }
+    showPacked();
     restart();
   }
 
@@ -304,9 +436,10 @@
       ? 'Move your finger over it; leaving the page ends it.'
       : 'Move the pointer over it; Esc ends it.';
     document.getElementById('files-how').textContent = touch
-      ? 'Pick .spr files made with spritetool (Sprite files) to see them as the girl or the background.'
-      : 'Drop .spr files made with spritetool on the page, or pick them (Sprite files), to see them as the ' +
-        'girl or the background.';
+      ? 'Pick PNGs or .spr files made with spritetool (Sprite files) to see them as the girl or the ' +
+        'background; PNGs are packed as spritetool packs them, for you to save.'
+      : 'Drop PNGs or .spr files made with spritetool on the page, or pick them (Sprite files), to see them ' +
+        'as the girl or the background; PNGs are packed as spritetool packs them, for you to save.';
     control(aboutToggle, function () { showAbout(about.hidden); });
     control(samplesButton, useSamples);
     filePicker.addEventListener('change', function () {
@@ -344,9 +477,11 @@
     try {
       await Promise.all([
         loadScript(page.build === 'simd' ? 'spritedemo.js' : 'spritedemo-nosimd.js'),
+        loadScript('spritetool.js'),
         fetchSample('girl.spr'),
         fetchSample('bg.spr'),
       ]);
+      spritetool = await window.createSpritetool();
     } catch (error) {
       fail('The demo could not load: ' + error.message);
       return;

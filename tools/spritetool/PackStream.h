@@ -1,0 +1,45 @@
+// Packing pictures into a SPRITE file a row at a time, so memory stays near
+// one row whatever the pictures' size. The same code packs for spritetool
+// (into a file) and for the page (into memory).
+#pragma once
+
+#include "tools/common/PngIo.h"
+#include "tools/spritetool/FrameImage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Where a packed SPRITE file goes: bytes written at any offset, in any order,
+// and read back (zeros where nothing was written yet). False, with error
+// saying why, when the output fails.
+struct PackSink {
+    std::function<bool(uint64_t offset, const void* data, size_t size, std::string& error)> write;
+    std::function<bool(uint64_t offset, void* data, size_t size, std::string& error)> read;
+    uint64_t end = 0; // where the next frame record goes
+};
+
+// A picture's pixels as ReadPngRows hands them over: onSize once, then onRow
+// for every part of a row, in any order.
+using PackRows = std::function<bool(const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error)>;
+
+// What one frame became.
+struct PackedFrame {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool hasAlpha = false;
+    uint32_t movedPixels = 0; // visible pixels moved off the colour key
+};
+
+// Writes the file header of a SPRITE file of frameCount frames at the start
+// of sink; sink.end becomes where the first frame record goes.
+bool StartSpriteFile(PackSink& sink, uint32_t frameCount, std::string& error);
+
+// Appends at sink.end one frame record made from the picture rows gives, and
+// moves sink.end behind it. Rows go to their places in the pixel and alpha
+// blocks as they come. Pixels with alpha 0 are stored as the colour key; the
+// alpha block is kept only when some pixel is partly transparent (0 and 255
+// alone are expressed by the key).
+bool PackFrame(PackSink& sink, const PackRows& rows, const PackOptions& options, PackedFrame& packed,
+               std::string& error);
