@@ -72,16 +72,18 @@ template <typename R> constexpr RowKernels MakeRowKernels(const char* name) {
 }
 
 // Hands each of the draw's rows to row(destination, source, alpha), top to
-// bottom.
+// bottom. The pitches are held apart from rows: a row's stores could alias
+// the record, which the compiler would then read again after every row.
 template <typename Row> __attribute__((always_inline)) inline void ForEachRow(const PixelRows& rows, Row row) {
-    uint8_t* destination = rows.destination;
-    const uint8_t* source = rows.source;
-    const uint8_t* alpha = rows.alpha;
-    for (int y = 0; y < rows.height; ++y) {
+    const PixelRows held = rows;
+    uint8_t* destination = held.destination;
+    const uint8_t* source = held.source;
+    const uint8_t* alpha = held.alpha;
+    for (int y = 0; y < held.height; ++y) {
         row(destination, source, alpha);
-        destination += rows.destinationPitch;
-        source += rows.sourcePitch;
-        alpha += rows.alphaPitch;
+        destination += held.destinationPitch;
+        source += held.sourcePitch;
+        alpha += held.alphaPitch;
     }
 }
 

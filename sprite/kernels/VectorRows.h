@@ -106,12 +106,12 @@ template <typename O> struct VectorRows {
     // Walks every row of the draw in O's blocks: block(row, i, lanes) gives
     // the new pixels of the row's block at pixel i.
     template <typename Block> static void WalkRows(const PixelRows& rows, Block block) {
+        const int width = rows.width;
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
             const Row row = {destination, source, alpha};
             O::Walk(
-                destination, rows.width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                    return block(row, i, lanes);
-                });
+                destination,
+                width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) { return block(row, i, lanes); });
         });
     }
 
