@@ -81,9 +81,12 @@ const ArtSet& RealArt(const char* name) {
     static std::map<std::string, std::unique_ptr<ArtSet>> loaded;
     std::unique_ptr<ArtSet>& art = loaded[name];
     if (!art) {
-        const std::string fileName = std::strcmp(name, "girl") == 0
-                                         ? std::string(SPRITEDEMO_BINARY_DIR "/demo/girl.spr")
-                                         : std::string(SPRITEDEMO_BENCH_ART_DIR "/") + name + ".spr";
+        // "<art>-unplanned": the same art without its span plan.
+        const std::string requested = name;
+        const size_t suffix = requested.find("-unplanned");
+        const std::string file = requested.substr(0, suffix);
+        const std::string fileName = file == "girl" ? std::string(SPRITEDEMO_BINARY_DIR "/demo/girl.spr")
+                                                    : std::string(SPRITEDEMO_BENCH_ART_DIR "/") + file + ".spr";
         art.reset(new ArtSet);
         art->owned.resize(1);
         SpriteReadStatus status;
@@ -91,6 +94,9 @@ const ArtSet& RealArt(const char* name) {
             std::fprintf(stderr, "spritedemo-bench: %s did not load: %s\n", fileName.c_str(),
                          status.failure != nullptr ? status.failure : "no frames");
             std::exit(1);
+        }
+        if (suffix != std::string::npos) {
+            art->owned[0].frames[0].spans = SpanPlan();
         }
         const SpriteFrame& frame = art->owned[0].frames[0];
         art->width = frame.width;

@@ -35,7 +35,7 @@ struct ArtSet {
 };
 
 // Which art a benchmark draws: mixed art of a size, or real art by name
-// ("girl" or "girl4x").
+// ("girl" or "girl4x", or either with "-unplanned": without its span plan).
 struct ArtName {
     int width = 0;
     int height = 0;

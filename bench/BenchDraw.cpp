@@ -104,27 +104,30 @@ void DrawRoutine(benchmark::State& state, const RowKernels* kernels, Routine rou
 // Bytes the row kernels of one frame read and write, counted by kernels that
 // tally their rows and hand them on to the scalar set.
 int64_t g_rowBytes = 0;
+int64_t Pixels(const PixelRows& rows) {
+    return int64_t{rows.width} * rows.height;
+}
 const RowKernels g_countingKernels = {
     "counting",
-    [](uint8_t* d, const uint8_t* s, int n, uint16_t key) {
-        g_rowBytes += 6 * int64_t{n};
-        g_scalarKernels.keyed(d, s, n, key);
+    [](const PixelRows& rows, uint16_t key) {
+        g_rowBytes += 6 * Pixels(rows);
+        g_scalarKernels.keyed(rows, key);
     },
-    [](uint8_t* d, const uint8_t* s, const uint8_t* a, int n, uint16_t key) {
-        g_rowBytes += 7 * int64_t{n};
-        g_scalarKernels.alpha(d, s, a, n, key);
+    [](const PixelRows& rows, uint16_t key) {
+        g_rowBytes += 7 * Pixels(rows);
+        g_scalarKernels.alpha(rows, key);
     },
-    [](uint8_t* d, const uint8_t* s, int n, uint16_t key, int weight) {
-        g_rowBytes += 6 * int64_t{n};
-        g_scalarKernels.translucent(d, s, n, key, weight);
+    [](const PixelRows& rows, uint16_t key, int weight) {
+        g_rowBytes += 6 * Pixels(rows);
+        g_scalarKernels.translucent(rows, key, weight);
     },
-    [](uint8_t* d, const uint8_t* s, const uint8_t* a, int n, uint16_t key, uint16_t tint, int weight) {
-        g_rowBytes += 7 * int64_t{n};
-        g_scalarKernels.tinted(d, s, a, n, key, tint, weight);
+    [](const PixelRows& rows, uint16_t key, uint16_t tint, int weight) {
+        g_rowBytes += 7 * Pixels(rows);
+        g_scalarKernels.tinted(rows, key, tint, weight);
     },
-    [](uint8_t* d, const uint8_t* s, int n, uint16_t key, uint16_t tint, int weight) {
-        g_rowBytes += 6 * int64_t{n};
-        g_scalarKernels.tintedOpaque(d, s, n, key, tint, weight);
+    [](const PixelRows& rows, uint16_t key, uint16_t tint, int weight) {
+        g_rowBytes += 6 * Pixels(rows);
+        g_scalarKernels.tintedOpaque(rows, key, tint, weight);
     },
     [](uint8_t* w, const uint8_t* s, int n, WideOrder order) { g_scalarKernels.widen(w, s, n, order); },
 };
@@ -343,6 +346,17 @@ int main(int argc, char** argv) {
         add(std::string("Peer/pixman_over/real/") + name, PeerPixmanOver, art);
         add(std::string("Limit/traffic/real/") + name, TrafficLimit, art);
         add(std::string("Limit/rowcopy/real/") + name, RowCopyLimit, art);
+    }
+    // What the span plan gives: the routines that follow it, on the same art without it.
+    for (const char* name : {"girl-unplanned", "girl4x-unplanned"}) {
+        for (const Named& routine : kRoutines) {
+            if (routine.routine == Routine::Alpha || routine.routine == Routine::Tinted) {
+                for (const auto& [isa, kernels] : named) {
+                    add("Real/" + std::string(routine.name) + "/" + isa + "/" + name, DrawRoutine, kernels,
+                        routine.routine, ArtName{0, 0, name});
+                }
+            }
+        }
     }
 
     add("Portable/clear", ClearScreen);

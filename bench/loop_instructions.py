@@ -7,8 +7,8 @@ OBJECT is a kernel file's object (for example
 build/arm64/CMakeFiles/spritedemo_core.dir/sprite/kernels/Neon.cpp.o, or an
 x86-64 one such as .../Avx512.cpp.o); OBJDUMP defaults to
 aarch64-linux-gnu-objdump, give objdump for x86-64. For each function it prints the
-instructions of its largest loop: from the target of a backward branch
-inside the function up to that branch. Where timings mean nothing (under an
+instructions of its largest innermost loop: from the target of a backward
+branch inside the function up to that branch, holding no other such loop. Where timings mean nothing (under an
 emulator), this divided by the pixels of one pass is the cost to compare.
 """
 
@@ -35,18 +35,23 @@ def functions(disassembly):
 
 
 def largest_loop(body):
+    """Instructions of the largest innermost loop: a backward branch's range
+    that holds no other loop (the row loop around the pixel loop does)."""
     if not body:
         return 0
     first, last = body[0][0], body[-1][0]
-    best = 0
+    loops = []
     for address, mnemonic, operands in body:
         arm = mnemonic in ("b", "cbz", "cbnz", "tbz", "tbnz") or mnemonic.startswith("b.")
         if not (arm or (mnemonic.startswith("j") and mnemonic != "jmp")):
             continue
         target = re.search(r"(?:^|, )([0-9a-f]+) <", operands)
         if target and first <= int(target.group(1), 16) < address <= last:
-            start = int(target.group(1), 16)
-            best = max(best, sum(1 for a, _, _ in body if start <= a <= address))
+            loops.append((int(target.group(1), 16), address))
+    best = 0
+    for start, end in loops:
+        if not any((s, e) != (start, end) and start <= s and e <= end for s, e in loops):
+            best = max(best, sum(1 for a, _, _ in body if start <= a <= end))
     return best
 
 

@@ -201,6 +201,11 @@ def targets(results, sets, chosen):
             rows.append((f"… the same for `Size/{r}/{chosen}` (the chosen set forced)", text, met))
     text, met = judge([("girl", ratio(g("Real/alpha/chosen/girl"), g("Peer/sdl2_rle/real/girl")))], 0.5)
     rows.append(("`Real/alpha/chosen/girl` in at most half the time of `Peer/sdl2_rle/real/girl`", text, met))
+    pairs = [(art, ratio(g(f"Real/alpha/chosen/{art}"), g(f"Real/alpha/chosen/{art}-unplanned")))
+             for art in ("girl", "girl4x")]
+    text, met = judge(pairs, 1 / 1.5)
+    rows.append(("`Real/alpha/chosen` by the span plan at least 1.5× faster than without (`-unplanned`)",
+                 text, met))
     text, met = judge([("128x64", ratio(g("Keyed/chosen"), g("Limit/rowcopy/128x64")))], 1.1)
     rows.append(("`Keyed/chosen` within 1.1× of `Limit/rowcopy/128x64`", text, met))
     out = ["", "| target | measured (time ratio) | |", "|---|---|---|"]

@@ -19,16 +19,6 @@ LONG MoveSide(LONG side, int64_t amount) {
 
 } // namespace
 
-int32_t ClampToInt32(int64_t value) {
-    if (value > INT32_MAX) {
-        return INT32_MAX;
-    }
-    if (value < INT32_MIN) {
-        return INT32_MIN;
-    }
-    return static_cast<int32_t>(value);
-}
-
 RECT* ClipRect(RECT* rect, RECT* companion, RECT bounds) {
     if (rect->left < bounds.left) {
         if (companion != nullptr) {

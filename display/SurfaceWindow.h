@@ -22,4 +22,7 @@ struct SurfaceWindow {
 RECT* ClipRect(RECT* rect, RECT* companion, RECT bounds);
 
 // A coordinate worked out in 64 bits, saturated to the 32 bits a RECT holds.
-int32_t ClampToInt32(int64_t value);
+// Inline: every draw places and clips with it.
+inline int32_t ClampToInt32(int64_t value) {
+    return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : (value < INT32_MIN ? INT32_MIN : value));
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "sprite/SpanPlan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +34,10 @@ struct SpriteFrame {
     DataBlock pixelBlock;
     DataBlock alphaBlock;
     DataBlock extraBlock;
+    // Made by the reader for frame 0, the frame the routines draw; whoever
+    // changes the blocks of a frame after reading it makes it again or
+    // clears it. Without one the routines draw every pixel through the kernels.
+    SpanPlan spans;
 };
 
 struct Sprite {

@@ -168,6 +168,9 @@ bool ReadSprite(SpriteSource* source, Sprite* result, SpriteReadStatus* status) 
         }
         sprite.frames.push_back(std::move(frame));
     }
+    if (!sprite.frames.empty()) {
+        sprite.frames[0].spans = MakeSpanPlan(sprite.frames[0]);
+    }
     status->offset = source->offset;
     *result = std::move(sprite);
     return true;

@@ -420,19 +420,29 @@ HRESULT IDirectDrawSurface7::Blt(LPRECT destRect, IDirectDrawSurface7* source, L
     return result;
 }
 
-HRESULT IDirectDrawSurface7::Lock(LPRECT, LPDDSURFACEDESC2 description, DWORD, HANDLE) {
-    g_portableStats->locks++;
+namespace {
+
+// Why a lock was refused: bad arguments, the result a test's hook gave, or a
+// surface already locked or lent to a device context. Apart from the common
+// path, so that every draw's lock costs a few tests and stores.
+__attribute__((noinline, cold)) HRESULT RefusedLock(const DDSURFACEDESC2* description, HRESULT hooked) {
+    g_portableStats->failedLocks++;
     if (description == nullptr || description->dwSize != sizeof(DDSURFACEDESC2)) {
-        g_portableStats->failedLocks++;
         return DDERR_INVALIDPARAMS;
     }
-    HRESULT result = StepResult(ScreenStep::Lock);
-    if (result == DD_OK && (locked || dcOut)) {
-        result = DDERR_SURFACEBUSY;
-    }
-    if (result != DD_OK) {
-        g_portableStats->failedLocks++;
-        return result;
+    return hooked != DD_OK ? hooked : DDERR_SURFACEBUSY;
+}
+
+} // namespace
+
+HRESULT IDirectDrawSurface7::Lock(LPRECT, LPDDSURFACEDESC2 description, DWORD, HANDLE) {
+    g_portableStats->locks++;
+    HRESULT hooked = DD_OK;
+    if (__builtin_expect(description == nullptr || description->dwSize != sizeof(DDSURFACEDESC2) ||
+                             (g_screenStepResult != nullptr && (hooked = StepResult(ScreenStep::Lock)) != DD_OK) ||
+                             locked || dcOut,
+                         0)) {
+        return RefusedLock(description, hooked);
     }
     locked = true;
     description->dwFlags |= DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE;

@@ -1,5 +1,6 @@
 // The row kernels on AVX2: sixteen pixels a block; rows of fewer go to the
 // SSE2 set.
+#include "sprite/kernels/Arithmetic256.h"
 #include "sprite/kernels/VectorRows.h"
 #include "sprite/kernels/WidenRows.h"
 
@@ -7,8 +8,7 @@
 
 namespace {
 
-struct Avx2 {
-    using V = __m256i;
+struct Avx2 : Arithmetic256 {
     using M = __m256i;
     struct Lanes {};
     static constexpr int kLanes = 16;
@@ -25,19 +25,6 @@ struct Avx2 {
             destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) { return block(i, Lanes{}); });
     }
 
-    static V Set(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
-    static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
-    static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
-    static V And(V a, V b) { return _mm256_and_si256(a, b); }
-    static V Or(V a, V b) { return _mm256_or_si256(a, b); }
-    static V MulLo(V a, V b) { return _mm256_mullo_epi16(a, b); }
-    static V MulHi(V a, V b) { return _mm256_mulhi_epu16(a, b); }
-    template <int n> static V Srl(V a) { return _mm256_srli_epi16(a, n); }
-    template <int n> static V Sll(V a) { return _mm256_slli_epi16(a, n); }
-    static V Opaque(V v) {
-        __asm__("" : "+x"(v));
-        return v;
-    }
     static M Eq(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
     static V Select(M m, V ifSet, V otherwise) { return _mm256_blendv_epi8(otherwise, ifSet, m); }
     using Skip = M;

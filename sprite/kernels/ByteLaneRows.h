@@ -124,42 +124,48 @@ template <typename O> struct ByteLaneRows {
         return Select(O::Or(skip, O::Below(alpha, O::SplatByte(8))), d, laid);
     }
 
-    static void Keyed(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey) {
+    static void Keyed(const PixelRows& rows, uint16_t colorKey) {
         // Whole words: the bytes of little-endian pixels are already in lane order.
         const W key = O::SplatWord(colorKey);
-        auto half = [&](int i) __attribute__((always_inline)) {
-            return O::KeepWhereEqual(O::LoadWords(source + 2 * i), O::LoadWords(destination + 2 * i), key);
-        };
-        WalkOverlapping<ByteLaneRows>(
-            destination, count, [&](int i) __attribute__((always_inline)) {
-                return Words{half(i), half(i + 8)};
-            });
+        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
+            auto half = [&](int i) __attribute__((always_inline)) {
+                return O::KeepWhereEqual(O::LoadWords(source + 2 * i), O::LoadWords(destination + 2 * i), key);
+            };
+            WalkOverlapping<ByteLaneRows>(
+                destination, rows.width, [&](int i) __attribute__((always_inline)) {
+                    return Words{half(i), half(i + 8)};
+                });
+        });
     }
 
-    static void Alpha(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
+    static void Alpha(const PixelRows& rows, uint16_t colorKey) {
         const Key key = SplitKey(colorKey);
-        WalkOverlapping<ByteLaneRows>(
-            destination, count, [&](int i) __attribute__((always_inline)) {
-                const Pixels s = O::LoadPixels(source + 2 * i);
-                return LayByAlpha(s, O::SplitChannels(s), O::LoadPixels(destination + 2 * i), O::LoadBytes(alpha + i),
-                                  IsKey(s, key));
-            });
+        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+            WalkOverlapping<ByteLaneRows>(
+                destination, rows.width, [&](int i) __attribute__((always_inline)) {
+                    const Pixels s = O::LoadPixels(source + 2 * i);
+                    return LayByAlpha(s, O::SplitChannels(s), O::LoadPixels(destination + 2 * i),
+                                      O::LoadBytes(alpha + i), IsKey(s, key));
+                });
+        });
     }
 
     // At a weight that is the same for the whole row, a table column look-up
     // replaces each product.
-    static void Translucent(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
+    static void Translucent(const PixelRows& rows, uint16_t colorKey, int weight) {
         const Key key = SplitKey(colorKey);
         const Column sourceColumn = O::TableColumn(weight);
         const Column destinationColumn = O::TableColumn(31 - weight);
-        WalkOverlapping<ByteLaneRows>(
-            destination, count, [&](int i) __attribute__((always_inline)) {
-                const Pixels s = O::LoadPixels(source + 2 * i);
-                const Pixels d = O::LoadPixels(destination + 2 * i);
-                const Channels sums = Add(LookUp(sourceColumn, O::SplitChannelValues(s)),
-                                          LookUp(destinationColumn, O::SplitChannelValues(d)));
-                return Select(IsKey(s, key), d, O::PackSums(sums));
-            });
+        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
+            WalkOverlapping<ByteLaneRows>(
+                destination, rows.width, [&](int i) __attribute__((always_inline)) {
+                    const Pixels s = O::LoadPixels(source + 2 * i);
+                    const Pixels d = O::LoadPixels(destination + 2 * i);
+                    const Channels sums = Add(LookUp(sourceColumn, O::SplitChannelValues(s)),
+                                              LookUp(destinationColumn, O::SplitChannelValues(d)));
+                    return Select(IsKey(s, key), d, O::PackSums(sums));
+                });
+        });
     }
 
     // The source pulled towards tint: tint's products at the tint weight are
@@ -186,27 +192,29 @@ template <typename O> struct ByteLaneRows {
         return Add(tint.products, LookUp(tint.sourceColumn, O::SplitChannelValues(s)));
     }
 
-    static void Tinted(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
-                       uint16_t tint, int tintWeight) {
+    static void Tinted(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
         const Tint tinting = MakeTint(tint, tintWeight, colorKey);
-        WalkOverlapping<ByteLaneRows>(
-            destination, count, [&](int i) __attribute__((always_inline)) {
-                const Pixels s = O::LoadPixels(source + 2 * i);
-                const Channels tinted = TintSums(tinting, s);
-                return LayByAlpha(O::PackSums(tinted), SumsAsChannels(tinted), O::LoadPixels(destination + 2 * i),
-                                  O::LoadBytes(alpha + i), IsKey(s, tinting.key));
-            });
+        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+            WalkOverlapping<ByteLaneRows>(
+                destination, rows.width, [&](int i) __attribute__((always_inline)) {
+                    const Pixels s = O::LoadPixels(source + 2 * i);
+                    const Channels tinted = TintSums(tinting, s);
+                    return LayByAlpha(O::PackSums(tinted), SumsAsChannels(tinted), O::LoadPixels(destination + 2 * i),
+                                      O::LoadBytes(alpha + i), IsKey(s, tinting.key));
+                });
+        });
     }
 
-    static void TintedOpaque(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
-                             int tintWeight) {
+    static void TintedOpaque(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
         const Tint tinting = MakeTint(tint, tintWeight, colorKey);
-        WalkOverlapping<ByteLaneRows>(
-            destination, count, [&](int i) __attribute__((always_inline)) {
-                const Pixels s = O::LoadPixels(source + 2 * i);
-                return Select(IsKey(s, tinting.key), O::LoadPixels(destination + 2 * i),
-                              O::PackSums(TintSums(tinting, s)));
-            });
+        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
+            WalkOverlapping<ByteLaneRows>(
+                destination, rows.width, [&](int i) __attribute__((always_inline)) {
+                    const Pixels s = O::LoadPixels(source + 2 * i);
+                    return Select(IsKey(s, tinting.key), O::LoadPixels(destination + 2 * i),
+                                  O::PackSums(TintSums(tinting, s)));
+                });
+        });
     }
 };
 

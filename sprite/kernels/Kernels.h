@@ -1,34 +1,46 @@
-// Row kernels: the inner loops of the draw routines, one destination row at a
-// time, in one table per instruction set. The draw routines place and clip;
-// a kernel only walks `count` pixels of one row. Every set gives exactly the
-// words of the scalar set, which applies the pixel rules one by one.
+// Row kernels: the inner loops of the draw routines, one draw's rows in one
+// call, in one table per instruction set. The draw routines place and clip
+// once; a kernel walks the rows it is given, choosing once at the top of the
+// call how to take rows of that width. Every set gives exactly the words of
+// the scalar set, which applies the pixel rules one by one.
 //
-// What callers pass: byte pointers to `count` (0 or more) little-endian
-// RGB565 words at any alignment (surface rows, sprite blocks), and one alpha
-// byte a pixel; the blend table built before a blending kernel runs. A tint
-// weight is 0-31 (0 still darkens through the table). A translucent weight is
-// 1-30: at 0 a draw writes nothing and at 31 it is a keyed copy, which the
-// draw routines decide once for the whole draw, so no kernel checks weights.
+// What callers pass: byte pointers to rows of `width` (0 or more)
+// little-endian RGB565 words at any alignment (surface rows, sprite blocks),
+// and one alpha byte a pixel; any pitches, even odd ones; the blend table
+// built before a blending kernel runs. A tint weight is 0-31 (0 still darkens
+// through the table). A translucent weight is 1-30: at 0 a draw writes nothing
+// and at 31 it is a keyed copy, which the draw routines decide once for the
+// whole draw, so no kernel checks weights.
 #pragma once
 
 #include "platform/Widen.h" // WideOrder
 
+#include <cstddef>
 #include <cstdint>
+
+// The rows of one draw: `height` rows of `width` pixels, each pitch the bytes
+// from one row's start to the next. alpha is only read by the routines that
+// take alpha values.
+struct PixelRows {
+    uint8_t* destination;
+    const uint8_t* source;
+    const uint8_t* alpha;
+    ptrdiff_t destinationPitch, sourcePitch, alphaPitch;
+    int width, height;
+};
 
 struct RowKernels {
     const char* name;
     // d = s, except where s is the colour key.
-    void (*keyed)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey);
+    void (*keyed)(const PixelRows& rows, uint16_t colorKey);
     // Each source pixel laid down by its own alpha byte.
-    void (*alpha)(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey);
+    void (*alpha)(const PixelRows& rows, uint16_t colorKey);
     // Every source pixel at one weight, 1-30.
-    void (*translucent)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight);
+    void (*translucent)(const PixelRows& rows, uint16_t colorKey, int weight);
     // Each source pixel pulled towards tint at tintWeight (0-31), then laid down by its alpha.
-    void (*tinted)(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
-                   uint16_t tint, int tintWeight);
+    void (*tinted)(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight);
     // tinted for a frame without alpha values: every pixel opaque.
-    void (*tintedOpaque)(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
-                         int tintWeight);
+    void (*tintedOpaque)(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight);
     // count RGB565 words to 32-bit pixels in the given order, by bit
     // replication (WidenRow, platform/Rgb565.h). For the screens
     // (WidenPixels): source and wide do not overlap.

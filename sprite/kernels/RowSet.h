@@ -1,11 +1,13 @@
 // What every vector kernel set shares, whichever way its rows are written
 // (VectorRows.h on 16-bit lanes, ByteLaneRows.h on 8-bit lanes): the one
 // factory that makes a RowKernels table of a rows template, the one fallback
-// chain that hands rows too short for a set to the next narrower one, and the
-// one walk along a row with an overlapping last block.
+// chain that hands draws whose rows are too short for a set to the next
+// narrower one, the walk down a draw's rows and the one walk along a row with
+// an overlapping last block.
 //
 // A rows template R provides the five routines for rows of at least
 // R::kShortest pixels, and R::Shorter(), the set that takes the shorter ones.
+// The choice is made once a call, for all of its rows.
 //
 // Everything here has internal linkage: a copy built with one file's flags
 // must never be linked in place of another's. For the same reason this header
@@ -20,47 +22,45 @@
 namespace {
 
 template <typename R> struct RowSet {
-    static bool Short(int count) { return count < R::kShortest; }
+    static bool Short(const PixelRows& rows) { return rows.width < R::kShortest; }
 
-    static void Keyed(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey) {
-        if (Short(count)) {
-            R::Shorter().keyed(destination, source, count, colorKey);
+    static void Keyed(const PixelRows& rows, uint16_t colorKey) {
+        if (Short(rows)) {
+            R::Shorter().keyed(rows, colorKey);
         } else {
-            R::Keyed(destination, source, count, colorKey);
+            R::Keyed(rows, colorKey);
         }
     }
 
-    static void Alpha(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
-        if (Short(count)) {
-            R::Shorter().alpha(destination, source, alpha, count, colorKey);
+    static void Alpha(const PixelRows& rows, uint16_t colorKey) {
+        if (Short(rows)) {
+            R::Shorter().alpha(rows, colorKey);
         } else {
-            R::Alpha(destination, source, alpha, count, colorKey);
+            R::Alpha(rows, colorKey);
         }
     }
 
-    static void Translucent(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
-        if (Short(count)) {
-            R::Shorter().translucent(destination, source, count, colorKey, weight);
+    static void Translucent(const PixelRows& rows, uint16_t colorKey, int weight) {
+        if (Short(rows)) {
+            R::Shorter().translucent(rows, colorKey, weight);
         } else {
-            R::Translucent(destination, source, count, colorKey, weight);
+            R::Translucent(rows, colorKey, weight);
         }
     }
 
-    static void Tinted(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
-                       uint16_t tint, int tintWeight) {
-        if (Short(count)) {
-            R::Shorter().tinted(destination, source, alpha, count, colorKey, tint, tintWeight);
+    static void Tinted(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
+        if (Short(rows)) {
+            R::Shorter().tinted(rows, colorKey, tint, tintWeight);
         } else {
-            R::Tinted(destination, source, alpha, count, colorKey, tint, tintWeight);
+            R::Tinted(rows, colorKey, tint, tintWeight);
         }
     }
 
-    static void TintedOpaque(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
-                             int tintWeight) {
-        if (Short(count)) {
-            R::Shorter().tintedOpaque(destination, source, count, colorKey, tint, tintWeight);
+    static void TintedOpaque(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
+        if (Short(rows)) {
+            R::Shorter().tintedOpaque(rows, colorKey, tint, tintWeight);
         } else {
-            R::TintedOpaque(destination, source, count, colorKey, tint, tintWeight);
+            R::TintedOpaque(rows, colorKey, tint, tintWeight);
         }
     }
 };
@@ -70,6 +70,22 @@ template <typename R>
 constexpr RowKernels MakeRowKernels(const char* name, void (*widen)(uint8_t*, const uint8_t*, int, WideOrder)) {
     using S = RowSet<R>;
     return {name, S::Keyed, S::Alpha, S::Translucent, S::Tinted, S::TintedOpaque, widen};
+}
+
+// Hands each of the draw's rows to row(destination, source, alpha), top to
+// bottom. The pitches are held apart from rows: a row's stores could alias
+// the record, which the compiler would then read again after every row.
+template <typename Row> __attribute__((always_inline)) inline void ForEachRow(const PixelRows& rows, Row row) {
+    const PixelRows held = rows;
+    uint8_t* destination = held.destination;
+    const uint8_t* source = held.source;
+    const uint8_t* alpha = held.alpha;
+    for (int y = 0; y < held.height; ++y) {
+        row(destination, source, alpha);
+        destination += held.destinationPitch;
+        source += held.sourcePitch;
+        alpha += held.alphaPitch;
+    }
 }
 
 // Stores block(i), the new values of pixels i to i + B::kLanes - 1, with

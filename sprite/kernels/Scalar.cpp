@@ -5,40 +5,43 @@
 
 namespace {
 
-void KeyedRow(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey) {
-    for (int i = 0; i < count; ++i) {
-        StorePixel(destination + 2 * i, KeyedRule(LoadPixel(destination + 2 * i), LoadPixel(source + 2 * i), colorKey));
+// Every pixel of the draw's rows through rule(d, s, alpha byte), which gets
+// 255 for routines that read no alpha.
+template <bool kReadsAlpha, typename Rule> void EachPixel(const PixelRows& rows, Rule rule) {
+    uint8_t* destination = rows.destination;
+    const uint8_t* source = rows.source;
+    const uint8_t* alpha = rows.alpha;
+    for (int y = 0; y < rows.height; ++y) {
+        for (int i = 0; i < rows.width; ++i) {
+            StorePixel(destination + 2 * i,
+                       rule(LoadPixel(destination + 2 * i), LoadPixel(source + 2 * i), kReadsAlpha ? alpha[i] : 255));
+        }
+        destination += rows.destinationPitch;
+        source += rows.sourcePitch;
+        alpha += kReadsAlpha ? rows.alphaPitch : 0;
     }
 }
 
-void AlphaRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
-    for (int i = 0; i < count; ++i) {
-        StorePixel(destination + 2 * i,
-                   AlphaRule(LoadPixel(destination + 2 * i), LoadPixel(source + 2 * i), alpha[i], colorKey));
-    }
+void KeyedRows(const PixelRows& rows, uint16_t colorKey) {
+    EachPixel<false>(rows, [=](uint16_t d, uint16_t s, uint8_t) { return KeyedRule(d, s, colorKey); });
 }
 
-void TranslucentRow(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
-    for (int i = 0; i < count; ++i) {
-        StorePixel(destination + 2 * i,
-                   TranslucentRule(LoadPixel(destination + 2 * i), LoadPixel(source + 2 * i), weight, colorKey));
-    }
+void AlphaRows(const PixelRows& rows, uint16_t colorKey) {
+    EachPixel<true>(rows, [=](uint16_t d, uint16_t s, uint8_t a) { return AlphaRule(d, s, a, colorKey); });
 }
 
-void TintedRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
-               uint16_t tint, int tintWeight) {
-    for (int i = 0; i < count; ++i) {
-        StorePixel(destination + 2 * i, TintedRule(LoadPixel(destination + 2 * i), LoadPixel(source + 2 * i), alpha[i],
-                                                   colorKey, tint, tintWeight));
-    }
+void TranslucentRows(const PixelRows& rows, uint16_t colorKey, int weight) {
+    EachPixel<false>(rows, [=](uint16_t d, uint16_t s, uint8_t) { return TranslucentRule(d, s, weight, colorKey); });
 }
 
-void TintedOpaqueRow(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
-                     int tintWeight) {
-    for (int i = 0; i < count; ++i) {
-        StorePixel(destination + 2 * i, TintedRule(LoadPixel(destination + 2 * i), LoadPixel(source + 2 * i), 255,
-                                                   colorKey, tint, tintWeight));
-    }
+void TintedRows(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
+    EachPixel<true>(rows,
+                    [=](uint16_t d, uint16_t s, uint8_t a) { return TintedRule(d, s, a, colorKey, tint, tintWeight); });
+}
+
+void TintedOpaqueRows(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
+    EachPixel<false>(
+        rows, [=](uint16_t d, uint16_t s, uint8_t a) { return TintedRule(d, s, a, colorKey, tint, tintWeight); });
 }
 
 } // namespace
@@ -52,5 +55,5 @@ void WidenScalarRow(uint8_t* wide, const uint8_t* source, int count, WideOrder o
 
 } // namespace
 
-const RowKernels g_scalarKernels = {"scalar",  KeyedRow,        AlphaRow,      TranslucentRow,
-                                    TintedRow, TintedOpaqueRow, WidenScalarRow};
+const RowKernels g_scalarKernels = {"scalar",   KeyedRows,        AlphaRows,     TranslucentRows,
+                                    TintedRows, TintedOpaqueRows, WidenScalarRow};

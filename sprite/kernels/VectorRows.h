@@ -96,12 +96,31 @@ template <typename O> struct VectorRows {
         return Pack(Add(Weigh(Split(source), multiplier), Weigh(Split(destination), rest)));
     }
 
-    static void Keyed(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey) {
+    // One row's start in each block.
+    struct Row {
+        uint8_t* destination;
+        const uint8_t* source;
+        const uint8_t* alpha;
+    };
+
+    // Walks every row of the draw in O's blocks: block(row, i, lanes) gives
+    // the new pixels of the row's block at pixel i.
+    template <typename Block> static void WalkRows(const PixelRows& rows, Block block) {
+        const int width = rows.width;
+        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+            const Row row = {destination, source, alpha};
+            O::Walk(
+                destination,
+                width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) { return block(row, i, lanes); });
+        });
+    }
+
+    static void Keyed(const PixelRows& rows, uint16_t colorKey) {
         const V key = O::Set(colorKey);
-        O::Walk(
-            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                const V s = O::Load(source + 2 * i, lanes);
-                return O::Finish(O::SkipWhere(s, key), O::Load(destination + 2 * i, lanes), s);
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                return O::Finish(O::SkipWhere(s, key), O::Load(row.destination + 2 * i, lanes), s);
             });
     }
 
@@ -115,27 +134,27 @@ template <typename O> struct VectorRows {
         return {multiplier, RestMultiplier(multiplier)};
     }
 
-    static void Alpha(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey) {
+    static void Alpha(const PixelRows& rows, uint16_t colorKey) {
         const V key = O::Set(colorKey);
         const V one = O::Set(1);
-        O::Walk(
-            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                const V s = O::Load(source + 2 * i, lanes);
-                const V d = O::Load(destination + 2 * i, lanes);
-                const AlphaWeights w = WeightsOf(O::LoadAlpha(alpha + i, lanes));
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                const V d = O::Load(row.destination + 2 * i, lanes);
+                const AlphaWeights w = WeightsOf(O::LoadAlpha(row.alpha + i, lanes));
                 const V blended = O::Select(O::Eq(w.rest, one), s, Blend(s, d, w.multiplier, w.rest));
                 return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, blended);
             });
     }
 
-    static void Translucent(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, int weight) {
+    static void Translucent(const PixelRows& rows, uint16_t colorKey, int weight) {
         const V key = O::Set(colorKey);
         const V multiplier = O::Set(Multiplier(weight));
         const V rest = O::Set(Multiplier(31 - weight));
-        O::Walk(
-            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                const V s = O::Load(source + 2 * i, lanes);
-                const V d = O::Load(destination + 2 * i, lanes);
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                const V d = O::Load(row.destination + 2 * i, lanes);
                 return O::Finish(O::SkipWhere(s, key), d, Blend(s, d, multiplier, rest));
             });
     }
@@ -146,17 +165,16 @@ template <typename O> struct VectorRows {
         return {entry(tint >> 11), entry((tint >> 6) & 31), entry(tint & 31)};
     }
 
-    static void Tinted(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int count, uint16_t colorKey,
-                       uint16_t tint, int tintWeight) {
+    static void Tinted(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
         const V key = O::Set(colorKey);
         const V one = O::Set(1);
         const Sums tintSums = TintSums(tint, tintWeight);
         const V sourceRest = O::Set(Multiplier(31 - tintWeight));
-        O::Walk(
-            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                const V s = O::Load(source + 2 * i, lanes);
-                const V d = O::Load(destination + 2 * i, lanes);
-                const AlphaWeights w = WeightsOf(O::LoadAlpha(alpha + i, lanes));
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
+                const V d = O::Load(row.destination + 2 * i, lanes);
+                const AlphaWeights w = WeightsOf(O::LoadAlpha(row.alpha + i, lanes));
                 const Sums tinted = Add(tintSums, Weigh(Split(s), sourceRest));
                 Sums laid = Add(Weigh(ChannelsOf(tinted), w.multiplier), Weigh(Split(d), w.rest));
                 // At weight 31 the tinted pixel itself: choosing its sums packs it.
@@ -167,16 +185,15 @@ template <typename O> struct VectorRows {
             });
     }
 
-    static void TintedOpaque(uint8_t* destination, const uint8_t* source, int count, uint16_t colorKey, uint16_t tint,
-                             int tintWeight) {
+    static void TintedOpaque(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
         const V key = O::Set(colorKey);
         const Sums tintSums = TintSums(tint, tintWeight);
         const V sourceRest = O::Set(Multiplier(31 - tintWeight));
-        O::Walk(
-            destination, count, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                const V s = O::Load(source + 2 * i, lanes);
+        WalkRows(
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                const V s = O::Load(row.source + 2 * i, lanes);
                 const V tinted = Pack(Add(tintSums, Weigh(Split(s), sourceRest)));
-                return O::Finish(O::SkipWhere(s, key), O::Load(destination + 2 * i, lanes), tinted);
+                return O::Finish(O::SkipWhere(s, key), O::Load(row.destination + 2 * i, lanes), tinted);
             });
     }
 };

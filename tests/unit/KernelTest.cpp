@@ -1,8 +1,8 @@
 // Every row kernel set on pixels worked out by hand from the pixel rules; and
 // every other set against the scalar one: the same words for every row length
-// and alignment, every weight and alpha value, and a million random pixels
-// per routine, with nothing written outside the row; and every set's
-// widening of every RGB565 word.
+// and alignment, on several rows at odd pitches, every weight and alpha
+// value, and a million random pixels per routine, with nothing written
+// outside the rows; and every set's widening of every RGB565 word.
 #include "platform/LittleEndian.h"
 #include "platform/Rgb565.h"
 #include "sprite/Blend.h"
@@ -35,7 +35,19 @@ struct RowCase {
     int offset; // bytes between an aligned buffer start and the first pixel
     int weight; // the translucent weight, or the tint's
     uint16_t tint;
+    int rows = 1; // more are laid out at odd pitches, with bytes between them
 };
+
+// Pitches of a case's rows: each row's bytes and a few more, odd in every block.
+ptrdiff_t DestinationPitch(const RowCase& c) {
+    return 2 * c.count + 3;
+}
+ptrdiff_t SourcePitch(const RowCase& c) {
+    return 2 * c.count + 5;
+}
+ptrdiff_t AlphaPitch(const RowCase& c) {
+    return c.count + 1;
+}
 
 // Inputs as real art has them: alpha mostly 0 or 255 with edges between,
 // and some pixels equal to the colour key.
@@ -43,7 +55,7 @@ struct RowInputs {
     std::vector<uint8_t> destination, source, alpha;
 
     RowInputs(const RowCase& c, std::mt19937& random) {
-        const size_t bytes = static_cast<size_t>(c.offset + 2 * c.count + kGuard);
+        const size_t bytes = static_cast<size_t>(c.offset + c.rows * SourcePitch(c) + kGuard);
         destination.resize(bytes);
         source.resize(bytes);
         alpha.resize(bytes);
@@ -64,31 +76,36 @@ struct RowInputs {
     }
 };
 
-void RunRow(const RowKernels& kernels, Routine routine, uint8_t* d, const uint8_t* s, const uint8_t* a, int count,
-            int weight, uint16_t tint) {
+void RunRows(const RowKernels& kernels, Routine routine, const PixelRows& rows, int weight, uint16_t tint) {
     switch (routine) {
     case Routine::Keyed:
-        kernels.keyed(d, s, count, kKey);
+        kernels.keyed(rows, kKey);
         break;
     case Routine::Alpha:
-        kernels.alpha(d, s, a, count, kKey);
+        kernels.alpha(rows, kKey);
         break;
     case Routine::Translucent:
-        kernels.translucent(d, s, count, kKey, weight);
+        kernels.translucent(rows, kKey, weight);
         break;
     case Routine::Tinted:
-        kernels.tinted(d, s, a, count, kKey, tint, weight);
+        kernels.tinted(rows, kKey, tint, weight);
         break;
     case Routine::TintedOpaque:
-        kernels.tintedOpaque(d, s, count, kKey, tint, weight);
+        kernels.tintedOpaque(rows, kKey, tint, weight);
         break;
     }
 }
 
-void RunRow(const RowKernels& kernels, const RowCase& c, RowInputs& in) {
-    RunRow(kernels, c.routine, in.destination.data() + c.offset,
-           in.source.data() + c.offset / 2 * 2 + 1, // sources misaligned too
-           in.alpha.data() + c.offset, c.count, c.weight, c.tint);
+void RunRows(const RowKernels& kernels, const RowCase& c, RowInputs& in) {
+    const PixelRows rows = {in.destination.data() + c.offset,
+                            in.source.data() + c.offset / 2 * 2 + 1, // sources misaligned too
+                            in.alpha.data() + c.offset,
+                            DestinationPitch(c),
+                            SourcePitch(c),
+                            AlphaPitch(c),
+                            c.count,
+                            c.rows};
+    RunRows(kernels, c.routine, rows, c.weight, c.tint);
 }
 
 struct KernelTest : testing::TestWithParam<KernelSet> {
@@ -166,7 +183,8 @@ TEST_P(KernelTest, WorkedPixels) {
             StoreLe16(&destination[1 + 2 * i], c.destination);
             StoreLe16(&source[1 + 2 * i], c.source);
         }
-        RunRow(*GetParam().kernels, c.routine, &destination[1], &source[1], alpha.data(), kCount, c.weight, kTint);
+        const PixelRows row = {&destination[1], &source[1], alpha.data(), 0, 0, 0, kCount, 1};
+        RunRows(*GetParam().kernels, c.routine, row, c.weight, kTint);
         for (int i = 0; i < kCount; ++i) {
             ASSERT_EQ(LoadLe16(&destination[1 + 2 * i]), c.expected)
                 << "routine " << int(c.routine) << ", source " << std::hex << c.source << " over " << c.destination
@@ -220,12 +238,12 @@ struct KernelAgainstScalar : KernelTest {
         }
         RowInputs expected(c, random);
         RowInputs actual = expected;
-        RunRow(g_scalarKernels, c, expected);
-        RunRow(*GetParam().kernels, c, actual);
+        RunRows(g_scalarKernels, c, expected);
+        RunRows(*GetParam().kernels, c, actual);
         for (size_t i = 0; i < expected.destination.size(); ++i) {
             if (expected.destination[i] != actual.destination[i]) {
-                ADD_FAILURE() << "routine " << int(c.routine) << ", " << c.count << " pixels at offset " << c.offset
-                              << ", weight " << c.weight << ", tint " << c.tint << ": byte " << i - c.offset << " is "
+                ADD_FAILURE() << "routine " << int(c.routine) << ", " << c.rows << " rows of " << c.count
+                              << " pixels at offset " << c.offset << ", weight " << c.weight << ", tint " << c.tint << ": byte " << i - c.offset << " is "
                               << int(actual.destination[i]) << ", not " << int(expected.destination[i]);
                 return false;
             }
@@ -234,12 +252,13 @@ struct KernelAgainstScalar : KernelTest {
     }
 };
 
+// Every remainder of every set's widest step, on one row and on three.
 TEST_P(KernelAgainstScalar, EveryRowLengthAndAlignment) {
     for (Routine routine : kRoutines) {
         for (int count = 0; count <= 67; ++count) {
             for (int offset = 0; offset < 66; ++offset) {
                 const int weight = static_cast<int>(random() % 32);
-                if (!Same({routine, count, offset, weight, static_cast<uint16_t>(random())})) {
+                if (!Same({routine, count, offset, weight, static_cast<uint16_t>(random()), 1 + offset % 2 * 2})) {
                     return;
                 }
             }

@@ -3,9 +3,11 @@
 #include "TestSupport.h"
 #include "display/DisplayDevice.h"
 #include "sprite/Blend.h"
+#include "sprite/kernels/Kernels.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <iterator>
@@ -372,3 +374,51 @@ TEST_F(SpriteDrawTest, EmptyFrameStillLocksItsTarget) {
 }
 
 } // namespace
+
+// Alpha and tinted draws by a frame's span plan against the same frame drawn
+// pixel by pixel: runs of 8-11 pixels whose alpha sits on each side of the
+// class thresholds (7/8, 247/248) or whose pixels are the key, cut by the
+// surface's edges on every side, at the start, middle and end of runs.
+TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
+    BuildBlendTable();
+    const uint8_t alphas[] = {0, 7, 8, 247, 248, 255, 255, 128};
+    constexpr int kKeyRun = 6; // the second run at alpha 255 is the key's
+    TestFrame frame = PatternFrame(45, 6);
+    for (int v = 0, run = 0; v < 6; ++v) {
+        for (int u = 0; u < 45; ++run) {
+            for (int end = std::min(45, u + 8 + run % 4); u < end; ++u) {
+                frame.alpha.push_back(alphas[run % 8]);
+                if (run % 8 == kKeyRun) {
+                    frame.pixels[static_cast<size_t>(45 * v + u)] = kKey;
+                }
+            }
+        }
+    }
+    Sprite planned = MakeSprite(frame);
+    planned.frames[0].spans = MakeSpanPlan(planned.frames[0]);
+    ASSERT_TRUE(PlanFits(planned.frames[0].spans, planned.frames[0]));
+    const Sprite unplanned = MakeSprite(frame);
+
+    TestSurface bySpans{32, 4}, byPixels{32, 4};
+    ScopedDrawTarget target{bySpans};
+    const RowKernels& chosen = ActiveKernels();
+    UseKernels(g_scalarKernels); // the set that draws by the plan
+    for (int tinted = 0; tinted < 2; ++tinted) {
+        for (int x : {0, -1, -7, -8, -9, -20, -24, -30, 3, 20, 26}) {
+            for (int y : {0, -1, -3, 1, 2}) {
+                SCOPED_TRACE(testing::Message() << (tinted ? "tinted" : "alpha") << " at " << x << "," << y);
+                for (TestSurface* surface : {&bySpans, &byPixels}) {
+                    surface->Fill(0x5AA5);
+                    const Sprite& sprite = surface == &bySpans ? planned : unplanned;
+                    if (tinted) {
+                        sprite.DrawTinted(surface->surface, x, y, 0x00FF00, 100);
+                    } else {
+                        sprite.DrawAlpha(surface->surface, x, y);
+                    }
+                }
+                ASSERT_EQ(bySpans.Bytes(), byPixels.Bytes());
+            }
+        }
+    }
+    UseKernels(chosen);
+}
