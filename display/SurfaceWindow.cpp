@@ -17,6 +17,21 @@ LONG MoveSide(LONG side, int64_t amount) {
     return static_cast<LONG>(static_cast<uint32_t>(static_cast<int64_t>(side) + amount));
 }
 
+// Zeroes a surface description in 16-byte stores. Left to itself the
+// compiler zeroes it with one `rep stos`, whose start-up takes longer than
+// the stores on every draw; the empty asm keeps the stores from being merged
+// back into it.
+void ClearDescription(DDSURFACEDESC2* description) {
+    auto* bytes = reinterpret_cast<unsigned char*>(description);
+    size_t i = 0;
+#pragma GCC unroll 16
+    for (; i + 16 <= sizeof *description; i += 16) {
+        std::memset(bytes + i, 0, 16);
+        __asm__("" ::: "memory");
+    }
+    std::memset(bytes + i, 0, sizeof *description - i);
+}
+
 } // namespace
 
 RECT* ClipRect(RECT* rect, RECT* companion, RECT bounds) {
@@ -52,7 +67,7 @@ bool DisplayDevice::OpenWindow(LPDIRECTDRAWSURFACE7 surface, RECT bounds, RECT d
     ClipRect(&destination, nullptr, bounds);
 
     DDSURFACEDESC2 description;
-    std::memset(&description, 0, sizeof description);
+    ClearDescription(&description);
     description.dwSize = sizeof description;
     if (surface == nullptr || surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr) != DD_OK) {
         LogError("Lock");
