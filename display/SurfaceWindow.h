@@ -1,7 +1,7 @@
-// Clipping in 64-bit arithmetic (all edge and address arithmetic is done in
-// 64 bits: a destination may lie anywhere in the 32-bit plane, and only the
-// clipped result has to fit a real surface), and the clipped rectangle of a surface as
-// addresses into its memory (DisplayDevice::OpenWindow makes one).
+// Clipping, and the clipped rectangle of a surface as addresses into its
+// memory (DisplayDevice::OpenWindow makes one). All edge and address
+// arithmetic is done in 64 bits: a destination may lie anywhere in the 32-bit
+// plane, and only the clipped result has to fit a real surface.
 #pragma once
 
 #include "platform/Platform.h"
