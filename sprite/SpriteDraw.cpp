@@ -143,8 +143,10 @@ template <typename Whole, typename Mixed> void DrawSpans(const DrawPlan& plan, W
 
 // Whether the draw goes by the frame's span plan: it reads alpha values and
 // the plan was made for this frame.
+// The empty plan of art without one is told apart inline.
 bool BySpans(const DrawPlan& plan) {
-    return plan.rows.alpha != nullptr && PlanFits(plan.frame->spans, *plan.frame);
+    return plan.rows.alpha != nullptr && !plan.frame->spans.rowStarts.empty() &&
+           PlanFits(plan.frame->spans, *plan.frame);
 }
 
 // The plan of the draw's rows, for a kernel that walks it itself.
@@ -191,16 +193,16 @@ void Sprite::DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const 
     if (plan.rows.alpha == nullptr) {
         // Without alpha values every pixel is opaque: a keyed copy.
         kernels.keyed(plan.rows, plan.colorKey);
-    } else if (BySpans(plan) && &kernels == &g_scalarKernels) {
+    } else if (!BySpans(plan)) {
+        kernels.alpha(plan.rows, plan.colorKey);
+    } else if (&kernels == &g_scalarKernels) {
         DrawSpans(
             plan, [](const PixelRows& run) { std::memcpy(run.destination, run.source, 2 * size_t(run.width)); },
             [&](const PixelRows& run) { kernels.alpha(run, plan.colorKey); });
-    } else if (BySpans(plan)) {
+    } else {
         // A vector set walks the plan inside one call: a call a span costs
         // more than the span saves.
         kernels.alphaSpans(plan.rows, plan.colorKey, SpansOf(plan));
-    } else {
-        kernels.alpha(plan.rows, plan.colorKey);
     }
 }
 
