@@ -129,6 +129,10 @@ const RowKernels g_countingKernels = {
         g_rowBytes += 6 * Pixels(rows);
         g_scalarKernels.tintedOpaque(rows, key, tint, weight);
     },
+    [](const PixelRows& rows, uint16_t key, const SpanRows& spans) {
+        g_rowBytes += 7 * Pixels(rows);
+        g_scalarKernels.alphaSpans(rows, key, spans);
+    },
     [](uint8_t* w, const uint8_t* s, int n, WideOrder order) { g_scalarKernels.widen(w, s, n, order); },
 };
 

@@ -2,25 +2,17 @@
 // once when a sprite is read: runs that are skipped (the colour key, alpha
 // 0-7), runs laid down whole (alpha 248-255) and the rest, which go through
 // the row kernels. Real art is mostly long transparent and opaque runs with a
-// thin blended rim; the benchmark's mixed art has no plan. Only the scalar
-// set draws by it: see SpriteDraw.cpp.
+// thin blended rim; the benchmark's mixed art has no plan. The scalar set's
+// draws walk it span by span (SpriteDraw.cpp); alpha draws on a vector set
+// walk it inside one kernel call (VectorRows.h).
 #pragma once
+
+#include "sprite/kernels/Kernels.h" // Span
 
 #include <cstdint>
 #include <vector>
 
 struct SpriteFrame;
-
-enum class SpanKind : uint16_t {
-    Skip,  // every pixel keeps its destination
-    Whole, // every pixel opaque and not the key
-    Mixed, // any pixels: the kernel decides each one
-};
-
-struct Span {
-    uint16_t end; // column after the span's last pixel; a span starts where the one before ends
-    SpanKind kind;
-};
 
 struct SpanPlan {
     // Row r's spans are spans[rowStarts[r]] up to spans[rowStarts[r + 1]];

@@ -1,9 +1,10 @@
 // The software compositor: frame 0 of a sprite into a 16-bit surface. Each
 // routine clips once through a SurfaceWindow, works out where its first
 // source, alpha and destination rows start, then hands all of its rows to one
-// call of the processor's row kernels; or, for the alpha routines on a frame
-// with a span plan, each row's runs: transparent runs skipped, opaque ones
-// laid down whole, the kernels only for the rest.
+// call of the processor's row kernels. For the alpha routines on a frame with
+// a span plan, the scalar set is handed each row's runs (transparent runs
+// skipped, opaque ones laid down whole, the kernels only for the rest); a
+// vector set's alpha kernel walks the plan itself.
 #include "display/DisplayDevice.h"
 #include "sprite/PixelRules.h"
 #include "sprite/Sprite.h"
@@ -140,13 +141,18 @@ template <typename Whole, typename Mixed> void DrawSpans(const DrawPlan& plan, W
     }
 }
 
-// Whether the draw goes by the frame's span plan: it reads alpha values, the
-// plan was made for this frame, and the kernels are the scalar ones. A vector
-// set lays down a pixel, whatever its alpha, in a fraction of a nanosecond and
-// without a branch, while a call for a span costs tens of instructions: on
-// real art a vector set draws faster without the plan (docs/PERFORMANCE.md).
-bool BySpans(const DrawPlan& plan, const RowKernels& kernels) {
-    return &kernels == &g_scalarKernels && plan.rows.alpha != nullptr && PlanFits(plan.frame->spans, *plan.frame);
+// Whether the draw goes by the frame's span plan: it reads alpha values and
+// the plan was made for this frame.
+// The empty plan of art without one is told apart inline.
+bool BySpans(const DrawPlan& plan) {
+    return plan.rows.alpha != nullptr && !plan.frame->spans.rowStarts.empty() &&
+           PlanFits(plan.frame->spans, *plan.frame);
+}
+
+// The plan of the draw's rows, for a kernel that walks it itself.
+SpanRows SpansOf(const DrawPlan& plan) {
+    const SpanPlan& spans = plan.frame->spans;
+    return {&spans.rowStarts[static_cast<size_t>(plan.firstRow)], spans.spans.data(), plan.firstColumn};
 }
 
 } // namespace
@@ -187,12 +193,16 @@ void Sprite::DrawAlpha(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const 
     if (plan.rows.alpha == nullptr) {
         // Without alpha values every pixel is opaque: a keyed copy.
         kernels.keyed(plan.rows, plan.colorKey);
-    } else if (BySpans(plan, kernels)) {
+    } else if (!BySpans(plan)) {
+        kernels.alpha(plan.rows, plan.colorKey);
+    } else if (&kernels == &g_scalarKernels) {
         DrawSpans(
             plan, [](const PixelRows& run) { std::memcpy(run.destination, run.source, 2 * size_t(run.width)); },
             [&](const PixelRows& run) { kernels.alpha(run, plan.colorKey); });
     } else {
-        kernels.alpha(plan.rows, plan.colorKey);
+        // A vector set walks the plan inside one call: a call a span costs
+        // more than the span saves.
+        kernels.alphaSpans(plan.rows, plan.colorKey, SpansOf(plan));
     }
 }
 
@@ -222,7 +232,7 @@ void Sprite::DrawTinted(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, COLOR
     const RowKernels& kernels = ActiveKernels();
     if (plan.rows.alpha == nullptr) {
         kernels.tintedOpaque(plan.rows, plan.colorKey, tint, tintWeight);
-    } else if (BySpans(plan, kernels)) {
+    } else if (BySpans(plan) && &kernels == &g_scalarKernels) {
         DrawSpans(
             plan, [&](const PixelRows& run) { kernels.tintedOpaque(run, plan.colorKey, tint, tintWeight); },
             [&](const PixelRows& run) { kernels.tinted(run, plan.colorKey, tint, tintWeight); });

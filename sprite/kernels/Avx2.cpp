@@ -11,6 +11,8 @@ namespace {
 struct Avx2 : Arithmetic256 {
     using M = __m256i;
     struct Lanes {};
+    static constexpr Lanes kAll{};
+    static constexpr bool kWalksAnyCount = false;
     static constexpr int kLanes = 16;
     static constexpr int kShortest = kLanes;
     static const RowKernels& Shorter() { return g_sse2Kernels; }

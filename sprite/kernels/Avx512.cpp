@@ -34,6 +34,8 @@ __attribute__((always_inline)) inline void WalkMasked(uint8_t* destination, int 
 struct Avx512Narrow : Arithmetic256 {
     using M = __mmask16;
     using Lanes = __mmask16;
+    static constexpr Lanes kAll = 0xFFFF;
+    static constexpr bool kWalksAnyCount = true; // masked
     static constexpr int kLanes = 16;
     static constexpr int kShortest = 1;
     static const RowKernels& Shorter() { return g_scalarKernels; }
@@ -67,6 +69,8 @@ struct Avx512 {
     using V = __m512i;
     using M = __mmask32;
     using Lanes = __mmask32; // the pixels of the block that lie in the row
+    static constexpr Lanes kAll = 0xFFFFFFFF;
+    static constexpr bool kWalksAnyCount = false; // masked below 32
     static constexpr int kLanes = 32;
     static constexpr int kShortest = Avx512Narrow::kLanes + 1;
     static const RowKernels& Shorter() { return g_avx512NarrowKernels; }

@@ -138,6 +138,9 @@ template <typename O> struct ByteLaneRows {
         });
     }
 
+    // These sets draw every pixel alike; they have no use for a span plan.
+    static void AlphaSpans(const PixelRows& rows, uint16_t colorKey, const SpanRows&) { Alpha(rows, colorKey); }
+
     static void Alpha(const PixelRows& rows, uint16_t colorKey) {
         const Key key = SplitKey(colorKey);
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {

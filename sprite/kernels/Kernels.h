@@ -29,6 +29,27 @@ struct PixelRows {
     int width, height;
 };
 
+// A run of one row's pixels that the alpha routines treat alike (SpanPlan.h).
+enum class SpanKind : uint16_t {
+    Skip,  // every pixel keeps its destination
+    Whole, // every pixel opaque and not the key
+    Mixed, // any pixels: the kernel decides each one
+};
+
+struct Span {
+    uint16_t end; // column after the span's last pixel; a span starts where the one before ends
+    SpanKind kind;
+};
+
+// A draw's span plan: the draw's row y has spans[rowStarts[y]] up to
+// spans[rowStarts[y + 1]], their columns counted from the frame's left edge,
+// of which the draw leaves out the first firstColumn.
+struct SpanRows {
+    const uint32_t* rowStarts;
+    const Span* spans;
+    int firstColumn;
+};
+
 struct RowKernels {
     const char* name;
     // d = s, except where s is the colour key.
@@ -41,6 +62,8 @@ struct RowKernels {
     void (*tinted)(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight);
     // tinted for a frame without alpha values: every pixel opaque.
     void (*tintedOpaque)(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight);
+    // alpha, by a span plan of the same rows where the set can use one.
+    void (*alphaSpans)(const PixelRows& rows, uint16_t colorKey, const SpanRows& spans);
     // count RGB565 words to 32-bit pixels in the given order, by bit
     // replication (WidenRow, platform/Rgb565.h). For the screens
     // (WidenPixels): source and wide do not overlap.

@@ -65,11 +65,21 @@ template <typename R> struct RowSet {
     }
 };
 
+template <typename R> struct RowSetSpans {
+    static void AlphaSpans(const PixelRows& rows, uint16_t colorKey, const SpanRows& spans) {
+        if (RowSet<R>::Short(rows)) {
+            R::Shorter().alphaSpans(rows, colorKey, spans);
+        } else {
+            R::AlphaSpans(rows, colorKey, spans);
+        }
+    }
+};
+
 // The table of one set: const RowKernels g_xKernels = MakeRowKernels<Rows>("x", widen).
 template <typename R>
 constexpr RowKernels MakeRowKernels(const char* name, void (*widen)(uint8_t*, const uint8_t*, int, WideOrder)) {
     using S = RowSet<R>;
-    return {name, S::Keyed, S::Alpha, S::Translucent, S::Tinted, S::TintedOpaque, widen};
+    return {name, S::Keyed, S::Alpha, S::Translucent, S::Tinted, S::TintedOpaque, RowSetSpans<R>::AlphaSpans, widen};
 }
 
 // Hands each of the draw's rows to row(destination, source, alpha), top to

@@ -44,6 +44,12 @@ void TintedOpaqueRows(const PixelRows& rows, uint16_t colorKey, uint16_t tint, i
         rows, [=](uint16_t d, uint16_t s, uint8_t a) { return TintedRule(d, s, a, colorKey, tint, tintWeight); });
 }
 
+// The draws walk the plan themselves for this set (SpriteDraw.cpp); a vector
+// set's draw handed down here for its short rows is drawn whole.
+void AlphaSpansRows(const PixelRows& rows, uint16_t colorKey, const SpanRows&) {
+    AlphaRows(rows, colorKey);
+}
+
 } // namespace
 
 // Widening, for the screens: the reference itself.
@@ -55,5 +61,5 @@ void WidenScalarRow(uint8_t* wide, const uint8_t* source, int count, WideOrder o
 
 } // namespace
 
-const RowKernels g_scalarKernels = {"scalar",   KeyedRows,        AlphaRows,     TranslucentRows,
-                                    TintedRows, TintedOpaqueRows, WidenScalarRow};
+const RowKernels g_scalarKernels = {"scalar",   KeyedRows,        AlphaRows,      TranslucentRows,
+                                    TintedRows, TintedOpaqueRows, AlphaSpansRows, WidenScalarRow};

@@ -11,6 +11,8 @@ struct Sse2 {
     using V = __m128i;
     using M = __m128i;
     struct Lanes {};
+    static constexpr Lanes kAll{};
+    static constexpr bool kWalksAnyCount = false;
     static constexpr int kLanes = 8;
     static constexpr int kShortest = kLanes;
     static const RowKernels& Shorter() { return g_scalarKernels; }

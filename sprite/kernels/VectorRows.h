@@ -134,17 +134,84 @@ template <typename O> struct VectorRows {
         return {multiplier, RestMultiplier(multiplier)};
     }
 
+    // The new pixels of the row's block at pixel i, each laid down by its own alpha.
+    __attribute__((always_inline)) static V AlphaBlock(const Row& row, ptrdiff_t i, Lanes lanes, V key, V one) {
+        const V s = O::Load(row.source + 2 * i, lanes);
+        const V d = O::Load(row.destination + 2 * i, lanes);
+        const AlphaWeights w = WeightsOf(O::LoadAlpha(row.alpha + i, lanes));
+        const V blended = O::Select(O::Eq(w.rest, one), s, Blend(s, d, w.multiplier, w.rest));
+        return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, blended);
+    }
+
     static void Alpha(const PixelRows& rows, uint16_t colorKey) {
         const V key = O::Set(colorKey);
         const V one = O::Set(1);
         WalkRows(
-            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                const V s = O::Load(row.source + 2 * i, lanes);
-                const V d = O::Load(row.destination + 2 * i, lanes);
-                const AlphaWeights w = WeightsOf(O::LoadAlpha(row.alpha + i, lanes));
-                const V blended = O::Select(O::Eq(w.rest, one), s, Blend(s, d, w.multiplier, w.rest));
-                return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, blended);
-            });
+            rows, [&](const Row& row, ptrdiff_t i, Lanes lanes)
+                      __attribute__((always_inline)) { return AlphaBlock(row, i, lanes, key, one); });
+    }
+
+    // Alpha by the plan, all in this call: skip spans left alone, whole spans
+    // of a block or more copied, the rest blended. A set whose walk takes
+    // rows of any length blends exactly the span; the others blend at least
+    // a block from the span's start, reaching past its end into pixels not
+    // yet drawn, which a block draws by their own alpha, once: the row goes on
+    // after the block. A span too near the row's end for that goes to the
+    // narrower set.
+    static void AlphaSpans(const PixelRows& rows, uint16_t colorKey, const SpanRows& plan) {
+        // Walking spans costs branches the block walk does not have: only
+        // spans a block or more long on average (over the frame's width) pay.
+        const int64_t spanCount = plan.rowStarts[rows.height] - plan.rowStarts[0];
+        if (spanCount * O::kLanes > static_cast<int64_t>(rows.sourcePitch / 2) * rows.height) {
+            Alpha(rows, colorKey);
+            return;
+        }
+        const V key = O::Set(colorKey);
+        const V one = O::Set(1);
+        const int width = rows.width;
+        const Lanes all = O::kAll;
+        const uint32_t* starts = plan.rowStarts;
+        ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+            const Row row = {destination, source, alpha};
+            const auto blend = [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                return AlphaBlock(row, i, lanes, key, one);
+            };
+            int done = 0;                      // pixels before this one are drawn
+            int spanStart = -plan.firstColumn; // where the next span starts in the row
+            for (uint32_t k = starts[0]; k < starts[1] && done < width && spanStart < width; ++k) {
+                const Span span = plan.spans[k];
+                int from = spanStart > done ? spanStart : done;
+                const int end = span.end - plan.firstColumn;
+                const int to = end < width ? end : width;
+                spanStart = end;
+                if (span.kind == SpanKind::Skip || from >= to) {
+                    continue;
+                }
+                if (span.kind == SpanKind::Whole && to - from >= O::kLanes) {
+                    for (; from < to - O::kLanes; from += O::kLanes) {
+                        O::Store(destination + 2 * from, O::Load(source + 2 * from, all));
+                    }
+                    O::Store(destination + 2 * (to - O::kLanes), O::Load(source + 2 * (to - O::kLanes), all));
+                    done = to;
+                } else if (O::kWalksAnyCount || to - from >= O::kLanes) {
+                    O::Walk(
+                        destination + 2 * from,
+                        to - from, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                            return blend(from + i, lanes);
+                        });
+                    done = to;
+                } else if (from + O::kLanes <= width) {
+                    O::Store(destination + 2 * from, blend(from, all));
+                    done = from + O::kLanes;
+                } else {
+                    const PixelRows tail = {
+                        destination + 2 * from, source + 2 * from, alpha + from, 0, 0, 0, to - from, 1};
+                    O::Shorter().alpha(tail, colorKey);
+                    done = to;
+                }
+            }
+            ++starts;
+        });
     }
 
     static void Translucent(const PixelRows& rows, uint16_t colorKey, int weight) {

@@ -217,7 +217,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         const int64_t pixels = int64_t{frame.width} * frame.height;
         frame.pixelBlock = Block(data, pixels * 2);
         frame.alphaBlock = Block(data, pixels);
-        frame.spans = MakeSpanPlan(frame); // as the reader makes it: the scalar set draws by it
+        frame.spans = MakeSpanPlan(frame); // as the reader makes it: alpha draws on every set use it
         sprite.frameCount = 1;
         sprite.frames.push_back(std::move(frame));
     }

@@ -376,20 +376,22 @@ TEST_F(SpriteDrawTest, EmptyFrameStillLocksItsTarget) {
 } // namespace
 
 // Alpha and tinted draws by a frame's span plan against the same frame drawn
-// pixel by pixel: runs of 8-11 pixels whose alpha sits on each side of the
-// class thresholds (7/8, 247/248) or whose pixels are the key, cut by the
+// pixel by pixel, on every set: runs of 8-11 pixels, every third 50-53 so
+// that every set's kernels walk the plan, whose alpha sits on each side of
+// the class thresholds (7/8, 247/248) or whose pixels are the key, cut by the
 // surface's edges on every side, at the start, middle and end of runs.
 TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
     BuildBlendTable();
     const uint8_t alphas[] = {0, 7, 8, 247, 248, 255, 255, 128};
     constexpr int kKeyRun = 6; // the second run at alpha 255 is the key's
-    TestFrame frame = PatternFrame(45, 6);
+    constexpr int kWidth = 170;
+    TestFrame frame = PatternFrame(kWidth, 6);
     for (int v = 0, run = 0; v < 6; ++v) {
-        for (int u = 0; u < 45; ++run) {
-            for (int end = std::min(45, u + 8 + run % 4); u < end; ++u) {
+        for (int u = 0; u < kWidth; ++run) {
+            for (int end = std::min(kWidth, u + 8 + run % 4 + (run % 3 == 0 ? 42 : 0)); u < end; ++u) {
                 frame.alpha.push_back(alphas[run % 8]);
                 if (run % 8 == kKeyRun) {
-                    frame.pixels[static_cast<size_t>(45 * v + u)] = kKey;
+                    frame.pixels[static_cast<size_t>(kWidth * v + u)] = kKey;
                 }
             }
         }
@@ -399,24 +401,32 @@ TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
     ASSERT_TRUE(PlanFits(planned.frames[0].spans, planned.frames[0]));
     const Sprite unplanned = MakeSprite(frame);
 
-    TestSurface bySpans{32, 4}, byPixels{32, 4};
+    TestSurface bySpans{96, 4}, byPixels{96, 4};
     ScopedDrawTarget target{bySpans};
     const RowKernels& chosen = ActiveKernels();
-    UseKernels(g_scalarKernels); // the set that draws by the plan
-    for (int tinted = 0; tinted < 2; ++tinted) {
-        for (int x : {0, -1, -7, -8, -9, -20, -24, -30, 3, 20, 26}) {
-            for (int y : {0, -1, -3, 1, 2}) {
-                SCOPED_TRACE(testing::Message() << (tinted ? "tinted" : "alpha") << " at " << x << "," << y);
-                for (TestSurface* surface : {&bySpans, &byPixels}) {
-                    surface->Fill(0x5AA5);
-                    const Sprite& sprite = surface == &bySpans ? planned : unplanned;
-                    if (tinted) {
-                        sprite.DrawTinted(surface->surface, x, y, 0x00FF00, 100);
-                    } else {
-                        sprite.DrawAlpha(surface->surface, x, y);
+    int count = 0;
+    const KernelSet* sets = BuiltKernelSets(&count);
+    for (int set = 0; set < count; ++set) {
+        if (!sets[set].runnable) {
+            continue;
+        }
+        UseKernels(*sets[set].kernels);
+        for (int tinted = 0; tinted < 2; ++tinted) {
+            for (int x : {0, -1, -7, -8, -9, -20, -24, -30, -61, -75, 3, 20, 26, 47, 70, 80}) {
+                for (int y : {0, -1, -3, 1, 2}) {
+                    SCOPED_TRACE(testing::Message() << sets[set].kernels->name << (tinted ? " tinted" : " alpha")
+                                                    << " at " << x << "," << y);
+                    for (TestSurface* surface : {&bySpans, &byPixels}) {
+                        surface->Fill(0x5AA5);
+                        const Sprite& sprite = surface == &bySpans ? planned : unplanned;
+                        if (tinted) {
+                            sprite.DrawTinted(surface->surface, x, y, 0x00FF00, 100);
+                        } else {
+                            sprite.DrawAlpha(surface->surface, x, y);
+                        }
                     }
+                    ASSERT_EQ(bySpans.Bytes(), byPixels.Bytes());
                 }
-                ASSERT_EQ(bySpans.Bytes(), byPixels.Bytes());
             }
         }
     }
