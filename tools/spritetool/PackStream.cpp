@@ -124,3 +124,20 @@ bool PackFrame(PackSink& sink, const PackRows& rows, const PackOptions& options,
     packed = record.packed;
     return true;
 }
+
+bool PackSpriteFile(PackSink& sink, const std::vector<PackRows>& pictures, const PackOptions& options,
+                    const std::function<void(const PackedFrame&)>& onFrame, std::string& error) {
+    if (!StartSpriteFile(sink, uint32_t(pictures.size()), error)) {
+        return false;
+    }
+    for (const PackRows& rows : pictures) {
+        PackedFrame packed;
+        if (!PackFrame(sink, rows, options, packed, error)) {
+            return false;
+        }
+        if (onFrame) {
+            onFrame(packed);
+        }
+    }
+    return true;
+}

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Where a packed SPRITE file goes: bytes written at any offset, in any order,
 // and read back (zeros where nothing was written yet). False, with error
@@ -43,3 +44,10 @@ bool StartSpriteFile(PackSink& sink, uint32_t frameCount, std::string& error);
 // alone are expressed by the key).
 bool PackFrame(PackSink& sink, const PackRows& rows, const PackOptions& options, PackedFrame& packed,
                std::string& error);
+
+// A whole SPRITE file into sink: the file header, then a frame record made
+// from each of pictures in turn. onFrame, if given, hears of each frame as
+// soon as it is packed, so on a failure the frame after the last one it
+// heard of is the one that failed.
+bool PackSpriteFile(PackSink& sink, const std::vector<PackRows>& pictures, const PackOptions& options,
+                    const std::function<void(const PackedFrame&)>& onFrame, std::string& error);
