@@ -23,25 +23,26 @@ import math
 import re
 import sys
 
-SIZES = ["1", "4", "8", "16", "32", "64", "128", "256", "15x16", "17x16", "33x16"]
-ROUTINES = ["keyed", "alpha", "translucent", "tinted"]
 PEERS = ["sdl2_keyed", "sdl2_alpha", "pixman_over"]
 LIMITS = ["rowcopy", "traffic"]
 
 
 def load(path):
-    """({benchmark name: ns a draw}, the chosen set's name or None), medians
-    when the run was repeated."""
+    """({benchmark name: ns a draw} in the order the benchmark registers its
+    rows, the chosen set's name or None), medians when the run was repeated."""
     with open(path) as f:
         document = json.load(f)
-    runs = document["benchmarks"]
+    # Interleaved repetitions come in any order; the family is the row's place.
+    runs = sorted(document["benchmarks"], key=lambda run: run.get("family_index", 0))
     chosen = document.get("context", {}).get("chosen_set")
-    medians, plain = {}, {}
+    medians, plain, order = {}, {}, []
     for run in runs:
         name = re.sub(r"/iterations:\d+$", "", run.get("run_name", run["name"]))
         value = run.get("ns_per_draw")
         if value is None:
             continue
+        if name not in order:
+            order.append(name)
         if run.get("run_type") == "aggregate":
             if run.get("aggregate_name") == "median":
                 medians[name] = value
@@ -51,20 +52,31 @@ def load(path):
         if name not in medians:
             values.sort()
             medians[name] = values[len(values) // 2]
-    return medians, chosen
+    return {name: medians[name] for name in order}, chosen
 
 
-def sets_of(results):
-    """The instruction sets the run measured, narrowest first, then chosen."""
+def size_rows(results, part):
+    """Each routine, set or size (part 0, 1 or 2 of `Size/<routine>/<set>/<size>`)
+    the run's rows name, once, in the benchmark's order."""
     seen = []
     for name in results:
-        m = re.match(r"Size/keyed/([^/]+)/1$", name)
-        if m and m.group(1) != "chosen":
-            seen.append(m.group(1))
-    # Narrowest first as the build lists them; the run may have been interleaved.
-    order = ["scalar", "sse2", "avx2", "avx512", "neon", "simd128"]
-    seen.sort(key=lambda isa: (order.index(isa) if isa in order else len(order), isa))
-    return seen + ["chosen"]
+        fields = name.split("/")
+        if len(fields) == 4 and fields[0] == "Size" and fields[1 + part] not in seen:
+            seen.append(fields[1 + part])
+    return seen
+
+
+class Run:
+    """A run's ns a draw by row name, its chosen set, and the routines, sets
+    (the benchmark lists them narrowest first; chosen last) and sizes it
+    measured."""
+
+    def __init__(self, results, chosen):
+        self.results = results
+        self.chosen = chosen
+        self.routines = size_rows(results, 0)
+        self.sets = [isa for isa in size_rows(results, 1) if isa != "chosen"] + ["chosen"]
+        self.sizes = size_rows(results, 2)
 
 
 def pixels(size):
@@ -78,41 +90,43 @@ def fmt(ns):
     return f"{ns:,.0f}" if ns >= 100 else f"{ns:.1f}"
 
 
-def table(results):
+def table(run):
     out = []
-    columns = ([f"`{r}`" for r in ROUTINES] + [f"`{p}`" for p in PEERS]
+    results = run.results
+    columns = ([f"`{r}`" for r in run.routines] + [f"`{p}`" for p in PEERS]
                + [f"`{lim}`" for lim in LIMITS])
     out.append("ns a draw (median); routines on the chosen set:\n")
     out.append("| size | " + " | ".join(columns) + " |")
     out.append("|---|" + "---:|" * len(columns))
-    for size in SIZES:
-        cells = [results.get(f"Size/{r}/chosen/{size}") for r in ROUTINES]
+    for size in run.sizes:
+        cells = [results.get(f"Size/{r}/chosen/{size}") for r in run.routines]
         cells += [results.get(f"Peer/{p}/{size}") for p in PEERS]
         cells += [results.get(f"Limit/{lim}/{size}") for lim in LIMITS]
         out.append(f"| {size} | " + " | ".join(fmt(c) for c in cells) + " |")
     return out
 
 
-def per_set(results, sets):
+def per_set(run):
     out = []
-    for r in ROUTINES:
+    for r in run.routines:
         out += ["", f"`Size/{r}/<set>/<size>`, ns a draw:\n",
-                "| size | " + " | ".join(f"`{isa}`" for isa in sets) + " |",
-                "|---|" + "---:|" * len(sets)]
-        for size in SIZES:
-            cells = [results.get(f"Size/{r}/{isa}/{size}") for isa in sets]
+                "| size | " + " | ".join(f"`{isa}`" for isa in run.sets) + " |",
+                "|---|" + "---:|" * len(run.sets)]
+        for size in run.sizes:
+            cells = [run.results.get(f"Size/{r}/{isa}/{size}") for isa in run.sets]
             out.append(f"| {size} | " + " | ".join(fmt(c) for c in cells) + " |")
     return out
 
 
-def real(results, sets):
+def real(run):
+    results, sets = run.results, run.sets
     arts = sorted({name.rsplit("/", 1)[1] for name in results if name.startswith("Real/")})
     if not arts:
         return []
     out = ["", "Real art (`Real/<routine>/<set>/<art>`), ns a draw:\n",
            "| routine | art | " + " | ".join(f"`{isa}`" for isa in sets) + " |",
            "|---|---|" + "---:|" * len(sets)]
-    for r in ROUTINES:
+    for r in run.routines:
         for art in arts:
             cells = [results.get(f"Real/{r}/{isa}/{art}") for isa in sets]
             out.append(f"| {r} | {art} | " + " | ".join(fmt(c) for c in cells) + " |")
@@ -131,22 +145,23 @@ def ratio(a, b):
     return None if a is None or b is None or b == 0 else a / b
 
 
-def ratios(results, sets):
+def ratios(run):
     """Each entry: size -> {column: time ratio}; under 1 means ours is faster."""
     out = ["", "Time ratios (ours / theirs: under 1.00 is faster):\n"]
     heads = ["alpha / sdl2_alpha", "alpha / pixman_over", "keyed / sdl2_keyed",
              "keyed / rowcopy", "alpha / traffic"]
-    heads += [f"{r} chosen / fastest set" for r in ROUTINES]
+    heads += [f"{r} chosen / fastest set" for r in run.routines]
     out.append("| size | " + " | ".join(heads) + " |")
     out.append("|---|" + "---:|" * len(heads))
-    for size in SIZES:
+    results, sets = run.results, run.sets
+    for size in run.sizes:
         g = lambda name: results.get(name)
         cells = [ratio(g(f"Size/alpha/chosen/{size}"), g(f"Peer/sdl2_alpha/{size}")),
                  ratio(g(f"Size/alpha/chosen/{size}"), g(f"Peer/pixman_over/{size}")),
                  ratio(g(f"Size/keyed/chosen/{size}"), g(f"Peer/sdl2_keyed/{size}")),
                  ratio(g(f"Size/keyed/chosen/{size}"), g(f"Limit/rowcopy/{size}")),
                  ratio(g(f"Size/alpha/chosen/{size}"), g(f"Limit/traffic/{size}"))]
-        for r in ROUTINES:
+        for r in run.routines:
             cells.append(ratio(g(f"Size/{r}/chosen/{size}"), fastest(results, sets, r, size)[1]))
         out.append(f"| {size} | " + " | ".join("—" if c is None else f"{c:.2f}" for c in cells) + " |")
     return out
@@ -164,9 +179,10 @@ def fastest(results, sets, routine, size):
     return best or (None, None)
 
 
-def targets(results, sets, chosen):
+def targets(run):
     """How each target fares: (target, what was measured, met)."""
     rows = []
+    results, sets, chosen = run.results, run.sets, run.chosen
     g = results.get
 
     def judge(pairs, limit):
@@ -181,18 +197,19 @@ def targets(results, sets, chosen):
         return f"worst {r:.2f}× ({where})", True
 
     for ours, theirs in [("alpha", "sdl2_alpha"), ("alpha", "pixman_over"), ("keyed", "sdl2_keyed")]:
-        text, met = judge([(s, ratio(g(f"Size/{ours}/chosen/{s}"), g(f"Peer/{theirs}/{s}"))) for s in SIZES], 1.0)
+        text, met = judge([(s, ratio(g(f"Size/{ours}/chosen/{s}"), g(f"Peer/{theirs}/{s}"))) for s in run.sizes],
+                          1.0)
         rows.append((f"`Size/{ours}/chosen` ahead of `Peer/{theirs}` at every size", text, met))
     text, met = judge([("1", ratio(g("Size/keyed/chosen/1"), g("Limit/rowcopy/1")))], 1.5)
     rows.append(("`Size/keyed/chosen/1` within 1.5× of `Limit/rowcopy/1`", text, met))
     def against_fastest(routine, isa):
         pairs = []
-        for s in SIZES:
+        for s in run.sizes:
             fastest_isa, ns = fastest(results, sets, routine, s)
             pairs.append((f"{s} ({fastest_isa} fastest)", ratio(g(f"Size/{routine}/{isa}/{s}"), ns)))
         return judge(pairs, 1.05)
 
-    for r in ROUTINES:
+    for r in run.routines:
         text, met = against_fastest(r, "chosen")
         rows.append((f"`Size/{r}/chosen` within 5% of the fastest set at every size", text, met))
         if chosen in sets:
@@ -216,20 +233,27 @@ def targets(results, sets, chosen):
 
 # ---------------------------------------------------------------- the plot
 
-SERIES = ([(f"Size/{r}/chosen/{{}}", f"{r} (chosen)", c, "")
-           for r, c in zip(ROUTINES, ["#1f77b4", "#d62728", "#2ca02c", "#9467bd"])]
-          + [(f"Peer/{p}/{{}}", p, c, "6,3")
-             for p, c in zip(PEERS, ["#17becf", "#ff7f0e", "#8c564b"])]
-          + [(f"Limit/{lim}/{{}}", f"limit: {lim}", c, "2,3")
-             for lim, c in zip(LIMITS, ["#555555", "#aaaaaa"])])
+ROUTINE_COLOURS = ["#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#e377c2", "#bcbd22"]
 
 
-def svg(results):
-    square = [s for s in SIZES if "x" not in s]
+def series(run):
+    """(row pattern, label, colour, dashes) of each line of the plot."""
+    return ([(f"Size/{r}/chosen/{{}}", f"{r} (chosen)", ROUTINE_COLOURS[k % len(ROUTINE_COLOURS)], "")
+             for k, r in enumerate(run.routines)]
+            + [(f"Peer/{p}/{{}}", p, c, "6,3")
+               for p, c in zip(PEERS, ["#17becf", "#ff7f0e", "#8c564b"])]
+            + [(f"Limit/{lim}/{{}}", f"limit: {lim}", c, "2,3")
+               for lim, c in zip(LIMITS, ["#555555", "#aaaaaa"])])
+
+
+def svg(run):
+    results = run.results
+    lines = series(run)
+    square = [s for s in run.sizes if "x" not in s]
     width, height = 760, 480
     left, right, top, bottom = 70, 190, 20, 50
     plot_w, plot_h = width - left - right, height - top - bottom
-    values = [results.get(pattern.format(s)) for pattern, *_ in SERIES for s in square]
+    values = [results.get(pattern.format(s)) for pattern, *_ in lines for s in square]
     values = [v for v in values if v]
     y_lo = 10 ** math.floor(math.log10(min(values)))
     y_hi = 10 ** math.ceil(math.log10(max(values)))
@@ -259,7 +283,7 @@ def svg(results):
     o.append(f'<text x="{left + plot_w / 2}" y="{height - 10}" text-anchor="middle">sprite size: n×n pixels (log scale)</text>')
     o.append(f'<text transform="translate(16 {top + plot_h / 2}) rotate(-90)" text-anchor="middle">'
              'ns a draw (median, log scale)</text>')
-    for k, (pattern, label, colour, dash) in enumerate(SERIES):
+    for k, (pattern, label, colour, dash) in enumerate(lines):
         points = [(px(int(s)), py(results[pattern.format(s)])) for s in square
                   if results.get(pattern.format(s))]
         if not points:
@@ -291,12 +315,11 @@ def main(argv):
     if not any(name.startswith("Size/") for name in results):
         print(f"size_table.py: {args.results} has no Size/ rows with ns_per_draw", file=sys.stderr)
         return 1
-    sets = sets_of(results)
-    print("\n".join(table(results) + per_set(results, sets) + real(results, sets)
-                    + ratios(results, sets) + targets(results, sets, chosen)))
+    run = Run(results, chosen)
+    print("\n".join(table(run) + per_set(run) + real(run) + ratios(run) + targets(run)))
     if args.svg:
         with open(args.svg, "w") as f:
-            f.write(svg(results))
+            f.write(svg(run))
     return 0
 
 

@@ -28,9 +28,8 @@ from PIL import Image
 
 # ---------------------------------------------------------------- PNG output
 
-def write_png(path, width, height, rgba):
-    """rgba: flat list of 0-255 ints, 4 per pixel, row-major."""
-    Image.frombytes("RGBA", (width, height), bytes(rgba)).save(path, optimize=True)
+def save(path, cv):
+    Image.frombytes("RGBA", (cv.width, cv.height), bytes(cv.to_bytes())).save(path, optimize=True)
 
 
 # ---------------------------------------------------------------- canvas
@@ -109,6 +108,26 @@ def paint_outlined(cv, sdf, fill, line, width=1.0, bbox=None):
                 bbox[2] + width, bbox[3] + width)
     paint(cv, lambda x, y: sdf(x, y) - width, line, bbox)
     paint(cv, sdf, fill, bbox)
+
+
+def fade_edges(cv, radius, feather):
+    """Fades the picture out over its outer `feather` pixels, its corners
+    rounded by `radius` pixels."""
+    frame = box(0, 0, cv.width, cv.height, radius)
+    for p_i, p in enumerate(cv.px):
+        y, x = divmod(p_i, cv.width)
+        d = frame(x + 0.5, y + 0.5)
+        t = max(0.0, min(1.0, -d / feather))
+        p[3] *= t * t * (3.0 - 2.0 * t)
+
+
+def draw(width, height, parts, scale=1, origin=(0.0, 0.0)):
+    """A width x height picture (in drawing units) made by its parts, each a
+    function that paints one layer on the canvas, back to front."""
+    cv = Canvas(width * scale, height * scale, origin=origin, scale=scale)
+    for part in parts:
+        part(cv)
+    return cv
 
 
 # ---------------------------------------------------------------- shapes
@@ -204,6 +223,11 @@ def mix(c0, c1, t):
 # ---------------------------------------------------------------- the girl
 
 GIRL_W, GIRL_H = 56, 64
+# She is drawn on a 52-wide layout, centred on GIRL_CX; the canvas adds a
+# clear border of two pixels at the sides and lifts her by one so her shoes
+# don't touch the bottom edge. Each part below paints one layer of her.
+GIRL_CX = 26.0
+GIRL_ORIGIN = (-2.0, 1.0)
 
 OUTLINE = (52, 32, 44)
 SKIN = (255, 222, 196)
@@ -223,16 +247,8 @@ BOW_DARK = (188, 48, 82)
 SHOE = (150, 56, 60)
 
 
-def draw_girl(scale=1):
-    # Drawn on a 52-wide layout; the canvas adds a clear border of two
-    # pixels at the sides and lifts her by one so her shoes don't touch
-    # the bottom edge. At a larger scale the bodies grow and the edges
-    # stay one pixel soft.
-    cv = Canvas(GIRL_W * scale, GIRL_H * scale, origin=(-2.0, 1.0),
-                scale=scale)
-    cx = 26.0
-
-    # Pigtails behind everything, hanging from the sides of the head.
+def girl_pigtails(cv, cx=GIRL_CX):
+    """Behind everything, hanging from the sides of the head."""
     for side in (-1, 1):
         tail = ellipse(cx + side * 19.5, 33, 5.5, 11.0, angle=side * 0.18)
         paint_outlined(cv, tail, HAIR, OUTLINE,
@@ -241,7 +257,9 @@ def draw_girl(scale=1):
                         angle=side * 0.18)
         paint(cv, shine, HAIR_SHINE, opacity=0.8)
 
-    # Legs, socks and shoes.
+
+def girl_legs(cv, cx=GIRL_CX):
+    """Legs, socks and shoes."""
     for lx in (cx - 4.5, cx + 4.5):
         paint_outlined(cv, capsule(lx, 52, lx, 59, 2.2), WHITE, OUTLINE)
         paint_outlined(cv, ellipse(lx + (1 if lx > cx else -1) * 0.8, 60.6,
@@ -249,14 +267,19 @@ def draw_girl(scale=1):
         paint(cv, ellipse(lx + (1 if lx > cx else -1) * 0.2, 59.9, 1.4, 0.6),
               (214, 120, 120))
 
-    # Arms (skin), behind the dress edge, hands slightly out.
+
+def girl_arms(cv, cx=GIRL_CX):
+    """Arms (skin), behind the dress edge, hands slightly out."""
     for side in (-1, 1):
         arm = capsule(cx + side * 6.5, 40.5, cx + side * 12.5, 48.5, 2.3)
         paint_outlined(cv, arm, SKIN, OUTLINE)
         sleeve = circle(cx + side * 7.8, 41.2, 3.6)
         paint_outlined(cv, sleeve, DRESS, OUTLINE)
 
-    # Dress: a bell shape with a frilled hem.
+
+def girl_dress(cv, cx=GIRL_CX):
+    """A bell shape with a frilled hem, a white apron with a little pocket,
+    and a collar."""
     dress_body = polygon([(cx - 6.0, 37.5), (cx + 6.0, 37.5),
                           (cx + 13.0, 53.5), (cx - 13.0, 53.5)])
     hem = union(*[circle(cx + i * 4.3, 53.3, 2.6) for i in range(-3, 4)])
@@ -268,7 +291,6 @@ def draw_girl(scale=1):
     shade = lambda x, y: (DRESS_SHADE if (x - cx) * 0.9 + (y - 37) * 0.15 > 5
                           else DRESS)
     paint(cv, dress, shade)
-    # White apron with a little pocket, and a collar.
     apron = polygon([(cx - 4.0, 43.0), (cx + 4.0, 43.0),
                      (cx + 7.5, 51.5), (cx - 7.5, 51.5)])
     paint(cv, apron, APRON)
@@ -278,19 +300,29 @@ def draw_girl(scale=1):
                                    angle=side * -0.35), APRON, OUTLINE, 0.8)
     paint(cv, circle(cx, 39.4, 1.3), BOW)
 
-    # Back hair, framing the face.
+
+def girl_back_hair_shape(cx=GIRL_CX):
+    """The hair behind the face; the bangs stay inside it."""
     back = ellipse(cx, 21.5, 18.0, 17.0)
-    back = union(back, box(cx - 16.5, 20, cx + 16.5, 33.0, 4.0))
-    paint_outlined(cv, back, HAIR, OUTLINE)
+    return union(back, box(cx - 16.5, 20, cx + 16.5, 33.0, 4.0))
+
+
+def girl_back_hair(cv, cx=GIRL_CX):
+    """Framing the face."""
+    paint_outlined(cv, girl_back_hair_shape(cx), HAIR, OUTLINE)
     paint(cv, box(cx - 14.5, 24, cx + 14.5, 33.5, 3.0), HAIR_DARK,
           opacity=0.6)
 
-    # Face.
+
+def girl_face(cv, cx=GIRL_CX):
     face = ellipse(cx, 24.5, 14.0, 12.5)
     paint_outlined(cv, face, SKIN, OUTLINE)
     paint(cv, lambda x, y: max(face(x, y), 33.5 - y), SKIN_SHADE)
 
-    # Bangs: a cap over the top of the head with rounded locks on the brow.
+
+def girl_bangs(cv, cx=GIRL_CX):
+    """A cap over the top of the head with rounded locks on the brow."""
+    back = girl_back_hair_shape(cx)
     cap = ellipse(cx, 16.0, 16.5, 10.5)
     locks = union(circle(cx - 10.5, 17.5, 4.6), circle(cx - 4.0, 18.5, 4.4),
                   circle(cx + 3.5, 18.0, 4.6), circle(cx + 10.5, 17.5, 4.6),
@@ -302,7 +334,9 @@ def draw_girl(scale=1):
           opacity=0.9)
     paint(cv, circle(cx + 9.0, 9.0, 1.2), HAIR_SHINE, opacity=0.9)
 
-    # Bows on top of the pigtails.
+
+def girl_bows(cv, cx=GIRL_CX):
+    """On top of the pigtails."""
     for side in (-1, 1):
         bx, by = cx + side * 17.5, 20.5
         wing_a = polygon([(bx, by), (bx - 5.0, by - 4.0), (bx - 5.0, by + 3.5)])
@@ -314,7 +348,9 @@ def draw_girl(scale=1):
         paint(cv, circle(bx + 3.0, by - 1.2, 0.9), (250, 150, 170))
         paint_outlined(cv, circle(bx, by, 1.8), BOW_DARK, OUTLINE, 0.8)
 
-    # Eyes: big dark ovals, a blue lower half and two white sparkles.
+
+def girl_eyes(cv, cx=GIRL_CX):
+    """Big dark ovals, a blue lower half, two white sparkles, and blush."""
     for side in (-1, 1):
         ex, ey = cx + side * 6.0, 26.5
         eye = ellipse(ex, ey, 2.6, 3.6)
@@ -328,10 +364,18 @@ def draw_girl(scale=1):
         paint(cv, ellipse(cx + side * 9.3, 31.0, 2.6, 1.3), BLUSH,
               opacity=0.75)
 
-    # Small smile.
+
+def girl_smile(cv, cx=GIRL_CX):
     paint(cv, arc(cx, 30.0, 2.0, 0.9), (150, 60, 70))
 
-    return cv
+
+GIRL_PARTS = (girl_pigtails, girl_legs, girl_arms, girl_dress, girl_back_hair,
+              girl_face, girl_bangs, girl_bows, girl_eyes, girl_smile)
+
+
+def draw_girl(scale=1):
+    """At a larger scale the bodies grow and the edges stay one pixel soft."""
+    return draw(GIRL_W, GIRL_H, GIRL_PARTS, scale=scale, origin=GIRL_ORIGIN)
 
 
 # ---------------------------------------------------------------- background
@@ -346,15 +390,22 @@ def ridge(base, terms):
     return height, (lambda x, y: height(x) - y)
 
 
-def draw_background():
-    cv = Canvas(BG_W, BG_H)
+# The lines several layers stand on: the middle hill with the house on it,
+# and the near meadow.
+MID_H, MID = ridge(172, [(14, 60, 2.2), (4, 21, 1.0)])
+NEAR_H, NEAR = ridge(200, [(9, 55, 4.0), (3, 19, 0.7)])
+HOUSE_X, HOUSE_Y = 108.0, MID_H(108.0) - 2.0
 
-    # Sky: deep blue at the top to a pale haze at the horizon.
+
+def bg_sky(cv):
+    """Deep blue at the top to a pale haze at the horizon."""
     top, low = (64, 136, 222), (196, 228, 250)
     paint(cv, lambda x, y: -1e9,
           lambda x, y: mix(top, low, (y / 150.0) ** 1.2))
 
-    # Sun with a soft glow fading out over 24 pixels.
+
+def bg_sun(cv):
+    """With a soft glow fading out over 24 pixels."""
     sx, sy = 282.0, 52.0
 
     def glow(x, y):
@@ -368,24 +419,29 @@ def draw_background():
     paint(cv, circle(sx - 3, sy - 3, 15.0), (255, 232, 132),
           bbox=(sx - 22, sy - 22, sx + 22, sy + 22))
 
-    # Clouds: puffs of circles, a blue-grey belly under a white top.
-    def cloud(x0, y0, s):
-        puffs = [(-22, 4, 10), (-10, -4, 14), (6, -8, 16), (20, 0, 12),
-                 (31, 5, 8), (0, 6, 11), (-28, 8, 6)]
-        parts = [circle(x0 + dx * s, y0 + dy * s, r * s) for dx, dy, r in puffs]
-        flat = box(x0 - 32 * s, y0, x0 + 38 * s, y0 + 14 * s, 6 * s)
-        shape = union(union(*parts), flat)
-        bb = (x0 - 40 * s, y0 - 26 * s, x0 + 42 * s, y0 + 16 * s)
-        paint(cv, shape, (208, 222, 242), bbox=bb)
-        top_part = union(*[circle(x0 + dx * s, y0 + (dy - 3) * s, r * s * 0.92)
-                           for dx, dy, r in puffs])
-        paint(cv, intersect(top_part, shape), WHITE, bbox=bb)
 
-    cloud(72, 46, 1.0)
-    cloud(186, 30, 0.8)
-    cloud(150, 92, 0.5)
+def cloud(cv, x0, y0, s):
+    """Puffs of circles, a blue-grey belly under a white top."""
+    puffs = [(-22, 4, 10), (-10, -4, 14), (6, -8, 16), (20, 0, 12),
+             (31, 5, 8), (0, 6, 11), (-28, 8, 6)]
+    parts = [circle(x0 + dx * s, y0 + dy * s, r * s) for dx, dy, r in puffs]
+    flat = box(x0 - 32 * s, y0, x0 + 38 * s, y0 + 14 * s, 6 * s)
+    shape = union(union(*parts), flat)
+    bb = (x0 - 40 * s, y0 - 26 * s, x0 + 42 * s, y0 + 16 * s)
+    paint(cv, shape, (208, 222, 242), bbox=bb)
+    top_part = union(*[circle(x0 + dx * s, y0 + (dy - 3) * s, r * s * 0.92)
+                       for dx, dy, r in puffs])
+    paint(cv, intersect(top_part, shape), WHITE, bbox=bb)
 
-    # Birds: two little arcs each.
+
+def bg_clouds(cv):
+    cloud(cv, 72, 46, 1.0)
+    cloud(cv, 186, 30, 0.8)
+    cloud(cv, 150, 92, 0.5)
+
+
+def bg_birds(cv):
+    """Two little arcs each."""
     for bx, by, s in ((220, 70, 1.0), (236, 78, 0.8), (206, 84, 0.7)):
         for side in (-1, 1):
             wing = arc(bx + side * 3.0 * s, by + 2.5 * s, 3.2 * s, 1.1,
@@ -393,20 +449,24 @@ def draw_background():
             paint(cv, wing, (60, 70, 96),
                   bbox=(bx - 8, by - 6, bx + 8, by + 6))
 
-    # Distant hills, bluish with haze.
+
+def bg_far_hills(cv):
+    """Distant hills, bluish with haze."""
     _, far = ridge(150, [(10, 38, 0.5), (6, 17, 2.0), (3, 7, 1.0)])
     paint(cv, far, (132, 176, 204), bbox=(0, 125, BG_W, BG_H))
     _, far2 = ridge(160, [(8, 30, 2.5), (5, 13, 0.3)])
     paint(cv, far2, (118, 172, 150), bbox=(0, 140, BG_W, BG_H))
 
-    # Middle hill carrying the house, and its shading.
-    mid_h, mid = ridge(172, [(14, 60, 2.2), (4, 21, 1.0)])
-    paint(cv, mid, lambda x, y: mix((128, 200, 96), (88, 164, 72),
-                                   (y - mid_h(x)) / 40.0),
+
+def bg_middle_hill(cv):
+    """The hill carrying the house, and its shading."""
+    paint(cv, MID, lambda x, y: mix((128, 200, 96), (88, 164, 72),
+                                   (y - MID_H(x)) / 40.0),
           bbox=(0, 145, BG_W, BG_H))
 
-    # House on the middle hill.
-    hx, hy = 108.0, mid_h(108.0) - 2.0
+
+def bg_house(cv, hx=HOUSE_X, hy=HOUSE_Y):
+    """A cottage on the middle hill: walls, chimney, roof, door, window."""
     walls = box(hx - 20, hy - 24, hx + 20, hy)
     paint_outlined(cv, walls, (250, 236, 204), OUTLINE, 1.0,
                    bbox=(hx - 22, hy - 26, hx + 22, hy + 2))
@@ -428,40 +488,49 @@ def draw_background():
     paint(cv, box(hx - 9.5, hy - 17, hx - 8.5, hy - 6), OUTLINE)
     paint(cv, box(hx - 15, hy - 12, hx - 3, hy - 11), OUTLINE)
     paint(cv, box(hx - 14, hy - 16, hx - 11, hy - 13), WHITE, opacity=0.6)
-    # Smoke puffs from the chimney.
+
+
+def bg_smoke(cv, hx=HOUSE_X, hy=HOUSE_Y):
+    """Puffs from the chimney."""
     for i, (dx, dy, r) in enumerate(((12, 50, 2.6), (15, 57, 3.4),
                                      (19, 65, 4.2))):
         paint(cv, circle(hx + dx, hy - dy, r), (240, 244, 250),
               opacity=0.85 - i * 0.15,
               bbox=(hx + dx - r, hy - dy - r, hx + dx + r, hy - dy + r))
 
-    # Trees: a trunk and a round crown with a light side.
-    def tree(tx, ty, s):
-        trunk = box(tx - 2.5 * s, ty - 14 * s, tx + 2.5 * s, ty)
-        paint_outlined(cv, trunk, (128, 84, 52), OUTLINE, 0.9,
-                       bbox=(tx - 5 * s, ty - 16 * s, tx + 5 * s, ty + 2))
-        crown = union(circle(tx, ty - 24 * s, 11 * s),
-                      circle(tx - 8 * s, ty - 17 * s, 8 * s),
-                      circle(tx + 8 * s, ty - 17 * s, 8 * s))
-        bb = (tx - 18 * s, ty - 37 * s, tx + 18 * s, ty - 7 * s)
-        paint_outlined(cv, crown, (56, 138, 64), OUTLINE, 0.9, bbox=bb)
-        lit = union(circle(tx - 3 * s, ty - 27 * s, 6 * s),
-                    circle(tx - 9 * s, ty - 19 * s, 4 * s))
-        paint(cv, intersect(lit, crown), (104, 182, 84), bbox=bb)
-        paint(cv, circle(tx - 4 * s, ty - 29 * s, 2 * s), (156, 214, 120),
-              bbox=bb)
 
-    tree(52, mid_h(52) + 3, 1.0)
-    tree(158, mid_h(158) + 2, 0.8)
+def tree(cv, tx, ty, s):
+    """A trunk and a round crown with a light side."""
+    trunk = box(tx - 2.5 * s, ty - 14 * s, tx + 2.5 * s, ty)
+    paint_outlined(cv, trunk, (128, 84, 52), OUTLINE, 0.9,
+                   bbox=(tx - 5 * s, ty - 16 * s, tx + 5 * s, ty + 2))
+    crown = union(circle(tx, ty - 24 * s, 11 * s),
+                  circle(tx - 8 * s, ty - 17 * s, 8 * s),
+                  circle(tx + 8 * s, ty - 17 * s, 8 * s))
+    bb = (tx - 18 * s, ty - 37 * s, tx + 18 * s, ty - 7 * s)
+    paint_outlined(cv, crown, (56, 138, 64), OUTLINE, 0.9, bbox=bb)
+    lit = union(circle(tx - 3 * s, ty - 27 * s, 6 * s),
+                circle(tx - 9 * s, ty - 19 * s, 4 * s))
+    paint(cv, intersect(lit, crown), (104, 182, 84), bbox=bb)
+    paint(cv, circle(tx - 4 * s, ty - 29 * s, 2 * s), (156, 214, 120),
+          bbox=bb)
 
-    # Near meadow.
-    near_h, near = ridge(200, [(9, 55, 4.0), (3, 19, 0.7)])
-    paint(cv, near, lambda x, y: mix((112, 190, 84), (70, 146, 60),
-                                    (y - near_h(x)) / 40.0),
+
+def bg_hill_trees(cv):
+    tree(cv, 52, MID_H(52) + 3, 1.0)
+    tree(cv, 158, MID_H(158) + 2, 0.8)
+
+
+def bg_meadow(cv):
+    """The near meadow, and the big tree standing on it."""
+    paint(cv, NEAR, lambda x, y: mix((112, 190, 84), (70, 146, 60),
+                                    (y - NEAR_H(x)) / 40.0),
           bbox=(0, 180, BG_W, BG_H))
-    tree(300, near_h(300) + 6, 1.35)
+    tree(cv, 300, NEAR_H(300) + 6, 1.35)
 
-    # A path from the house door winding down to the bottom edge.
+
+def bg_path(cv, hx=HOUSE_X, hy=HOUSE_Y):
+    """From the house door winding down to the bottom edge."""
     path = polygon([(hx + 5, hy), (hx + 12, hy), (hx + 30, hy + 20),
                     (hx + 26, hy + 34), (hx + 50, BG_H), (hx + 14, BG_H),
                     (hx + 10, hy + 34), (hx + 16, hy + 20)])
@@ -469,7 +538,9 @@ def draw_background():
     paint(cv, lambda x, y: path(x, y) + 2.0, (244, 228, 186),
           bbox=(hx, hy, hx + 52, BG_H))
 
-    # Flowers dotted over the meadow, placed by a fixed-seed generator.
+
+def bg_flowers(cv, hx=HOUSE_X, hy=HOUSE_Y):
+    """Dotted over the meadow, placed by a fixed-seed generator."""
     seed = 12345
 
     def rnd():
@@ -481,7 +552,7 @@ def draw_background():
               (236, 90, 90), (190, 160, 240)]
     for _ in range(70):
         fx = rnd() * BG_W
-        fy = near_h(fx) + 6 + rnd() * (BG_H - near_h(fx) - 8)
+        fy = NEAR_H(fx) + 6 + rnd() * (BG_H - NEAR_H(fx) - 8)
         if abs(fx - (hx + 32 + (fy - hy - 34) * 0.1)) < 22 and fy > hy + 20:
             continue  # keep the path clear
         colour = petals[int(rnd() * len(petals)) % len(petals)]
@@ -490,37 +561,44 @@ def draw_background():
         paint(cv, circle(fx, fy, r * 0.4), (250, 200, 60),
               bbox=(fx - 2, fy - 2, fx + 2, fy + 2))
 
-    # Soft rounded frame: the picture fades out over its last few pixels.
-    frame = box(0, 0, BG_W, BG_H, 28.0)
-    feather = 9.0
-    for p_i, p in enumerate(cv.px):
-        y, x = divmod(p_i, BG_W)
-        d = frame(x + 0.5, y + 0.5)
-        t = max(0.0, min(1.0, -d / feather))
-        p[3] *= t * t * (3.0 - 2.0 * t)
-    return cv
+
+def bg_rounded_fade(cv):
+    """The picture fades out over its last few pixels, corners rounded."""
+    fade_edges(cv, radius=28.0, feather=9.0)
+
+
+BACKGROUND_PARTS = (bg_sky, bg_sun, bg_clouds, bg_birds, bg_far_hills,
+                    bg_middle_hill, bg_house, bg_smoke, bg_hill_trees,
+                    bg_meadow, bg_path, bg_flowers, bg_rounded_fade)
+
+
+def draw_background():
+    return draw(BG_W, BG_H, BACKGROUND_PARTS)
 
 
 # ---------------------------------------------------------------- main
+
+# The pictures --out gets: file name and what draws it. A new picture is a
+# drawing function (a draw() of its parts) and a row here.
+PICTURES = (
+    ("girl.png", draw_girl),
+    ("bg.png", draw_background),
+)
+
 
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     ap = argparse.ArgumentParser(description="Draw the demo's sample art.")
     ap.add_argument("--out", default=os.path.join(here, "..", "..", "assets"),
-                    help="folder for girl.png and bg.png")
+                    help="folder for " + " and ".join(name for name, _ in PICTURES))
     ap.add_argument("--large", help="also write the girl at four times the size here")
     args = ap.parse_args(argv)
 
-    girl = draw_girl()
-    bg = draw_background()
     os.makedirs(args.out, exist_ok=True)
-    write_png(os.path.join(args.out, "girl.png"), girl.width, girl.height,
-              girl.to_bytes())
-    write_png(os.path.join(args.out, "bg.png"), bg.width, bg.height,
-              bg.to_bytes())
+    for name, drawing in PICTURES:
+        save(os.path.join(args.out, name), drawing())
     if args.large:
-        large = draw_girl(4)
-        write_png(args.large, large.width, large.height, large.to_bytes())
+        save(args.large, draw_girl(4))
     return 0
 
 

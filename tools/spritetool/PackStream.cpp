@@ -93,8 +93,8 @@ bool WritePart(PackSink& sink, FrameRecord& record, const PackOptions& options, 
     return sink.write(alphaAt, record.alphaRow.data(), record.alphaRow.size(), error);
 }
 
-} // namespace
-
+// The file header of a SPRITE file of frameCount frames at the start of
+// sink; sink.end becomes where the first frame record goes.
 bool StartSpriteFile(PackSink& sink, uint32_t frameCount, std::string& error) {
     std::vector<uint8_t> header;
     PutFileHeader(header, 0, 0, frameCount);
@@ -102,6 +102,8 @@ bool StartSpriteFile(PackSink& sink, uint32_t frameCount, std::string& error) {
     return sink.write(0, header.data(), header.size(), error);
 }
 
+// One frame record at sink.end made from the picture rows gives; sink.end
+// moves behind it.
 bool PackFrame(PackSink& sink, const PackRows& rows, const PackOptions& options, PackedFrame& packed,
                std::string& error) {
     FrameRecord record;
@@ -122,5 +124,24 @@ bool PackFrame(PackSink& sink, const PackRows& rows, const PackOptions& options,
     }
     sink.end = record.alphaAt + alphaBytes + 4;
     packed = record.packed;
+    return true;
+}
+
+} // namespace
+
+bool PackSpriteFile(PackSink& sink, const std::vector<PackRows>& pictures, const PackOptions& options,
+                    const std::function<void(const PackedFrame&)>& onFrame, std::string& error) {
+    if (!StartSpriteFile(sink, uint32_t(pictures.size()), error)) {
+        return false;
+    }
+    for (const PackRows& rows : pictures) {
+        PackedFrame packed;
+        if (!PackFrame(sink, rows, options, packed, error)) {
+            return false;
+        }
+        if (onFrame) {
+            onFrame(packed);
+        }
+    }
     return true;
 }

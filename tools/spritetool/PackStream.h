@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Where a packed SPRITE file goes: bytes written at any offset, in any order,
 // and read back (zeros where nothing was written yet). False, with error
@@ -32,14 +33,12 @@ struct PackedFrame {
     uint32_t movedPixels = 0; // visible pixels moved off the colour key
 };
 
-// Writes the file header of a SPRITE file of frameCount frames at the start
-// of sink; sink.end becomes where the first frame record goes.
-bool StartSpriteFile(PackSink& sink, uint32_t frameCount, std::string& error);
-
-// Appends at sink.end one frame record made from the picture rows gives, and
-// moves sink.end behind it. Rows go to their places in the pixel and alpha
-// blocks as they come. Pixels with alpha 0 are stored as the colour key; the
-// alpha block is kept only when some pixel is partly transparent (0 and 255
-// alone are expressed by the key).
-bool PackFrame(PackSink& sink, const PackRows& rows, const PackOptions& options, PackedFrame& packed,
-               std::string& error);
+// A whole SPRITE file into sink: the file header, then a frame record made
+// from each of pictures in turn, its rows going to their places in the pixel
+// and alpha blocks as they come. Pixels with alpha 0 are stored as the colour
+// key; a frame's alpha block is kept only when some pixel is partly
+// transparent (0 and 255 alone are expressed by the key). onFrame, if given,
+// hears of each frame as soon as it is packed, so on a failure the frame
+// after the last one it heard of is the one that failed.
+bool PackSpriteFile(PackSink& sink, const std::vector<PackRows>& pictures, const PackOptions& options,
+                    const std::function<void(const PackedFrame&)>& onFrame, std::string& error);

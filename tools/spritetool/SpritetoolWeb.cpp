@@ -78,9 +78,8 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* spritetool_pack(const uint8_t* rgba, uint32_
         }
         return true;
     };
-    PackedFrame packed;
     std::string error;
-    if (!StartSpriteFile(sink, 1, error) || !PackFrame(sink, rows, options, packed, error)) {
+    if (!PackSpriteFile(sink, {rows}, options, nullptr, error)) {
         g_packed.clear();
         return nullptr;
     }

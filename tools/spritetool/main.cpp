@@ -1,8 +1,6 @@
-// spritetool: makes SPRITE files from PNG images and inspects them.
-//   spritetool info FILE.spr
-//   spritetool pack IN.png [IN2.png ...] -o OUT.spr [options]
-//   spritetool unpack FILE.spr OUT.png [--frame N]
-// Exit status: 0 success, 1 failure, 2 usage error.
+// spritetool: makes SPRITE files from PNG images and inspects them. Its
+// commands are the rows of kCommands, which make both the help and the
+// dispatch. Exit status: 0 success, 1 failure, 2 usage error.
 
 #include "tools/common/Options.h"
 #include "tools/common/OutputFile.h"
@@ -19,24 +17,7 @@
 
 namespace {
 
-const char kMainHelp[] = "usage: spritetool COMMAND [ARGUMENTS]\n"
-                         "\n"
-                         "Makes and inspects SPRITE files, the sprite files of spritedemo.\n"
-                         "\n"
-                         "Commands:\n"
-                         "  info FILE.spr                     show the header and every frame\n"
-                         "  pack IN.png [IN2.png ...] -o OUT.spr [options]\n"
-                         "                                    make a SPRITE file, one frame per PNG\n"
-                         "                                    (spritedemo draws only the first)\n"
-                         "  unpack FILE.spr OUT.png [--frame N]\n"
-                         "                                    write one frame as an RGBA PNG\n"
-                         "\n"
-                         "'spritetool COMMAND --help' describes a command and its options.\n"
-                         "Exit status: 0 success, 1 failure, 2 usage error.\n";
-
-const char kInfoHelp[] = "usage: spritetool info FILE.spr\n"
-                         "\n"
-                         "Shows the header values, the frame count and, for every frame, its size,\n"
+const char kInfoHelp[] = "Shows the header values, the frame count and, for every frame, its size,\n"
                          "colour key, hotspot, offset, fixed position (\"none\" for -1) and block sizes,\n"
                          "with a warning for a block that does not fit the frame size (a pixel block\n"
                          "other than width x height x 2 bytes, an alpha block neither empty nor\n"
@@ -45,9 +26,7 @@ const char kInfoHelp[] = "usage: spritetool info FILE.spr\n"
                          "Exit status 0 when spritedemo can load the file; 1, with the reason and\n"
                          "the byte where reading stopped on standard error, when it cannot.\n";
 
-const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr [options]\n"
-                         "\n"
-                         "Makes a SPRITE file with one frame per PNG, in the order given. spritedemo\n"
+const char kPackHelp[] = "Makes a SPRITE file with one frame per PNG, in the order given. spritedemo\n"
                          "draws only the first frame of a file: several PNGs make a file with several\n"
                          "frames, not an animation.\n"
                          "Any PNG is read (palette, grey, 16-bit, with or without transparency);\n"
@@ -79,9 +58,7 @@ const char kPackHelp[] = "usage: spritetool pack IN.png [IN2.png ...] -o OUT.spr
                          "whatever the size of the PNGs. On success one line on standard output\n"
                          "says what was written.\n";
 
-const char kUnpackHelp[] = "usage: spritetool unpack FILE.spr OUT.png [--frame N]\n"
-                           "\n"
-                           "Writes one frame as an RGBA PNG showing what spritedemo draws: pixels equal\n"
+const char kUnpackHelp[] = "Writes one frame as an RGBA PNG showing what spritedemo draws: pixels equal\n"
                            "to the colour key are fully transparent, every other pixel has its alpha\n"
                            "value (255 when the frame has no alpha block). RGB565 channels are widened\n"
                            "by repeating their high bits, so packing the PNG again gives the same pixels.\n"
@@ -127,14 +104,14 @@ int Fail(const std::string& file, const std::string& reason) {
     return FileFailure(kProgram, file, reason);
 }
 
-int RunInfo(int argc, char** argv) {
+int RunInfo(const char* help, int argc, char** argv) {
     ParsedArgs args;
     std::string error;
-    if (const int status = ParseArgs(kProgram, kInfoHelp, argc, argv, 2, {}, args); status != kGoOn) {
+    if (const int status = ParseArgs(kProgram, help, argc, argv, 2, {}, args); status != kGoOn) {
         return status;
     }
     if (args.positional.size() != 1) {
-        return UsageError(kProgram, kInfoHelp, "info needs exactly one FILE.spr");
+        return UsageError(kProgram, help, "info needs exactly one FILE.spr");
     }
     const char* path = args.positional[0].c_str();
 
@@ -147,54 +124,43 @@ int RunInfo(int argc, char** argv) {
     return 0;
 }
 
-int RunPack(int argc, char** argv) {
-    static const std::vector<OptionDef> kOptions = {
-        {"--output", "-o", true},   {"--hotspot", nullptr, true}, {"--offset", nullptr, true},
-        {"--fixed", nullptr, true}, {"--key", nullptr, true},     {"--no-alpha", nullptr, false},
-    };
-    ParsedArgs args;
-    std::string error;
-    if (const int status = ParseArgs(kProgram, kPackHelp, argc, argv, 2, kOptions, args); status != kGoOn) {
-        return status;
-    }
-
-    PackOptions options;
+// The placement, key and alpha options of pack: kGoOn, or the exit status of
+// a usage error.
+int ReadPackOptions(const char* help, const ParsedArgs& args, PackOptions& options) {
     const std::string* value = nullptr;
     if ((value = FindOption(args, "--hotspot"))) {
         if (*value == "center" || *value == "bottom") {
             options.hotspotAt = *value == "center" ? HotspotAt::Center : HotspotAt::Bottom;
         } else if (!ParseInt16Pair(*value, options.hotspotX, options.hotspotY)) {
-            return UsageError(kProgram, kPackHelp,
+            return UsageError(kProgram, help,
                               "--hotspot needs X,Y (integers -32768..32767), center or bottom, not \"" + *value + "\"");
         }
     }
     if ((value = FindOption(args, "--offset")) && !ParseInt16Pair(*value, options.offsetX, options.offsetY)) {
-        return UsageError(kProgram, kPackHelp, "--offset needs X,Y (integers -32768..32767), not \"" + *value + "\"");
+        return UsageError(kProgram, help, "--offset needs X,Y (integers -32768..32767), not \"" + *value + "\"");
     }
     if ((value = FindOption(args, "--fixed")) && !ParseInt16Pair(*value, options.fixedX, options.fixedY)) {
-        return UsageError(kProgram, kPackHelp, "--fixed needs X,Y (integers -32768..32767), not \"" + *value + "\"");
+        return UsageError(kProgram, help, "--fixed needs X,Y (integers -32768..32767), not \"" + *value + "\"");
     }
     if ((value = FindOption(args, "--key")) && !ParseKey(*value, options.colorKey)) {
-        return UsageError(kProgram, kPackHelp,
-                          "--key needs an RGB565 value in hex such as 0xF81F, not \"" + *value + "\"");
+        return UsageError(kProgram, help, "--key needs an RGB565 value in hex such as 0xF81F, not \"" + *value + "\"");
     }
     options.noAlpha = FindOption(args, "--no-alpha") != nullptr;
-    const std::string* output = FindOption(args, "--output");
-    if (!output || output->empty()) {
-        return UsageError(kProgram, kPackHelp, "pack needs an output file: -o OUT.spr");
-    }
-    if (args.positional.empty()) {
-        return UsageError(kProgram, kPackHelp, "pack needs at least one IN.png");
-    }
-    if (OutputIsInput(*output, args.positional, error)) {
-        return Fail(*output, error);
-    }
+    return kGoOn;
+}
 
-    // Frame by frame, row by row, straight into the output.
-    OutputFile out;
-    if (!OpenOutputFile(out, output->c_str(), error)) {
-        return Fail(*output, error);
+// The note on standard error for a frame whose visible pixels had the key.
+void NoteMovedPixels(const std::string& input, const PackedFrame& packed, uint16_t key) {
+    const uint32_t moved = packed.movedPixels;
+    if (moved > 0) {
+        std::fprintf(stderr,
+                     "spritetool: note: %s: %u visible pixel%s had the colour key 0x%04X and "
+                     "%s moved to the nearest other colour\n",
+                     input.c_str(), unsigned(moved), moved == 1 ? "" : "s", unsigned(key), moved == 1 ? "was" : "were");
     }
+}
+
+PackSink FileSink(OutputFile& out) {
     PackSink sink;
     sink.write = [&out](uint64_t offset, const void* data, size_t size, std::string& why) {
         return WriteOutputAt(out, offset, data, size, why);
@@ -202,51 +168,83 @@ int RunPack(int argc, char** argv) {
     sink.read = [&out](uint64_t offset, void* data, size_t size, std::string& why) {
         return ReadOutputAt(out, offset, data, size, why);
     };
-    if (!StartSpriteFile(sink, uint32_t(args.positional.size()), error)) {
-        DiscardOutputFile(out);
-        return Fail(*output, error);
+    return sink;
+}
+
+// Packs inputs, a frame each, row by row into a temporary file that takes
+// output's name only once it is whole, and says what it wrote. A failure
+// names the input being read, or output when writing it failed.
+int PackFiles(const std::string& output, const std::vector<std::string>& inputs, const PackOptions& options) {
+    std::string error;
+    OutputFile out;
+    if (!OpenOutputFile(out, output.c_str(), error)) {
+        return Fail(output, error);
+    }
+    std::vector<PackRows> pictures;
+    for (const std::string& input : inputs) {
+        pictures.push_back([&input](const PngSizeReader& onSize, const PngRowReader& onRow, std::string& why) {
+            return ReadPngRows(input.c_str(), onSize, onRow, why, kMaxFrameSide);
+        });
     }
     PackSummary summary;
-    for (const std::string& input : args.positional) {
-        const PackRows rows = [&input](const PngSizeReader& onSize, const PngRowReader& onRow, std::string& why) {
-            return ReadPngRows(input.c_str(), onSize, onRow, why, kMaxFrameSide);
-        };
-        PackedFrame packed;
-        if (!PackFrame(sink, rows, options, packed, error)) {
-            DiscardOutputFile(out);
-            return Fail(out.writeFailed ? *output : input, error);
-        }
+    size_t packedFrames = 0;
+    const auto onFrame = [&](const PackedFrame& packed) {
         CountFrame(summary, packed);
-        const uint32_t moved = packed.movedPixels;
-        if (moved > 0) {
-            std::fprintf(stderr,
-                         "spritetool: note: %s: %u visible pixel%s had the colour key 0x%04X and "
-                         "%s moved to the nearest other colour\n",
-                         input.c_str(), unsigned(moved), moved == 1 ? "" : "s", unsigned(options.colorKey),
-                         moved == 1 ? "was" : "were");
-        }
+        NoteMovedPixels(inputs[packedFrames++], packed, options.colorKey);
+    };
+    PackSink sink = FileSink(out);
+    if (!PackSpriteFile(sink, pictures, options, onFrame, error)) {
+        DiscardOutputFile(out);
+        return Fail(out.writeFailed || packedFrames >= inputs.size() ? output : inputs[packedFrames], error);
     }
     if (!CommitOutputFile(out, error)) {
-        return Fail(*output, error);
+        return Fail(output, error);
     }
-    std::printf("%s\n", DescribePack(summary, *output).c_str());
+    std::printf("%s\n", DescribePack(summary, output).c_str());
     return 0;
 }
 
-int RunUnpack(int argc, char** argv) {
+int RunPack(const char* help, int argc, char** argv) {
+    static const std::vector<OptionDef> kOptions = {
+        {"--output", "-o", true},   {"--hotspot", nullptr, true}, {"--offset", nullptr, true},
+        {"--fixed", nullptr, true}, {"--key", nullptr, true},     {"--no-alpha", nullptr, false},
+    };
+    ParsedArgs args;
+    if (const int status = ParseArgs(kProgram, help, argc, argv, 2, kOptions, args); status != kGoOn) {
+        return status;
+    }
+    PackOptions options;
+    if (const int status = ReadPackOptions(help, args, options); status != kGoOn) {
+        return status;
+    }
+    const std::string* output = FindOption(args, "--output");
+    if (!output || output->empty()) {
+        return UsageError(kProgram, help, "pack needs an output file: -o OUT.spr");
+    }
+    if (args.positional.empty()) {
+        return UsageError(kProgram, help, "pack needs at least one IN.png");
+    }
+    std::string error;
+    if (OutputIsInput(*output, args.positional, error)) {
+        return Fail(*output, error);
+    }
+    return PackFiles(*output, args.positional, options);
+}
+
+int RunUnpack(const char* help, int argc, char** argv) {
     static const std::vector<OptionDef> kOptions = {{"--frame", nullptr, true}};
     ParsedArgs args;
     std::string error;
-    if (const int status = ParseArgs(kProgram, kUnpackHelp, argc, argv, 2, kOptions, args); status != kGoOn) {
+    if (const int status = ParseArgs(kProgram, help, argc, argv, 2, kOptions, args); status != kGoOn) {
         return status;
     }
     long frameIndex = 0;
     const std::string* value = FindOption(args, "--frame");
     if (value && !ParseInteger(*value, 0, 999999999, frameIndex)) {
-        return UsageError(kProgram, kUnpackHelp, "--frame needs a frame number from 0, not \"" + *value + "\"");
+        return UsageError(kProgram, help, "--frame needs a frame number from 0, not \"" + *value + "\"");
     }
     if (args.positional.size() != 2) {
-        return UsageError(kProgram, kUnpackHelp, "unpack needs FILE.spr and OUT.png");
+        return UsageError(kProgram, help, "unpack needs FILE.spr and OUT.png");
     }
     const std::string& input = args.positional[0];
     const std::string& output = args.positional[1];
@@ -274,25 +272,64 @@ int RunUnpack(int argc, char** argv) {
     return 0;
 }
 
-int Run(int argc, char** argv) {
-    if (argc < 2) {
-        return UsageError(kProgram, kMainHelp, "no command given");
+// `spritetool NAME USAGE`: summary is its entry in the main help (lines
+// apart by '\n'), help what `spritetool NAME --help` shows under the usage
+// line, and run does the job, given that help for its messages.
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* summary;
+    const char* help;
+    int (*run)(const char* help, int argc, char** argv);
+};
+
+const Command kCommands[] = {
+    {"info", "FILE.spr", "show the header and every frame", kInfoHelp, RunInfo},
+    {"pack", "IN.png [IN2.png ...] -o OUT.spr [options]",
+     "make a SPRITE file, one frame per PNG\n(spritedemo draws only the first)", kPackHelp, RunPack},
+    {"unpack", "FILE.spr OUT.png [--frame N]", "write one frame as an RGBA PNG", kUnpackHelp, RunUnpack},
+};
+
+std::string UsageLine(const std::string& arguments) {
+    return std::string("usage: ") + kProgram + " " + arguments + "\n";
+}
+
+// Each summary starts in this column, beside a short usage or under a long one.
+constexpr size_t kSummaryColumn = 36;
+
+std::string MainHelp() {
+    std::string help = UsageLine("COMMAND [ARGUMENTS]") +
+                       "\nMakes and inspects SPRITE files, the sprite files of spritedemo.\n\nCommands:\n";
+    const std::string indent(kSummaryColumn, ' ');
+    for (const Command& command : kCommands) {
+        std::string entry = std::string("  ") + command.name + " " + command.usage;
+        entry += entry.size() + 2 <= kSummaryColumn ? std::string(kSummaryColumn - entry.size(), ' ') : "\n" + indent;
+        for (const char* c = command.summary; *c != '\0'; ++c) {
+            entry += *c == '\n' ? "\n" + indent : std::string(1, *c);
+        }
+        help += entry + "\n";
     }
-    std::string command = argv[1];
-    if (command == "-h" || command == "--help" || command == "help") {
-        std::fputs(kMainHelp, stdout);
+    return help + "\n'spritetool COMMAND --help' describes a command and its options.\n"
+                  "Exit status: 0 success, 1 failure, 2 usage error.\n";
+}
+
+int Run(int argc, char** argv) {
+    const std::string mainHelp = MainHelp();
+    if (argc < 2) {
+        return UsageError(kProgram, mainHelp.c_str(), "no command given");
+    }
+    const std::string name = argv[1];
+    if (name == "-h" || name == "--help" || name == "help") {
+        std::fputs(mainHelp.c_str(), stdout);
         return 0;
     }
-    if (command == "info") {
-        return RunInfo(argc, argv);
+    for (const Command& command : kCommands) {
+        if (name == command.name) {
+            const std::string help = UsageLine(std::string(command.name) + " " + command.usage) + "\n" + command.help;
+            return command.run(help.c_str(), argc, argv);
+        }
     }
-    if (command == "pack") {
-        return RunPack(argc, argv);
-    }
-    if (command == "unpack") {
-        return RunUnpack(argc, argv);
-    }
-    return UsageError(kProgram, kMainHelp, "unknown command \"" + command + "\"");
+    return UsageError(kProgram, mainHelp.c_str(), "unknown command \"" + name + "\"");
 }
 
 } // namespace
