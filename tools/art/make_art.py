@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the demo's sample art: assets/girl.png and assets/bg.png.
+"""Draws the sample art: assets/girl.png, assets/bg.png and assets/bunny.png.
 
 Needs Pillow (Debian: python3-pil) to write the PNGs. Every shape is a
 signed distance function; a pixel takes a shape's colour by its coverage
@@ -378,6 +378,61 @@ def draw_girl(scale=1):
     return draw(GIRL_W, GIRL_H, GIRL_PARTS, scale=scale, origin=GIRL_ORIGIN)
 
 
+# ---------------------------------------------------------------- the bunny
+
+BUNNY_W, BUNNY_H = 32, 32
+# A sitting bunny, front on, filling its frame: the bunnymark's sprite. Soft
+# edges all round, a solid body inside them.
+BUNNY_CX = 16.0
+FUR = (214, 206, 228)
+FUR_SHADE = (184, 172, 204)
+FUR_LIGHT = (248, 246, 252)
+EAR_INSIDE = (244, 166, 188)
+NOSE = (226, 96, 128)
+
+
+def bunny_ears(cv, cx=BUNNY_CX):
+    for side in (-1, 1):
+        ear = ellipse(cx + side * 5.2, 8.6, 3.3, 7.6, angle=side * 0.2)
+        paint_outlined(cv, ear, FUR, OUTLINE)
+        inside = ellipse(cx + side * 5.2, 9.4, 1.5, 5.4, angle=side * 0.2)
+        paint(cv, inside, EAR_INSIDE)
+
+
+def bunny_body(cv, cx=BUNNY_CX):
+    """The body and the feet under the head."""
+    body = ellipse(cx, 24.8, 11.2, 6.2)
+    paint_outlined(cv, body, FUR, OUTLINE)
+    paint(cv, lambda x, y: max(body(x, y), y - 27.0 - (x - cx) * 0.1), FUR_SHADE,
+          opacity=0.5)
+    for side in (-1, 1):
+        paint_outlined(cv, ellipse(cx + side * 6.0, 29.2, 3.4, 1.8), FUR_LIGHT,
+                       OUTLINE, 0.8)
+
+
+def bunny_head(cv, cx=BUNNY_CX):
+    head = ellipse(cx, 17.6, 9.0, 7.6)
+    paint_outlined(cv, head, FUR, OUTLINE)
+    paint(cv, ellipse(cx, 20.6, 4.4, 2.8), FUR_LIGHT)
+
+
+def bunny_face(cv, cx=BUNNY_CX):
+    """Eyes with a sparkle, a nose, and blush."""
+    for side in (-1, 1):
+        ex, ey = cx + side * 3.8, 16.6
+        paint(cv, ellipse(ex, ey, 1.3, 1.7), EYE)
+        paint(cv, circle(ex - 0.4, ey - 0.7, 0.5), WHITE)
+        paint(cv, ellipse(cx + side * 6.2, 19.8, 1.5, 0.8), BLUSH, opacity=0.7)
+    paint(cv, ellipse(cx, 19.2, 1.1, 0.7), NOSE)
+
+
+BUNNY_PARTS = (bunny_ears, bunny_body, bunny_head, bunny_face)
+
+
+def draw_bunny():
+    return draw(BUNNY_W, BUNNY_H, BUNNY_PARTS)
+
+
 # ---------------------------------------------------------------- background
 
 BG_W, BG_H = 352, 240
@@ -583,6 +638,7 @@ def draw_background():
 PICTURES = (
     ("girl.png", draw_girl),
     ("bg.png", draw_background),
+    ("bunny.png", draw_bunny),
 )
 
 
