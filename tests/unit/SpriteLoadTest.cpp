@@ -216,7 +216,8 @@ TEST(SpriteLoad, ProgramSaysWhyAFileDidNotLoad) {
         {"bg.spr", Made::Bytes, cut(50), "byte 43: block is larger than the rest of the file"},
     };
     for (const Case& c : cases) {
-        TempDir dir;
+        ChildRun child;
+        const TempDir& dir = child.dir;
         ASSERT_TRUE(WriteFileBytes(dir.File("girl.spr"), whole));
         ASSERT_TRUE(WriteFileBytes(dir.File("bg.spr"), whole));
         std::string expected;
@@ -229,17 +230,15 @@ TEST(SpriteLoad, ProgramSaysWhyAFileDidNotLoad) {
             }
             expected = "spritedemo: " + std::string(c.file) + ": did not load (" + c.reason + ")\n";
         }
-        ScopedWorkingDir cwd(dir.path);
-        ChildRun child;
         const ChildResult result = child.Run([](HeadlessState& state) { state.quitAfterFrames = 1; },
                                              [] {
                                                  std::freopen("stdout.txt", "w", stdout);
                                                  std::freopen("stderr.txt", "w", stderr);
                                                  return RunProgram();
                                              });
-        EXPECT_TRUE(result.exited && result.exitStatus == 0) << c.reason;
+        EXPECT_TRUE(result.ExitedWith(0)) << c.reason;
         EXPECT_EQ(ReadFileText(dir.File("stderr.txt")), expected);
-        // The loader's own wrong-magic line, as it always was.
+        // The loader's own wrong-magic line on standard output, beside the reason.
         const bool magicLine = c.file != nullptr && c.bytes == wrongMagic;
         EXPECT_EQ(ReadFileText(dir.File("stdout.txt")), magicLine ? "\xAB\x44Sprite\xC0\xC9 : SPRITEX : SPRITE\n" : "")
             << c.reason;
