@@ -98,10 +98,18 @@ def fixtures(directory):
     write("wide.png", png("1", (32768, 1), [0] * 32768))
     write("notpng.png", b"GIF89a this is not a PNG at all")
     write("cut.png", rgba_png(4, ALPHA)[:60])
-    # ALPHA as 2x6 again, interlaced: must pack like the plain one. Its rows
-    # arrive out of order (0, 4, 2, then the odd ones).
-    write("alpha6.png", rgba_png(2, ALPHA))
-    write("interlaced.png", adam7_rgba_png(2, ALPHA))
+    # ALPHA as 2x6 and 12x1, plain and interlaced: each interlaced one must
+    # pack like its plain one. The 2x6 rows arrive out of order (0, 4, 2, then
+    # the odd ones), the 12x1 row in parts of columns 8, 4 and 2 apart.
+    for width in (2, 12):
+        write(f"alpha{width}.png", rgba_png(width, ALPHA))
+        write(f"interlaced{width}.png", adam7_rgba_png(width, ALPHA))
+    # 32x32 of little order: unpacked, a PNG of 1-4 KiB, which the C library
+    # holds until the file is closed.
+    write("noise.png", png("RGB", (32, 32), [(i * 2654435761 >> 5 & 255, i * 40503 >> 3 & 255, i * 2246822519 >> 11 & 255)
+                                             for i in range(1024)]))
+    # Opaque rows before the first translucent pixel, in the last row.
+    write("latealpha.png", rgba_png(3, [(9, 99, 199, 255)] * 9 + [(1, 2, 3, 255), (4, 5, 6, 100), (7, 8, 9, 255)]))
     # A few dozen bytes whose header claims 32767x32767 pixels; the data holds one row.
     write("huge.png", raw_png(32767, 32767, 1, 0, 0, bytes(4097)))
     # A loadable file whose blocks do not fit its 2x2 frame.
