@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -40,14 +40,20 @@ const SetupStep kSetupSteps[] = {
 struct SetupCase {
     bool fullscreen;
     SetupStep step;
+    std::string name; // Windowed_4_1_CreateSurfacefaild: configuration, step, after, message
 };
 
 std::vector<SetupCase> EverySetupCase() {
     std::vector<SetupCase> cases;
     for (bool fullscreen : {true, false}) {
         for (const SetupStep& step : kSetupSteps) {
+            std::string message = step.message;
+            message.erase(std::remove(message.begin(), message.end(), ' '), message.end());
             if (fullscreen ? step.fullscreen : step.windowed) {
-                cases.push_back({fullscreen, step});
+                cases.push_back({fullscreen, step,
+                                 std::string(fullscreen ? "Fullscreen_" : "Windowed_") +
+                                     std::to_string(static_cast<int>(step.step)) + "_" + std::to_string(step.after) +
+                                     "_" + message});
             }
         }
     }
@@ -55,7 +61,7 @@ std::vector<SetupCase> EverySetupCase() {
 }
 
 void PrintTo(const SetupCase& c, std::ostream* out) {
-    *out << (c.fullscreen ? "fullscreen " : "windowed ") << c.step.message << " (after " << c.step.after << ")";
+    *out << c.name;
 }
 
 // The surface's memory: the portable surfaces keep their address unlocked.
@@ -110,18 +116,7 @@ TEST_P(SetupFailure, LogsTheStepAndReleasesWhatWasObtained) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, SetupFailure, testing::ValuesIn(EverySetupCase()),
-                         [](const testing::TestParamInfo<SetupCase>& info) {
-                             const SetupStep& step = info.param.step;
-                             std::string name = std::string(info.param.fullscreen ? "Fullscreen" : "Windowed") + "_" +
-                                                std::to_string(static_cast<int>(step.step)) + "_" +
-                                                std::to_string(step.after) + "_";
-                             for (const char* c = step.message; *c != '\0'; ++c) {
-                                 if (std::isalnum(static_cast<unsigned char>(*c))) {
-                                     name += *c;
-                                 }
-                             }
-                             return name;
-                         });
+                         [](const testing::TestParamInfo<SetupCase>& info) { return info.param.name; });
 
 class DisplaySetup : public testing::Test {
 protected:
