@@ -368,9 +368,7 @@ class Run:
         print("    %s: pointer at (%d,%d): the canvas equals the render outside the text box" % (name, x, y))
 
     def case(self, name, setup, check):
-        """One case: the page opened as setup says (query, then viewport
-        width, height, device pixel ratio, touch; None: as the last case left
-        it), then check(run)."""
+        """check(run) on the page opened as setup says (see CASES)."""
         start = time.monotonic()
         try:
             if setup is not None:
@@ -659,7 +657,7 @@ def webgl_context_lost(run):
 
 def canvas_2d(run):
     """Frames widened onto a 2D canvas, the path where WebGL is missing."""
-    run.matches_render(100, 80, "2D canvas")  # where the WebGL path's script time was measured
+    run.matches_render(100, 80, "2D canvas")  # the pointer of the benchmark's Frame/<isa>
     report_work(run, "SIMD128 build")
 
 
