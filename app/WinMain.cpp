@@ -53,6 +53,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
+HRESULT StartDisplay(DisplayDevice& device, HWND window) {
+    const HRESULT result = device.Init(window);
+    if (result != DD_OK) {
+        LogErrorCode("Create direct draw faild with err number", result);
+    }
+    return result;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND window = CreateMainWindow(instance);
 
@@ -60,9 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_display.width = 640;
     g_display.height = 480;
     g_display.bitsPerPixel = 16;
-    const HRESULT result = g_display.Init(window);
-    if (result != DD_OK) {
-        LogErrorCode("Create direct draw faild with err number", result);
+    if (StartDisplay(g_display, window) != DD_OK) {
         return 0;
     }
 

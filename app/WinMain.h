@@ -9,5 +9,10 @@
 extern int32_t g_mouseX;
 extern int32_t g_mouseY;
 
+struct DisplayDevice;
+
 HWND CreateMainWindow(HINSTANCE instance);
+// DisplayDevice::Init, and on failure the code appended to the log after the
+// failing step's message. Init's result.
+HRESULT StartDisplay(DisplayDevice& device, HWND window);
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

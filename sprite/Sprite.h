@@ -19,7 +19,8 @@ struct DataBlock {
 // A block holding a copy of bytes; no bytes, no memory.
 DataBlock CopyBlock(const std::vector<uint8_t>& bytes);
 
-struct SpriteFrame {
+// The fixed fields that begin a frame record, in file order.
+struct SpriteFrameHeader {
     uint8_t spare1[4] = {};
     uint16_t colorKey = 0;
     uint8_t spare2[2] = {};
@@ -31,6 +32,9 @@ struct SpriteFrame {
     int16_t fixedY = -1;
     int16_t width = 0;
     int16_t height = 0;
+};
+
+struct SpriteFrame : SpriteFrameHeader {
     DataBlock pixelBlock;
     DataBlock alphaBlock;
     DataBlock extraBlock;

@@ -1,47 +1,10 @@
 #!/usr/bin/python3
 """The web build end to end in headless Chromium, driven through the DevTools
-protocol:
-
-  matches the headless render
-                    the page served from a local server in an 800x720
-                    viewport shows the canvas 1:1; with the pointer at three
-                    places, every canvas pixel outside the frame-rate text box
-                    equals spritedemo-render at that pointer position;
-  viewport WxH@R    at each size and device pixel ratio of VIEWPORTS the canvas
-                    is shown at its whole step (or, below 1:1, fitted), all of
-                    it inside the viewport; the caption names the pointer or,
-                    with touch, the finger; and the sprites follow a pointer
-                    move or a touch there (same comparison);
-  picked files      two files picked at once in the file picker, roles taken
-                    from their names and asked once, run; "Sample sprites"
-                    goes back to the samples (same comparison each);
-  refused NAME      each file of REFUSED dropped alone (a cut-short sprite
-                    file, a damaged PNG) is refused in the page's problem
-                    style with the reader's reason (spritetool info's for a
-                    sprite file), asks nothing and leaves the demo running
-                    as it was;
-  PNGs packed       the guide's star and backdrop dropped together: asked
-                    girl and background, the backdrop fixed at 0,0; the
-                    canvas equals the render of what spritetool packs of
-                    them, and the offered downloads are spritetool's bytes;
-                    then every kind of PNG_KINDS, two at a time, downloads
-                    as spritetool's bytes too;
-  fullscreen        the Fullscreen control enters fullscreen; Esc leaves it
-                    and the demo runs on;
-  one instance      DROPS drops of a sprite file, each a new run, leave one
-                    program instance alive (weak references, forced garbage
-                    collection); the renderer's memory is reported;
-  hidden tab        behind another tab the demo draws no frames, and still
-                    ends when asked to;
-  WebGL context lost
-                    where frames go through WebGL, the context lost and
-                    restored (WEBGL_lose_context): the canvas shows the frames
-                    again, the same comparison;
-  2D canvas         with frames widened onto a 2D canvas (?present=2d), the
-                    path where WebGL is missing, the same comparison;
-  without SIMD      the page's fallback build (?simd=0) on the 2D canvas
-                    shows the same frame;
-  Esc ends it       Esc ends the program with status 0 and frames stop.
+protocol: the cases of CASES, each told by its check function, in a page
+served from a local server. Most compare the canvas with spritedemo-render's
+frame at the same pointer position, every pixel outside the frame-rate text.
+Three also print the page's script time a frame (measure_script) and, sampled
+(Profile), its widening for a 2D canvas and its present: measured, not checked.
 
     web_e2e.py SITE_DIR RENDER_TOOL [--screenshot OUT.png] [--drops N]
 
@@ -54,33 +17,34 @@ in a directory it names. Exit status 0 when every case passed.
 
 import argparse
 import base64
+import collections
 import functools
 import http.server
 import json
 import os
 import shutil
 import signal
-import struct
 import subprocess
 import sys
 import tempfile
 import threading
 import time
 import urllib.request
-import zlib
 
 import websocket
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.dont_write_bytecode = True  # keep the source folder clean
-sys.path.insert(0, HERE)
+HERE_TOP = os.path.dirname(os.path.dirname(HERE))
+sys.dont_write_bytecode = True  # keep the source folders clean
+sys.path[:0] = [HERE, os.path.join(HERE_TOP, "tests", "tools")]
 from compare_565 import Picture, differing, diff_picture, read_png, write_png  # noqa: E402
+from spritetool_helper import raw_png, scanlines  # noqa: E402
 
 CHROMIUM = "/usr/bin/chromium"
 TEXT_BOX = (0, 0, 200, 50)  # where the frame-rate text may differ: the rate itself
 WIDTH, HEIGHT = 640, 480
 TOTAL_SECONDS = 240
-MEASURED_FRAMES = 300  # the page's work per frame is reported over at least these
+MEASURED_FRAMES = 300  # the page's script time a frame is reported over at least these
 
 # Viewport width, height, device pixel ratio, touch; the canvas's expected
 # shown size in CSS pixels.
@@ -90,9 +54,7 @@ VIEWPORTS = [
     (844, 390, 3, True, 520, 390),      # a phone across: below 1:1, fitted to the height
     (390, 844, 3, True, 390, 292.5),    # upright: fitted to the width
 ]
-HERE_TOP = os.path.dirname(os.path.dirname(HERE))
 GUIDE_PNGS = [os.path.join(HERE_TOP, "docs", "sprites", name) for name in ("star.png", "backdrop.png")]
-
 # Files the page refuses: name, how to make its bytes from the sample girl.spr,
 # and what the reason starts with (None: spritetool info's reason).
 REFUSED = [
@@ -107,6 +69,9 @@ PNG_KINDS = [
     (3, 4, False, bytes(range(0, 256, 17))), (4, 8, True, None), (6, 16, False, None),
     (2, 8, False, b"\0\x10\0\x20\0\x30"),
 ]
+# Script that leaves in s the bytes of d, a Uint8Array, for btoa.
+BASE64_OF_D = (" let s = ''; for (let i = 0; i < d.length; i += 32768)"
+               " s += String.fromCharCode.apply(null, d.subarray(i, i + 32768));")
 # Counts each program instance the page makes, to see later which still live.
 COUNT_INSTANCES = """(() => { window.instances = []; const create = window.createSpritedemo;
   window.createSpritedemo = async (options) => {
@@ -121,26 +86,14 @@ def make_png(path, colour_type, depth, interlaced, transparency, size=13):
     def row(y, xs):
         samples = [(x * 7919 + y * 104729 + c * 1299709) * 2654435761 % (top + 1) for x in xs for c in range(channels)]
         if depth == 16:
-            return b"\0" + b"".join(struct.pack(">H", v) for v in samples)
+            return b"\0" + b"".join(v.to_bytes(2, "big") for v in samples)
         bits = "".join(format(v, "0%db" % depth) for v in samples)
         bits += "0" * (-len(bits) % 8)
         return b"\0" + bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
-    passes = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
-    data = b""
-    for x0, y0, dx, dy in passes if interlaced else [(0, 0, 1, 1)]:
-        if x0 < size:
-            data += b"".join(row(y, range(x0, size, dx)) for y in range(y0, size, dy))
-
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, depth, colour_type, 0, 0,
-                                                                     1 if interlaced else 0))
-    if colour_type == 3:
-        png += chunk(b"PLTE", bytes((i * 53 + c * 97) % 256 for i in range(16) for c in range(3)))
-    if transparency:
-        png += chunk(b"tRNS", transparency)
+    palette = bytes((i * 53 + c * 97) % 256 for i in range(16) for c in range(3)) if colour_type == 3 else None
     with open(path, "wb") as f:
-        f.write(png + chunk(b"IDAT", zlib.compress(data)) + chunk(b"IEND", b""))
+        f.write(raw_png(size, size, depth, colour_type, 1 if interlaced else 0,
+                        scanlines(size, size, interlaced, row), palette, transparency))
 
 
 class Failure(Exception):
@@ -304,9 +257,7 @@ class Page:
             # a WebGL canvas has no 2D context: read it through a 2D copy
             " const o = document.createElement('canvas'); o.width = c.width; o.height = c.height;"
             " const x = o.getContext('2d'); x.drawImage(c, 0, 0);"
-            " const d = x.getImageData(0, 0, c.width, c.height).data;"
-            " let s = ''; for (let i = 0; i < d.length; i += 32768)"
-            " s += String.fromCharCode.apply(null, d.subarray(i, i + 32768));"
+            " const d = x.getImageData(0, 0, c.width, c.height).data;" + BASE64_OF_D +
             " return [c.width, c.height, btoa(s)]; })()", 30)
         width, height, rgba = data[0], data[1], base64.b64decode(data[2])
         rgb = bytearray(width * height * 3)
@@ -345,24 +296,27 @@ class Page:
     def packed(self, name):
         """The bytes behind the page's download link for name."""
         return base64.b64decode(self.browser.evaluate(
-            "(async () => { const link = document.querySelector('#packed a[download=\"%s\"]');"
-            " const d = new Uint8Array(await (await fetch(link.href)).arrayBuffer());"
-            " let s = ''; for (let i = 0; i < d.length; i += 32768)"
-            " s += String.fromCharCode.apply(null, d.subarray(i, i + 32768)); return btoa(s); })()" % name, 30))
+            "(async () => { const link = document.querySelector('#packed a[download=\"%s\"]');" % name +
+            " const d = new Uint8Array(await (await fetch(link.href)).arrayBuffer());" + BASE64_OF_D +
+            " return btoa(s); })()", 30))
 
-    def work_per_frame(self):
-        """The page's counters: [work, widen, present] in ms, frames, and how frames are shown."""
-        return self.browser.evaluate(
-            "(() => { const m = spritedemoPage.module; return [m.workMilliseconds, m.widenMilliseconds,"
-            " m.presentMilliseconds, m.framesPresented, m.presentedWith]; })()")
+    def shown_with(self):
+        return self.browser.evaluate("spritedemoPage.module.presentedWith")
 
 
 class Run:
-    def __init__(self, site, render_tool, work):
-        self.site = site
-        self.render_tool = render_tool
-        self.spritetool = os.path.join(os.path.dirname(os.path.dirname(render_tool)), "spritetool", "spritetool")
+    """What every case works with: the page in the browser, the site, the
+    tools beside the render tool, a folder for files, the failures so far."""
+
+    def __init__(self, args, work, server, browser):
+        self.args = args
+        self.site = args.site
+        self.render_tool = args.render_tool
+        self.spritetool = os.path.join(os.path.dirname(os.path.dirname(args.render_tool)), "spritetool", "spritetool")
         self.work = work
+        self.url = server.url + "index.html"
+        self.browser = browser
+        self.page = Page(browser)
         self.failures = 0
 
     def pack(self, png, role, *options):
@@ -373,10 +327,10 @@ class Run:
                        stdout=subprocess.DEVNULL)
         return out
 
-    def same_bytes(self, page, png, role, *options):
+    def same_bytes(self, png, role, *options):
         with open(self.pack(png, role, *options), "rb") as f:
             expected = f.read()
-        actual = page.packed(role)
+        actual = self.page.packed(role)
         if actual != expected:
             at = next((i for i, (a, b) in enumerate(zip(actual, expected)) if a != b), min(len(actual), len(expected)))
             raise Failure("%s packed as %s: the download (%d bytes) differs from spritetool's (%d bytes) from byte %d"
@@ -392,11 +346,11 @@ class Run:
                             "-o", out], check=True, timeout=60, stdout=subprocess.DEVNULL)
         return out
 
-    def matches_render(self, page, x, y, name, girl="girl.spr", bg="bg.spr"):
+    def matches_render(self, x, y, name, girl="girl.spr", bg="bg.spr"):
         """The canvas, pointer at (x, y), against the render; a Failure names
         the kept pictures when they differ."""
-        page.point_at(x, y)
-        actual = page.canvas_picture()
+        self.page.point_at(x, y)
+        actual = self.page.canvas_picture()
         if (actual.width, actual.height) != (WIDTH, HEIGHT):
             raise Failure("the canvas is %dx%d, not %dx%d" % (actual.width, actual.height, WIDTH, HEIGHT))
         expected = self.expected(x, y, girl, bg)
@@ -413,22 +367,77 @@ class Run:
                           "canvas, render and diff (red) kept in %s" % (x, y, count, TEXT_BOX, kept))
         print("    %s: pointer at (%d,%d): the canvas equals the render outside the text box" % (name, x, y))
 
-    def case(self, name, body):
+    def case(self, name, setup, check):
+        """check(run) on the page opened as setup says (see CASES)."""
         start = time.monotonic()
         try:
-            body()
+            if setup is not None:
+                self.page.open(self.url + setup[0], *setup[1:])
+            check(self)
             print("PASS: %s (%.1f s)" % (name, time.monotonic() - start))
         except (Failure, subprocess.SubprocessError, OSError, websocket.WebSocketException) as e:
             self.failures += 1
             print("FAIL: %s: %s" % (name, e))
 
 
-def report_work(page, what):
-    wait_for("%d frames to measure" % MEASURED_FRAMES, lambda: page.frames() >= MEASURED_FRAMES, 30)
-    work, widen, present, frames, shown_with = page.work_per_frame()
-    each = [value / max(frames, 1) for value in (work, work - widen - present, widen, present)]
-    print("    %s, %s: %d frames, %.3f ms of work each: draw %.3f, widen %.3f, present %.3f (measured, not checked)"
-          % ((what, shown_with, frames) + tuple(each)))
+def frames_later(page, frames):
+    """The frame count now, and once at least frames more have been shown."""
+    first = page.frames()
+    return first, wait_for("%d frames to measure" % frames,
+                           lambda: page.frames() >= first + frames and page.frames(), 60)
+
+
+def measure_script(browser, page, frames=MEASURED_FRAMES):
+    """The page's script time a frame in ms (its main thread's time running
+    script, the program's WebAssembly in it, as DevTools counts it) over at
+    least frames frames, and how many."""
+    browser.call("Performance.enable", timeDomain="threadTicks")
+    seconds = lambda: next(m["value"] for m in browser.call("Performance.getMetrics")["metrics"]  # noqa: E731
+                           if m["name"] == "ScriptDuration")
+    start = seconds()
+    first, last = frames_later(page, frames)
+    return (seconds() - start) * 1000 / (last - first), last - first
+
+
+def sample_present(browser, page, present, frames=MEASURED_FRAMES):
+    """From DevTools' sampling profiler over at least frames frames: ms a
+    frame in calls of the import present, and in the WebAssembly called by
+    the same callers (a build without names shows only where a call is);
+    and how many frames."""
+    for method, params in (("Profiler.enable", {}), ("Profiler.setSamplingInterval", {"interval": 100}),
+                           ("Profiler.start", {})):
+        browser.call(method, **params)
+    first, last = frames_later(page, frames)
+    profile = browser.call("Profiler.stop", 30)["profile"]
+    nodes = {node["id"]: node for node in profile["nodes"]}
+    own = collections.Counter()
+    for node, microseconds in zip(profile["samples"], profile["timeDeltas"]):
+        own[node] += microseconds
+
+    def callees(node, name=None):
+        return [c for c in nodes[node].get("children", []) if name in (None, nodes[c]["callFrame"]["functionName"])]
+
+    def ms(calls):
+        def total(node):
+            return own[node] + sum(map(total, callees(node)))
+        return sum(map(total, calls)) / 1000 / (last - first)
+    # A caller reaches the import through a wasm-to-js frame.
+    bridges = {n: [b for b in callees(n, "wasm-to-js") if callees(b, present)] for n in nodes}
+    presents = [p for found in bridges.values() for b in found for p in callees(b, present)]
+    beside = [c for n, found in bridges.items() if found for c in callees(n)
+              if nodes[c]["callFrame"]["url"].endswith(".wasm")]
+    return ms(beside), ms(presents), last - first
+
+
+def report_work(run, what):
+    """Prints the page's script time a frame and, sampled, the present and
+    beside it the widening for a 2D canvas."""
+    script, frames = measure_script(run.browser, run.page)
+    shown_with = run.page.shown_with()
+    present = "_spritedemo_web_present" + ("_565" if shown_with == "WebGL" else "")
+    widen, presenting, sampled = sample_present(run.browser, run.page, present)
+    print("    %s, %s: %.3f ms of page script a frame over %d frames; sampled over %d more: widen %.3f, present %.3f"
+          " (measured, not checked)" % (what, shown_with, script, frames, sampled, widen, presenting))
 
 
 def renderer_memory(browser):
@@ -446,6 +455,254 @@ def renderer_memory(browser):
     return total / 1024
 
 
+def press_escape(browser):
+    for kind in ("keyDown", "keyUp"):
+        browser.call("Input.dispatchKeyEvent", type=kind, key="Escape", code="Escape",
+                     windowsVirtualKeyCode=27, nativeVirtualKeyCode=27)
+
+
+# ---------------------------------------------------------------- the cases
+
+
+def shown_one_to_one(run):
+    """In an 800x720 viewport the canvas is shown 1:1 and, with the pointer
+    at three places, equals the render."""
+    box = run.page.canvas_box()
+    if box[2:] != [WIDTH, HEIGHT]:
+        raise Failure("in an 800x720 viewport the canvas is shown %gx%g, not 640x480" % tuple(box[2:]))
+    for x, y in ((100, 80), (610, 460), (0, 0)):
+        run.matches_render(x, y, "1:1")
+    report_work(run, "SIMD128 build")
+    if run.args.screenshot:
+        # Wide enough for the caption to open beside the picture by itself,
+        # and a second of frames for a frame rate to show.
+        run.page.open(run.url, 1400, 560)
+        if run.browser.evaluate("document.getElementById('about').hidden"):
+            raise Failure("in a 1400x560 viewport the caption is folded")
+        run.matches_render(100, 80, "1:1 beside the caption")
+        time.sleep(1.5)
+        shot = run.browser.call("Page.captureScreenshot", 30, format="png")
+        with open(run.args.screenshot, "wb") as f:
+            f.write(base64.b64decode(shot["data"]))
+        print("    screenshot: %s" % run.args.screenshot)
+
+
+def shown_in_viewport(width, height, ratio, touch, shown_width, shown_height, run):
+    """The canvas shown at its whole step (below 1:1, fitted), all of it in
+    the viewport; the caption names the pointer or, with touch, the finger;
+    and the sprites follow a pointer move or a touch there."""
+    box = run.page.canvas_box()
+    if abs(box[2] - shown_width) > 0.01 or abs(box[3] - shown_height) > 0.01:
+        raise Failure("the canvas is shown %gx%g, not %gx%g" % (box[2], box[3], shown_width, shown_height))
+    if box[0] < 0 or box[1] < 0 or box[0] + box[2] > width + 0.01 or box[1] + box[3] > height + 0.01:
+        raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport" % (box[2], box[3], box[0], box[1]))
+    caption = run.browser.evaluate("document.getElementById('how').textContent")
+    if ("finger" if touch else "pointer") not in caption:
+        raise Failure("the caption says %r" % caption)
+    print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel" % (
+        box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH))
+    run.matches_render(137, 251, "touch" if touch else "pointer")
+
+
+def picked_files(run):
+    """Two files picked at once, roles taken from their names and asked once,
+    run; "Sample sprites" goes back to the samples."""
+    browser, page = run.browser, run.page
+    # The samples under new names, each in the other's role by its name.
+    hero, sky = os.path.join(run.work, "hero.spr"), os.path.join(run.work, "sky-background.spr")
+    shutil.copy(os.path.join(run.site, "bg.spr"), hero)
+    shutil.copy(os.path.join(run.site, "girl.spr"), sky)
+    browser.evaluate(COUNT_INSTANCES)
+    node = browser.call("DOM.querySelector", selector="#files",
+                        nodeId=browser.call("DOM.getDocument")["root"]["nodeId"])["nodeId"]
+    browser.call("DOM.setFileInputFiles", files=[hero, sky], nodeId=node)
+    wait_for("the question which file is which", lambda: browser.evaluate(
+        "document.getElementById('which').open && document.querySelectorAll('#which select').length == 2"), 10)
+    page.use_files(1)
+    run.matches_render(300, 200, "picked", girl="bg.spr", bg="girl.spr")
+    page.click("#samples")
+    page.running(2)
+    run.matches_render(300, 200, "samples again")
+
+
+def refused(name, make, reason, run):
+    """A file of REFUSED dropped alone is refused in the page's problem style
+    with the reader's reason (spritetool info's for a sprite file), asks
+    nothing and leaves the demo running as it was."""
+    browser, page = run.browser, run.page
+    browser.evaluate(COUNT_INSTANCES)
+    with open(os.path.join(run.site, "girl.spr"), "rb") as f:
+        bad = make(f.read())
+    if reason is None:  # spritetool info's: "spritetool: PATH: REASON"
+        path = os.path.join(run.work, name)
+        with open(path, "wb") as f:
+            f.write(bad)
+        info = subprocess.run([run.spritetool, "info", path], capture_output=True, text=True, timeout=60)
+        reason = "did not load (" + info.stderr.strip()[len("spritetool: " + path + ": "):] + ")"
+    page.drop([(name, bad)])
+    expected = name + " " + reason
+    said = wait_for("the page saying why", lambda: browser.evaluate(
+        "(() => { const s = document.getElementById('status');"
+        " return s.classList.contains('problem') && s.textContent; })()"), 10)
+    if not said.startswith(expected):
+        raise Failure("the page says %r, not %r" % (said, expected + "..."))
+    time.sleep(0.5)
+    asked_or_ran = browser.evaluate("document.getElementById('which').open || instances.length")
+    if asked_or_ran or page.state() != "running":
+        raise Failure("after the refused file the page asked, restarted or stopped (%s)" % page.state())
+    print("    says: %s" % said)
+    run.matches_render(300, 200, "still the samples")
+
+
+def pngs_packed(run):
+    """The guide's star and backdrop dropped together: asked girl and
+    background, the backdrop fixed at 0,0; the canvas shows what spritetool
+    packs of them, and the downloads are spritetool's bytes; so are those of
+    every kind of PNG_KINDS, two at a time."""
+    browser, page = run.browser, run.page
+    browser.evaluate(COUNT_INSTANCES)
+    page.drop(GUIDE_PNGS)
+    wait_for("the question what the files are", lambda: browser.evaluate("document.getElementById('which').open"), 10)
+    asked = browser.evaluate("[...document.querySelectorAll('#which select')].map(s => s.value).concat("
+                             "[...document.querySelectorAll('#which input')]"
+                             ".filter(c => c.getClientRects().length).map(c => c.checked))")
+    if asked != ["girl.spr", "bg.spr", True]:
+        raise Failure("asked with roles and fixed 0,0 as %r, not girl, background, fixed" % asked)
+    page.use_files(1)
+    girl, bg = run.pack(GUIDE_PNGS[0], "girl.spr"), run.pack(GUIDE_PNGS[1], "bg.spr", "--fixed", "0,0")
+    run.matches_render(300, 200, "star and backdrop", girl=girl, bg=bg)
+    run.same_bytes(GUIDE_PNGS[0], "girl.spr")
+    run.same_bytes(GUIDE_PNGS[1], "bg.spr", "--fixed", "0,0")
+    kinds = []
+    for kind in PNG_KINDS:
+        kinds.append(os.path.join(run.work, "kind-%d-%d%s%s.png" % (kind[0], kind[1], "-interlaced" * kind[2],
+                                                                     "-trns" * bool(kind[3]))))
+        make_png(kinds[-1], *kind)
+    for i in range(0, len(kinds), 2):
+        page.drop(kinds[i:i + 2])
+        page.use_files(2 + i // 2)
+        run.same_bytes(kinds[i], "girl.spr")
+        run.same_bytes(kinds[i + 1], "bg.spr")
+    print("    the star, the backdrop and %d kinds of PNG packed to spritetool's bytes" % len(kinds))
+
+
+def fullscreen(run):
+    """The Fullscreen control enters fullscreen; Esc leaves it and the demo
+    runs on."""
+    run.page.click("#fullscreen")
+    wait_for("fullscreen", lambda: run.browser.evaluate("document.fullscreenElement !== null"), 10)
+    press_escape(run.browser)
+    wait_for("fullscreen left on Esc", lambda: run.browser.evaluate("document.fullscreenElement === null"), 10)
+    time.sleep(0.5)
+    if run.page.state() != "running":
+        raise Failure("the Esc that left fullscreen ended the demo too (%s)" % run.page.state())
+
+
+def one_instance(run):
+    """--drops drops of a sprite file, each a new run, leave one program
+    instance alive (weak references, forced garbage collection)."""
+    browser, page = run.browser, run.page
+    browser.evaluate(COUNT_INSTANCES)
+    for drop in range(1, run.args.drops + 1):
+        page.drop([os.path.join(run.site, "girl.spr")])
+        page.use_files(drop)
+        if drop == 1:
+            first = renderer_memory(browser)
+    for _ in range(2):
+        browser.call("HeapProfiler.collectGarbage", 30)
+        time.sleep(0.5)
+    alive = browser.evaluate("instances.filter(i => i.deref()).length")
+    print("    renderer memory after the first drop %.0f MB, after %d drops %.0f MB (measured, not checked)"
+          % (first, run.args.drops, renderer_memory(browser)))
+    if alive != 1:
+        raise Failure("after %d drops %d program instances are alive, not 1" % (run.args.drops, alive))
+
+
+def hidden_tab(run):
+    """Behind another tab the demo draws no frames, and still ends when asked."""
+    browser, page = run.browser, run.page
+    demo_tab = browser.call("Target.getTargetInfo")["targetInfo"]["targetId"]
+    other_tab = browser.call("Target.createTarget", url="about:blank")["targetId"]
+    try:
+        browser.call("Target.activateTarget", targetId=other_tab)
+        wait_for("the page hidden", lambda: browser.evaluate("document.hidden"), 10)
+        frames = page.frames()
+        time.sleep(3)  # hidden pages run timers once a second at most
+        if page.frames() > frames + 1:  # one may have been on its way
+            raise Failure("%d frames drawn in 3 s in a hidden tab" % (page.frames() - frames))
+        browser.evaluate("spritedemoPage.module.requestClose()")
+        wait_for("the program ending in a hidden tab", lambda: page.state() == "ended", 10)
+    finally:
+        browser.call("Target.closeTarget", targetId=other_tab)
+        browser.call("Target.activateTarget", targetId=demo_tab)
+
+
+def webgl_context_lost(run):
+    """Where frames go through WebGL, the context lost and restored: the
+    canvas shows the frames again."""
+    browser, page = run.browser, run.page
+    if page.shown_with() != "WebGL":
+        print("    this browser shows the frames on a 2D canvas: nothing to lose")
+        return
+    browser.evaluate("window.losing = document.getElementById('screen').getContext('webgl')"
+                     ".getExtension('WEBGL_lose_context'); losing.loseContext()")
+    time.sleep(0.5)
+    browser.evaluate("losing.restoreContext()")
+    wait_for("the context back", lambda: not browser.evaluate(
+        "document.getElementById('screen').getContext('webgl').isContextLost()"), 10)
+    frames = page.frames()
+    wait_for("frames after the context came back", lambda: page.frames() >= frames + 5, 10)
+    run.matches_render(300, 200, "context restored")
+
+
+def canvas_2d(run):
+    """Frames widened onto a 2D canvas, the path where WebGL is missing."""
+    run.matches_render(100, 80, "2D canvas")  # the pointer of the benchmark's Frame/<isa>
+    report_work(run, "SIMD128 build")
+
+
+def without_simd(run):
+    """The page's build without SIMD, on the 2D canvas."""
+    build = run.browser.evaluate("spritedemoPage.build")
+    if build != "nosimd":
+        raise Failure("?simd=0 ran the %r build" % build)
+    run.matches_render(300, 200, "without SIMD")
+    report_work(run, "build without SIMD")
+
+
+def escape_ends_it(run):
+    """Esc ends the program with status 0, and frames stop."""
+    page = run.page
+    press_escape(run.browser)
+    wait_for("the program ending after Esc", lambda: page.state() == "ended", 10)
+    status = run.browser.evaluate("spritedemoPage.exitStatus")
+    if status != 0:
+        raise Failure("the program ended with status %r, not 0" % status)
+    frames = page.frames()
+    time.sleep(1)
+    if page.frames() != frames:
+        raise Failure("frames kept coming after the program ended (%d, then %d)" % (frames, page.frames()))
+    print("    exit status 0; %d frames, none in the second after" % frames)
+
+
+# Name, set-up (query; viewport width, height, device pixel ratio, touch;
+# None: the page the case before left) and check, in the order they run.
+PLAIN = ("", 800, 720)
+CASES = ([("matches the headless render", PLAIN, shown_one_to_one)]
+         + [("viewport %dx%d@%d%s" % (v[:3] + (" touch" if v[3] else "",)), ("",) + v[:4],
+             functools.partial(shown_in_viewport, *v)) for v in VIEWPORTS]
+         + [("picked files", PLAIN, picked_files)]
+         + [("refused " + r[0], PLAIN, functools.partial(refused, *r)) for r in REFUSED]
+         + [("PNGs packed", PLAIN, pngs_packed),
+            ("fullscreen", ("", 1024, 768), fullscreen),
+            ("one instance", PLAIN, one_instance),
+            ("hidden tab", PLAIN, hidden_tab),
+            ("WebGL context lost", PLAIN, webgl_context_lost),
+            ("2D canvas", ("?present=2d", 800, 720), canvas_2d),
+            ("without SIMD", ("?simd=0&present=2d", 800, 720), without_simd),
+            ("Esc ends it", None, escape_ends_it)])
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("site")
@@ -453,9 +710,9 @@ def main(argv):
     parser.add_argument("--screenshot", metavar="OUT.png")
     parser.add_argument("--drops", type=int, default=30)
     args = parser.parse_args(argv)
-    site = os.path.realpath(args.site)
-    render_tool = os.path.realpath(args.render_tool)
-    for path in (os.path.join(site, "index.html"), render_tool, CHROMIUM):
+    args.site = os.path.realpath(args.site)
+    args.render_tool = os.path.realpath(args.render_tool)
+    for path in (os.path.join(args.site, "index.html"), args.render_tool, CHROMIUM):
         if not os.path.exists(path):
             print("FAIL: %s does not exist" % path)
             return 1
@@ -467,231 +724,20 @@ def main(argv):
     signal.alarm(TOTAL_SECONDS)
 
     work = tempfile.mkdtemp(prefix="web-e2e.")
-    server = browser = None
-    run = Run(site, render_tool, work)
+    server = browser = run = None
+    failures = 0
     try:
-        server = Server(site)
+        server = Server(args.site)
         browser = Browser(work)
         browser.connect()
-        page = Page(browser)
-
-        def shown_one_to_one():
-            page.open(server.url + "index.html", 800, 720)
-            box = page.canvas_box()
-            if box[2:] != [WIDTH, HEIGHT]:
-                raise Failure("in an 800x720 viewport the canvas is shown %gx%g, not 640x480" % tuple(box[2:]))
-            run.matches_render(page, 100, 80, "1:1")
-            run.matches_render(page, 610, 460, "1:1")
-            run.matches_render(page, 0, 0, "1:1")
-            report_work(page, "SIMD128 build")
-            if args.screenshot:
-                # Wide enough for the caption to open beside the picture by
-                # itself, and a second of frames for a frame rate to show.
-                page.open(server.url + "index.html", 1400, 560)
-                if browser.evaluate("document.getElementById('about').hidden"):
-                    raise Failure("in a 1400x560 viewport the caption is folded")
-                run.matches_render(page, 100, 80, "1:1 beside the caption")
-                time.sleep(1.5)
-                shot = browser.call("Page.captureScreenshot", 30, format="png")
-                with open(args.screenshot, "wb") as f:
-                    f.write(base64.b64decode(shot["data"]))
-                print("    screenshot: %s" % args.screenshot)
-
-        def viewport(width, height, ratio, touch, shown_width, shown_height):
-            page.open(server.url + "index.html", width, height, ratio, touch)
-            box = page.canvas_box()
-            if abs(box[2] - shown_width) > 0.01 or abs(box[3] - shown_height) > 0.01:
-                raise Failure("the canvas is shown %gx%g, not %gx%g" % (box[2], box[3], shown_width, shown_height))
-            if box[0] < 0 or box[1] < 0 or box[0] + box[2] > width + 0.01 or box[1] + box[3] > height + 0.01:
-                raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport"
-                              % (box[2], box[3], box[0], box[1]))
-            caption = browser.evaluate("document.getElementById('how').textContent")
-            if ("finger" if touch else "pointer") not in caption:
-                raise Failure("the caption says %r" % caption)
-            print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel" % (
-                box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH))
-            run.matches_render(page, 137, 251, "touch" if touch else "pointer")
-
-        def picked_files():
-            page.open(server.url + "index.html", 800, 720)
-            # The samples under new names, each in the other's role by its name.
-            hero, sky = os.path.join(work, "hero.spr"), os.path.join(work, "sky-background.spr")
-            shutil.copy(os.path.join(site, "bg.spr"), hero)
-            shutil.copy(os.path.join(site, "girl.spr"), sky)
-            browser.evaluate(COUNT_INSTANCES)
-            node = browser.call("DOM.querySelector", selector="#files",
-                                nodeId=browser.call("DOM.getDocument")["root"]["nodeId"])["nodeId"]
-            browser.call("DOM.setFileInputFiles", files=[hero, sky], nodeId=node)
-            wait_for("the question which file is which", lambda: browser.evaluate(
-                "document.getElementById('which').open && document.querySelectorAll('#which select').length == 2"), 10)
-            browser.evaluate("document.querySelector('#which button[value=use]').click()")
-            page.running(1)
-            run.matches_render(page, 300, 200, "picked", girl="bg.spr", bg="girl.spr")
-            page.click("#samples")
-            page.running(2)
-            run.matches_render(page, 300, 200, "samples again")
-
-        def refused(name, make, reason):
-            page.open(server.url + "index.html", 800, 720)
-            browser.evaluate(COUNT_INSTANCES)
-            with open(os.path.join(site, "girl.spr"), "rb") as f:
-                bad = make(f.read())
-            if reason is None:  # spritetool info's: "spritetool: PATH: REASON"
-                path = os.path.join(work, name)
-                with open(path, "wb") as f:
-                    f.write(bad)
-                info = subprocess.run([run.spritetool, "info", path], capture_output=True, text=True, timeout=60)
-                reason = "did not load (" + info.stderr.strip()[len("spritetool: " + path + ": "):] + ")"
-            page.drop([(name, bad)])
-            expected = name + " " + reason
-            said = wait_for("the page saying why", lambda: browser.evaluate(
-                "(() => { const s = document.getElementById('status');"
-                " return s.classList.contains('problem') && s.textContent; })()"), 10)
-            if not said.startswith(expected):
-                raise Failure("the page says %r, not %r" % (said, expected + "..."))
-            time.sleep(0.5)
-            asked_or_ran = browser.evaluate("document.getElementById('which').open || instances.length")
-            if asked_or_ran or page.state() != "running":
-                raise Failure("after the refused file the page asked, restarted or stopped (%s)" % page.state())
-            print("    says: %s" % said)
-            run.matches_render(page, 300, 200, "still the samples")
-
-        def pngs_packed():
-            page.open(server.url + "index.html", 800, 720)
-            browser.evaluate(COUNT_INSTANCES)
-            page.drop(GUIDE_PNGS)
-            wait_for("the question what the files are", lambda: browser.evaluate(
-                "document.getElementById('which').open"), 10)
-            asked = browser.evaluate("[...document.querySelectorAll('#which select')].map(s => s.value).concat("
-                                     "[...document.querySelectorAll('#which input')]"
-                                     ".filter(c => c.getClientRects().length).map(c => c.checked))")
-            if asked != ["girl.spr", "bg.spr", True]:
-                raise Failure("asked with roles and fixed 0,0 as %r, not girl, background, fixed" % asked)
-            page.use_files(1)
-            girl, bg = run.pack(GUIDE_PNGS[0], "girl.spr"), run.pack(GUIDE_PNGS[1], "bg.spr", "--fixed", "0,0")
-            run.matches_render(page, 300, 200, "star and backdrop", girl=girl, bg=bg)
-            run.same_bytes(page, GUIDE_PNGS[0], "girl.spr")
-            run.same_bytes(page, GUIDE_PNGS[1], "bg.spr", "--fixed", "0,0")
-            kinds = []
-            for kind in PNG_KINDS:
-                kinds.append(os.path.join(work, "kind-%d-%d%s%s.png" % (kind[0], kind[1], "-interlaced" * kind[2],
-                                                                         "-trns" * bool(kind[3]))))
-                make_png(kinds[-1], *kind)
-            for i in range(0, len(kinds), 2):
-                page.drop(kinds[i:i + 2])
-                page.use_files(2 + i // 2)
-                run.same_bytes(page, kinds[i], "girl.spr")
-                run.same_bytes(page, kinds[i + 1], "bg.spr")
-            print("    the star, the backdrop and %d kinds of PNG packed to spritetool's bytes" % len(kinds))
-
-        def fullscreen():
-            page.open(server.url + "index.html", 1024, 768)
-            page.click("#fullscreen")
-            wait_for("fullscreen", lambda: browser.evaluate("document.fullscreenElement !== null"), 10)
-            for kind in ("keyDown", "keyUp"):
-                browser.call("Input.dispatchKeyEvent", type=kind, key="Escape", code="Escape",
-                             windowsVirtualKeyCode=27, nativeVirtualKeyCode=27)
-            wait_for("fullscreen left on Esc", lambda: browser.evaluate("document.fullscreenElement === null"), 10)
-            time.sleep(0.5)
-            if page.state() != "running":
-                raise Failure("the Esc that left fullscreen ended the demo too (%s)" % page.state())
-
-        def one_instance():
-            page.open(server.url + "index.html", 800, 720)
-            browser.evaluate(COUNT_INSTANCES)
-            for drop in range(1, args.drops + 1):
-                page.drop([os.path.join(site, "girl.spr")])
-                page.use_files(drop)
-                if drop == 1:
-                    first = renderer_memory(browser)
-            for _ in range(2):
-                browser.call("HeapProfiler.collectGarbage", 30)
-                time.sleep(0.5)
-            alive = browser.evaluate("instances.filter(i => i.deref()).length")
-            print("    renderer memory after the first drop %.0f MB, after %d drops %.0f MB (measured, not checked)"
-                  % (first, args.drops, renderer_memory(browser)))
-            if alive != 1:
-                raise Failure("after %d drops %d program instances are alive, not 1" % (args.drops, alive))
-
-        def hidden_tab():
-            page.open(server.url + "index.html", 800, 720)
-            demo_tab = browser.call("Target.getTargetInfo")["targetInfo"]["targetId"]
-            other_tab = browser.call("Target.createTarget", url="about:blank")["targetId"]
-            try:
-                browser.call("Target.activateTarget", targetId=other_tab)
-                wait_for("the page hidden", lambda: browser.evaluate("document.hidden"), 10)
-                frames = page.frames()
-                time.sleep(3)  # hidden pages run timers once a second at most
-                if page.frames() > frames + 1:  # one may have been on its way
-                    raise Failure("%d frames drawn in 3 s in a hidden tab" % (page.frames() - frames))
-                browser.evaluate("spritedemoPage.module.requestClose()")
-                wait_for("the program ending in a hidden tab", lambda: page.state() == "ended", 10)
-            finally:
-                browser.call("Target.closeTarget", targetId=other_tab)
-                browser.call("Target.activateTarget", targetId=demo_tab)
-
-        def webgl_context_lost():
-            page.open(server.url + "index.html", 800, 720)
-            if page.work_per_frame()[4] != "WebGL":
-                print("    this browser shows the frames on a 2D canvas: nothing to lose")
-                return
-            browser.evaluate("window.losing = document.getElementById('screen').getContext('webgl')"
-                             ".getExtension('WEBGL_lose_context'); losing.loseContext()")
-            time.sleep(0.5)
-            browser.evaluate("losing.restoreContext()")
-            wait_for("the context back", lambda: not browser.evaluate(
-                "document.getElementById('screen').getContext('webgl').isContextLost()"), 10)
-            frames = page.frames()
-            wait_for("frames after the context came back", lambda: page.frames() >= frames + 5, 10)
-            run.matches_render(page, 300, 200, "context restored")
-
-        def canvas_2d():
-            page.open(server.url + "index.html?present=2d", 800, 720)
-            run.matches_render(page, 100, 80, "2D canvas")  # where the WebGL path's work was measured
-            report_work(page, "SIMD128 build")
-
-        def without_simd():
-            page.open(server.url + "index.html?simd=0&present=2d", 800, 720)
-            build = browser.evaluate("spritedemoPage.build")
-            if build != "nosimd":
-                raise Failure("?simd=0 ran the %r build" % build)
-            run.matches_render(page, 300, 200, "without SIMD")
-            report_work(page, "build without SIMD")
-
-        def escape_ends_it():
-            for kind in ("keyDown", "keyUp"):
-                browser.call("Input.dispatchKeyEvent", type=kind, key="Escape", code="Escape",
-                             windowsVirtualKeyCode=27, nativeVirtualKeyCode=27)
-            wait_for("the program ending after Esc", lambda: page.state() == "ended", 10)
-            status = browser.evaluate("spritedemoPage.exitStatus")
-            if status != 0:
-                raise Failure("the program ended with status %r, not 0" % status)
-            frames = page.frames()
-            time.sleep(1)
-            if page.frames() != frames:
-                raise Failure("frames kept coming after the program ended (%d, then %d)" % (frames, page.frames()))
-            print("    exit status 0; %d frames, none in the second after" % frames)
-
-        run.case("matches the headless render", shown_one_to_one)
-        for case in VIEWPORTS:
-            run.case("viewport %dx%d@%d%s" % (case[:3] + (" touch" if case[3] else "",)),
-                     functools.partial(viewport, *case))
-        run.case("picked files", picked_files)
-        for case in REFUSED:
-            run.case("refused " + case[0], functools.partial(refused, *case))
-        run.case("PNGs packed", pngs_packed)
-        run.case("fullscreen", fullscreen)
-        run.case("one instance", one_instance)
-        run.case("hidden tab", hidden_tab)
-        run.case("WebGL context lost", webgl_context_lost)
-        run.case("2D canvas", canvas_2d)
-        run.case("without SIMD", without_simd)
-        run.case("Esc ends it", escape_ends_it)
+        run = Run(args, work, server, browser)
+        for case in CASES:
+            run.case(*case)
     except (Failure, OSError, websocket.WebSocketException, StopIteration) as e:
-        run.failures += 1
+        failures += 1
         print("FAIL: set-up: %s" % e)
     except OutOfTime:
-        run.failures += 1
+        failures += 1
         print("FAIL: the whole run took longer than %d s" % TOTAL_SECONDS)
     finally:
         signal.alarm(0)
@@ -700,8 +746,9 @@ def main(argv):
         if server:
             server.close()
         shutil.rmtree(work, ignore_errors=True)
-    print("%d failed" % run.failures)
-    return 1 if run.failures else 0
+    failures += run.failures if run else 0
+    print("%d failed" % failures)
+    return 1 if failures else 0
 
 
 if __name__ == "__main__":

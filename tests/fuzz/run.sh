@@ -14,9 +14,10 @@ failures=0
 # Stack traces with function names and lines (llvm-14, scripts/setup.sh).
 export ASAN_SYMBOLIZER_PATH=${ASAN_SYMBOLIZER_PATH:-$(command -v llvm-symbolizer-14)}
 
-# The PNG reader may not make one allocation above 512 MiB: a header alone
-# once cost 4 GiB, while the 4 KiB inputs the fuzzer makes hold at most a
-# few hundred MiB of real pixels, RGBA and growth included.
+# The PNG reader may not make one allocation above 512 MiB: memory must follow
+# the pixels that are really there, not what a header claims (up to 4 GiB),
+# and the 4 KiB inputs the fuzzer makes hold at most a few hundred MiB of real
+# pixels, RGBA and growth included.
 declare -A OPTIONS=(
     [fuzz_sprite_read]=""
     [fuzz_draw]=""

@@ -19,23 +19,20 @@ if grep -q '^SPRITEDEMO_SANITIZE:BOOL=ON' "$1/CMakeCache.txt" 2>/dev/null; then
 fi
 
 # Row y: red x, green y, blue 0; every fifth pixel half transparent.
-"$PYTHON" - <<'PY' || { echo "FAIL: cannot make big.png"; exit 1; }
-import struct, zlib
-def chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+"$PYTHON" - "$2/tests/tools" <<'PY' || { echo "FAIL: cannot make big.png"; exit 1; }
+import sys
+sys.path.insert(0, sys.argv[1])
+from spritetool_helper import raw_png
 side = 8000
 row = bytearray(1 + side * 4)
 row[1::4] = bytes(x & 255 for x in range(side))
 row[4::4] = bytes(128 if x % 5 == 0 else 255 for x in range(side))
-z = zlib.compressobj(6)
-idat = []
-for y in range(side):
-    row[2::4] = bytes([y & 255]) * side
-    idat.append(z.compress(row))
-idat.append(z.flush())
+def rows():
+    for y in range(side):
+        row[2::4] = bytes([y & 255]) * side
+        yield bytes(row)
 with open("big.png", "wb") as f:
-    f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0)))
-    f.write(chunk(b"IDAT", b"".join(idat)) + chunk(b"IEND", b""))
+    f.write(raw_png(side, side, 8, 6, 0, rows()))
 PY
 
 limit=192

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A FIFO, a directory or a device given as an input is refused at once by
-# every tool, with the reason, and never waited on.
+# A FIFO, a socket, a directory or a device given as an input is refused at
+# once by every tool, with the reason, and never waited on.
 # Usage: special_files.sh BINARY_DIR SOURCE_DIR [EMULATOR...]
 set -u
 
@@ -10,6 +10,7 @@ RENDER="$1/tools/render/spritedemo-render"
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" && mkfifo fifo && mkdir dir || exit 1
+/usr/bin/python3 -c 'import socket; socket.socket(socket.AF_UNIX).bind("socket")' || exit 1
 failures=0
 
 # check KIND FILE EXPECTED_STATUS TOOL ARGS...: the tool ends within seconds
@@ -29,7 +30,7 @@ check() {
     fi
 }
 
-for special in "a FIFO:fifo" "a directory:dir" "a device:/dev/null"; do
+for special in "a FIFO:fifo" "a socket:socket" "a directory:dir" "a device:/dev/null"; do
     kind=${special%%:*} file=${special#*:}
     check "$kind" "$file" 1 "$SPRITETOOL" info "$file"
     check "$kind" "$file" 1 "$SPRITETOOL" unpack "$file" out.png

@@ -74,6 +74,7 @@ roundtrip palette --fixed 7,-1
 roundtrip grey16
 roundtrip greyalpha --no-alpha --offset 2,2
 roundtrip keyed
+roundtrip latealpha
 
 # Several frames with options; each frame unpacked and all packed again.
 opts=(--hotspot 3,-4 --offset -5,6 --fixed 7,-1 --key 0x07e0)
@@ -176,16 +177,22 @@ else
     (ulimit -v 524288 && run 1 pack huge.png -o huge.spr) || failures=$((failures + 1))
 fi
 expect_in err.txt "huge.png: bad PNG: Not enough image data" "pack of a PNG that claims more rows than it has"
-run 0 pack alpha6.png -o alpha6.spr && run 0 pack interlaced.png -o interlaced.spr &&
-    same alpha6.spr interlaced.spr "an interlaced PNG packs like the plain one"
+for width in 2 12; do
+    run 0 pack "alpha$width.png" -o "alpha$width.spr" && run 0 pack "interlaced$width.png" -o "interlaced$width.spr" &&
+        same "alpha$width.spr" "interlaced$width.spr" "an interlaced PNG $width wide packs like the plain one"
+done
 run 1 pack missing.png -o missing.spr
 expect_in err.txt "missing.png: cannot open" "pack of a missing PNG"
 run 1 pack alpha.png -o no/such/dir/out.spr
 run 1 unpack alpha.spr no/such/dir/out.png
-# A write that fails part-way (the file size limit, as a full disk would).
-(ulimit -f 4 && trap '' XFSZ && run 1 unpack "$1/demo/bg.spr" big.png) || failures=$((failures + 1))
-expect_in err.txt "big.png" "a write cut short names the file"
-[ -e big.png ] && fail "a write cut short left big.png"
+# A write that fails part-way, or only as the file is closed (the file size
+# limit in KiB, as a full disk would).
+run 0 pack noise.png -o noise.spr
+for cut in "4 $1/demo/bg.spr" "1 noise.spr"; do
+    (ulimit -f "${cut%% *}" && trap '' XFSZ && run 1 unpack "${cut#* }" big.png) || failures=$((failures + 1))
+    expect_in err.txt "big.png" "a write cut short names the file"
+    [ -e big.png ] && fail "a write cut short left big.png"
+done
 no_leftovers "after the failures"
 # Outputs get the mode any new file gets under the umask, not mkstemp's 0600.
 (umask 027 && run 0 pack alpha.png -o mode.spr && touch mode.ref) || failures=$((failures + 1))

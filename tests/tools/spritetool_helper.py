@@ -1,4 +1,5 @@
-"""PNG and SPRITE fixtures for spritetool.sh; needs Pillow (python3-pil).
+"""PNG and SPRITE fixtures for spritetool.sh, and the tests' PNG writer by hand
+(raw_png, scanlines); needs Pillow (python3-pil).
 
   fixtures DIR          write the input PNGs and the expected SPRITE file
   dump FILE...          for each FILE.png, FILE.png.txt with its pixels (8-bit
@@ -30,23 +31,33 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 
-def raw_png(width, height, depth, colour_type, interlace, scanlines):
-    """A PNG written by hand: what Pillow will not make (interlaced, or lying about its size)."""
+def raw_png(width, height, depth, colour_type, interlace, scanlines, palette=None, transparency=None):
+    """A PNG written by hand: what Pillow will not make (interlaced, any depth
+    of any colour type, or lying about its size). scanlines: bytes, or rows
+    of bytes compressed as they come."""
     header = struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, interlace)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(scanlines))
-            + chunk(b"IEND", b""))
+    z = zlib.compressobj()
+    data = b"".join(map(z.compress, [scanlines] if isinstance(scanlines, bytes) else scanlines)) + z.flush()
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + (chunk(b"PLTE", palette) if palette else b"")
+            + (chunk(b"tRNS", transparency) if transparency else b"") + chunk(b"IDAT", data) + chunk(b"IEND", b""))
+
+
+def scanlines(width, height, interlaced, row):
+    """The image data, whole or as the seven Adam7 passes: row(y, xs) gives
+    the filtered scanline of columns xs of row y."""
+    data = b""
+    for x0, y0, dx, dy in ([(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2),
+                            (0, 1, 1, 2)] if interlaced else [(0, 0, 1, 1)]):
+        if x0 < width:  # a pass without columns has no rows either
+            data += b"".join(row(y, range(x0, width, dx)) for y in range(y0, height, dy))
+    return data
 
 
 def adam7_rgba_png(width, pixels):
-    """pixels as an interlaced 8-bit RGBA PNG: the seven passes, each row unfiltered."""
+    """pixels as an interlaced 8-bit RGBA PNG, each row unfiltered."""
     height = len(pixels) // width
-    scanlines = b""
-    for x0, y0, dx, dy in [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2),
-                           (0, 1, 1, 2)]:
-        if x0 < width:  # a pass without columns has no rows either
-            for y in range(y0, height, dy):
-                scanlines += b"\0" + bytes(v for x in range(x0, width, dx) for v in pixels[y * width + x])
-    return raw_png(width, height, 8, 6, 1, scanlines)
+    return raw_png(width, height, 8, 6, 1, scanlines(
+        width, height, True, lambda y, xs: b"\0" + bytes(v for x in xs for v in pixels[y * width + x])))
 
 
 # 4x3, every kind of alpha: transparent, barely visible, partial, opaque.
@@ -98,10 +109,18 @@ def fixtures(directory):
     write("wide.png", png("1", (32768, 1), [0] * 32768))
     write("notpng.png", b"GIF89a this is not a PNG at all")
     write("cut.png", rgba_png(4, ALPHA)[:60])
-    # ALPHA as 2x6 again, interlaced: must pack like the plain one. Its rows
-    # arrive out of order (0, 4, 2, then the odd ones).
-    write("alpha6.png", rgba_png(2, ALPHA))
-    write("interlaced.png", adam7_rgba_png(2, ALPHA))
+    # ALPHA as 2x6 and 12x1, plain and interlaced: each interlaced one must
+    # pack like its plain one. The 2x6 rows arrive out of order (0, 4, 2, then
+    # the odd ones), the 12x1 row in parts of columns 8, 4 and 2 apart.
+    for width in (2, 12):
+        write(f"alpha{width}.png", rgba_png(width, ALPHA))
+        write(f"interlaced{width}.png", adam7_rgba_png(width, ALPHA))
+    # 32x32 of little order: unpacked, a PNG of 1-4 KiB, which the C library
+    # holds until the file is closed.
+    write("noise.png", png("RGB", (32, 32), [(i * 2654435761 >> 5 & 255, i * 40503 >> 3 & 255,
+                                              i * 2246822519 >> 11 & 255) for i in range(1024)]))
+    # Opaque rows before the first translucent pixel, in the last row.
+    write("latealpha.png", rgba_png(3, [(9, 99, 199, 255)] * 9 + [(1, 2, 3, 255), (4, 5, 6, 100), (7, 8, 9, 255)]))
     # A few dozen bytes whose header claims 32767x32767 pixels; the data holds one row.
     write("huge.png", raw_png(32767, 32767, 1, 0, 0, bytes(4097)))
     # A loadable file whose blocks do not fit its 2x2 frame.

@@ -22,76 +22,57 @@ void UpdateAt(AnimationTimer& timer, uint32_t tick) {
     timer.Update();
 }
 
+// What a timer holds after an update at tick.
+struct After {
+    uint32_t tick;
+    int32_t step;
+    uint32_t lastStepTick;
+    int32_t remainingCycles;
+};
+
+void ExpectUpdates(AnimationTimer timer, std::initializer_list<After> updates) {
+    for (const After& after : updates) {
+        UpdateAt(timer, after.tick);
+        EXPECT_EQ(timer.currentStep, after.step) << "at " << after.tick;
+        EXPECT_EQ(timer.lastStepTick, after.lastStepTick) << "at " << after.tick;
+        EXPECT_EQ(timer.remainingCycles, after.remainingCycles) << "at " << after.tick;
+        EXPECT_EQ(timer.active, 1);
+    }
+}
+
 } // namespace
 
 TEST(AnimationTimer, StepsThroughItsSequenceOnceAndRests) {
-    AnimationTimer timer = TwoStepTimer(false);
-    UpdateAt(timer, 5099);
-    EXPECT_EQ(timer.currentStep, 0);
-    EXPECT_EQ(timer.lastStepTick, 5000u);
-    UpdateAt(timer, 5100);
-    EXPECT_EQ(timer.currentStep, 1);
-    EXPECT_EQ(timer.lastStepTick, 5100u);
-    UpdateAt(timer, 5299);
-    EXPECT_EQ(timer.currentStep, 1);
-    UpdateAt(timer, 5300);
-    EXPECT_EQ(timer.currentStep, 0);
-    EXPECT_EQ(timer.remainingCycles, 0);
-    EXPECT_EQ(timer.lastStepTick, 5300u);
-    for (uint32_t tick : {5400u, 9000u, 100000u}) {
-        UpdateAt(timer, tick);
-        EXPECT_EQ(timer.currentStep, 0);
-        EXPECT_EQ(timer.remainingCycles, 0);
-        EXPECT_EQ(timer.lastStepTick, 5300u);
-    }
-    EXPECT_EQ(timer.active, 1);
+    ExpectUpdates(TwoStepTimer(false), {{5099, 0, 5000, 1},
+                                        {5100, 1, 5100, 1},
+                                        {5299, 1, 5100, 1},
+                                        {5300, 0, 5300, 0},
+                                        {5400, 0, 5300, 0},
+                                        {9000, 0, 5300, 0},
+                                        {100000, 0, 5300, 0}});
 }
 
 TEST(AnimationTimer, LoopingGoesOnCountingBelowZero) {
-    AnimationTimer timer = TwoStepTimer(true);
-    for (uint32_t tick : {5100u, 5300u}) {
-        UpdateAt(timer, tick);
-    }
-    EXPECT_EQ(timer.remainingCycles, 0);
-    UpdateAt(timer, 5400);
-    EXPECT_EQ(timer.currentStep, 1);
-    UpdateAt(timer, 5599);
-    EXPECT_EQ(timer.currentStep, 1);
-    UpdateAt(timer, 5600);
-    EXPECT_EQ(timer.currentStep, 0);
-    EXPECT_EQ(timer.remainingCycles, -1);
+    ExpectUpdates(
+        TwoStepTimer(true),
+        {{5100, 1, 5100, 1}, {5300, 0, 5300, 0}, {5400, 1, 5400, 0}, {5599, 1, 5400, 0}, {5600, 0, 5600, -1}});
 }
 
 TEST(AnimationTimer, LateFrameAdvancesOneStepTimedFromNow) {
-    AnimationTimer timer = TwoStepTimer(false);
-    UpdateAt(timer, 5250);
-    EXPECT_EQ(timer.currentStep, 1);
-    EXPECT_EQ(timer.lastStepTick, 5250u);
-    UpdateAt(timer, 5449);
-    EXPECT_EQ(timer.currentStep, 1);
-    UpdateAt(timer, 5450);
-    EXPECT_EQ(timer.currentStep, 0);
+    ExpectUpdates(TwoStepTimer(false), {{5250, 1, 5250, 1}, {5449, 1, 5250, 1}, {5450, 0, 5450, 0}});
 }
 
 TEST(AnimationTimer, ZeroOrNegativeStepAdvancesWhenElapsedIsNotNegative) {
     AnimationTimer timer = TwoStepTimer(true);
     timer.stepDurations = {0, -5};
-    UpdateAt(timer, 4999); // elapsed -1
-    EXPECT_EQ(timer.currentStep, 0);
-    UpdateAt(timer, 5000);
-    EXPECT_EQ(timer.currentStep, 1);
-    UpdateAt(timer, 4996); // elapsed -4 against a step of -5: advances
-    EXPECT_EQ(timer.currentStep, 0);
+    // Elapsed -1, then 0, then -4 against a step of -5: the last advances.
+    ExpectUpdates(timer, {{4999, 0, 5000, 1}, {5000, 1, 5000, 1}, {4996, 0, 4996, 0}});
 }
 
 TEST(AnimationTimer, ElapsedTimeIsRightAcrossTheTickWrap) {
     AnimationTimer timer = TwoStepTimer(false);
-    timer.lastStepTick = 0xFFFFFFC0u; // 64 ms before the wrap
-    UpdateAt(timer, 35);              // 99 ms later
-    EXPECT_EQ(timer.currentStep, 0);
-    UpdateAt(timer, 36); // 100 ms later
-    EXPECT_EQ(timer.currentStep, 1);
-    EXPECT_EQ(timer.lastStepTick, 36u);
+    timer.lastStepTick = 0xFFFFFFC0u; // 64 ms before the wrap: 35 is 99 ms later, 36 100 ms
+    ExpectUpdates(timer, {{35, 0, 0xFFFFFFC0u, 1}, {36, 1, 36, 1}});
 }
 
 TEST(AnimationTimer, IdleTimersNeverChange) {

@@ -7,6 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+testing::AssertionResult ChildResult::ExitedWith(int status) const {
+    if (!exited) {
+        return testing::AssertionFailure() << "the child was killed (a signal or the time limit)";
+    }
+    if (exitStatus != status) {
+        return testing::AssertionFailure() << "the child exited " << exitStatus << ", not " << status;
+    }
+    return testing::AssertionSuccess();
+}
+
 ChildRun::ChildRun() {
     void* memory = mmap(nullptr, sizeof(HeadlessState), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     shared = memory == MAP_FAILED ? nullptr : static_cast<HeadlessState*>(memory);
@@ -31,6 +41,9 @@ ChildResult ChildRun::Run(const std::function<void(HeadlessState&)>& setup, cons
     }
     if (pid == 0) {
         alarm(static_cast<unsigned>(timeoutSeconds));
+        if (chdir(dir.path.c_str()) != 0) {
+            std::_Exit(127);
+        }
         HeadlessReset(shared);
         setup(*shared);
         std::exit(body());

@@ -42,18 +42,17 @@ TEST(PortableDirectDraw, ReleasingTheFrontOfAFlipChainDestroysItsBackBuffer) {
 // otherwise Esc or a close could never end a program whose queue has filled.
 TEST(PortableWin32, TheQuitMessageFindsItsPlaceInAFullQueue) {
     ChildRun child;
-    ChildResult result = child.Run([](HeadlessState&) {},
-                                   [] {
-                                       while (PostMessageA(nullptr, WM_KEYDOWN, 'A', 0)) {
-                                       }
-                                       PostQuitMessage(3);
-                                       MSG msg;
-                                       while (GetMessageA(&msg, nullptr, 0, 0)) {
-                                       }
-                                       return static_cast<int>(msg.wParam);
-                                   },
-                                   10);
-    ASSERT_TRUE(result.exited) << "the quit message was lost";
-    EXPECT_EQ(result.exitStatus, 3);
+    const ChildResult result = child.Run([](HeadlessState&) {},
+                                         [] {
+                                             while (PostMessageA(nullptr, WM_KEYDOWN, 'A', 0)) {
+                                             }
+                                             PostQuitMessage(3);
+                                             MSG msg;
+                                             while (GetMessageA(&msg, nullptr, 0, 0)) {
+                                             }
+                                             return static_cast<int>(msg.wParam);
+                                         },
+                                         10);
+    ASSERT_TRUE(result.ExitedWith(3)) << "killed: the quit message was lost";
     EXPECT_EQ(result.state->stats.messagesRetrieved, 1024);
 }

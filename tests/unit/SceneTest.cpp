@@ -97,10 +97,8 @@ struct RenderedFrame {
 
 // One pass of the real frame loop in a child, with the pointer at (x, y).
 RenderedFrame RenderScene(int x, int y, const char* girl, const char* background) {
-    TempDir dir;
-    ScopedWorkingDir cwd(dir.path);
     ChildRun child;
-    ChildResult result = child.Run(
+    const ChildResult result = child.Run(
         [&](HeadlessState& state) {
             state.quitAfterFrames = 1;
             HeadlessQueue(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
@@ -108,7 +106,7 @@ RenderedFrame RenderScene(int x, int y, const char* girl, const char* background
             g_backgroundFileName = background;
         },
         CallWinMain);
-    RenderedFrame frame = {result.exited && result.exitStatus == 0 && result.state->framesPresented == 1, {}};
+    RenderedFrame frame = {result.ExitedWith(0) && result.state->framesPresented == 1, {}};
     frame.pixels.assign(result.state->frame, result.state->frame + kHeadlessFrameWidth * kHeadlessFrameHeight);
     return frame;
 }
@@ -222,10 +220,8 @@ TEST(SceneFrame, AMissingFileSkipsOnlyItsOwnDraws) {
 // text changes (the clock runs 16 ms a frame) and nothing is allocated. The
 // child reports the requests of frames 2-40 as its exit status.
 TEST(SceneFrame, FramesAfterTheFirstAllocateNothing) {
-    TempDir dir;
-    ScopedWorkingDir cwd(dir.path);
     ChildRun child;
-    ChildResult result = child.Run(
+    const ChildResult result = child.Run(
         [](HeadlessState& state) {
             g_girlFileName = kGirl;
             g_backgroundFileName = kBackground;
@@ -244,7 +240,6 @@ TEST(SceneFrame, FramesAfterTheFirstAllocateNothing) {
             };
         },
         CallWinMain);
-    ASSERT_TRUE(result.exited);
-    EXPECT_EQ(result.exitStatus, 0) << "heap requests in 39 frames";
+    EXPECT_TRUE(result.ExitedWith(0)) << "the status: heap requests in 39 frames";
     EXPECT_EQ(result.state->stats.messagesRetrieved, 39);
 }

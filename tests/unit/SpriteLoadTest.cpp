@@ -8,32 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+// Every header field a value of its own, the signed ones at their limits.
 TestFrame SampleFrame(uint16_t seed) {
-    TestFrame frame;
-    const uint8_t spare1[4] = {0xDE, 0xAD, static_cast<uint8_t>(seed), 0x00};
-    std::memcpy(frame.spare1, spare1, 4);
-    frame.colorKey = static_cast<uint16_t>(0xF81F ^ seed);
-    frame.spare2[0] = 0x7F;
-    frame.spare2[1] = 0x80;
-    frame.hotspotX = -3;
-    frame.hotspotY = 32767;
-    frame.offsetX = -32768;
-    frame.offsetY = 5;
-    frame.fixedX = -2;
-    frame.fixedY = -1;
-    frame.width = 2;
-    frame.height = 1;
-    frame.pixels = {static_cast<uint16_t>(0x1234 + seed), 0xABCD};
-    frame.alpha = {0x00, 0xFF};
-    frame.extra = {1, 2, 3};
-    return frame;
+    const uint16_t key = static_cast<uint16_t>(0xF81F ^ seed);
+    return {{{0xDE, 0xAD, static_cast<uint8_t>(seed), 0x00}, key, {0x7F, 0x80}, -3, 32767, -32768, 5, -2, -1, 2, 1},
+            {static_cast<uint16_t>(0x1234 + seed), 0xABCD},
+            {0x00, 0xFF},
+            {1, 2, 3}};
 }
 
 std::vector<uint8_t> BlockBytes(const DataBlock& block) {
@@ -216,7 +203,8 @@ TEST(SpriteLoad, ProgramSaysWhyAFileDidNotLoad) {
         {"bg.spr", Made::Bytes, cut(50), "byte 43: block is larger than the rest of the file"},
     };
     for (const Case& c : cases) {
-        TempDir dir;
+        ChildRun child;
+        const TempDir& dir = child.dir;
         ASSERT_TRUE(WriteFileBytes(dir.File("girl.spr"), whole));
         ASSERT_TRUE(WriteFileBytes(dir.File("bg.spr"), whole));
         std::string expected;
@@ -229,17 +217,15 @@ TEST(SpriteLoad, ProgramSaysWhyAFileDidNotLoad) {
             }
             expected = "spritedemo: " + std::string(c.file) + ": did not load (" + c.reason + ")\n";
         }
-        ScopedWorkingDir cwd(dir.path);
-        ChildRun child;
         const ChildResult result = child.Run([](HeadlessState& state) { state.quitAfterFrames = 1; },
                                              [] {
                                                  std::freopen("stdout.txt", "w", stdout);
                                                  std::freopen("stderr.txt", "w", stderr);
                                                  return RunProgram();
                                              });
-        EXPECT_TRUE(result.exited && result.exitStatus == 0) << c.reason;
+        EXPECT_TRUE(result.ExitedWith(0)) << c.reason;
         EXPECT_EQ(ReadFileText(dir.File("stderr.txt")), expected);
-        // The loader's own wrong-magic line, as it always was.
+        // The loader's own wrong-magic line on standard output, beside the reason.
         const bool magicLine = c.file != nullptr && c.bytes == wrongMagic;
         EXPECT_EQ(ReadFileText(dir.File("stdout.txt")), magicLine ? "\xAB\x44Sprite\xC0\xC9 : SPRITEX : SPRITE\n" : "")
             << c.reason;

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -69,6 +70,11 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
 std::string ReadFileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
 }
 
 // ---------------------------------------------------------------- SPRITE files
@@ -129,17 +135,7 @@ std::vector<uint8_t> SpriteFileBytes(uint32_t headerValue1, uint32_t headerValue
 
 SpriteFrame MakeSpriteFrame(const TestFrame& frame) {
     SpriteFrame out;
-    std::memcpy(out.spare1, frame.spare1, 4);
-    out.colorKey = frame.colorKey;
-    std::memcpy(out.spare2, frame.spare2, 2);
-    out.hotspotX = frame.hotspotX;
-    out.hotspotY = frame.hotspotY;
-    out.offsetX = frame.offsetX;
-    out.offsetY = frame.offsetY;
-    out.fixedX = frame.fixedX;
-    out.fixedY = frame.fixedY;
-    out.width = frame.width;
-    out.height = frame.height;
+    static_cast<SpriteFrameHeader&>(out) = frame;
     out.pixelBlock = CopyBlock(PixelBytes(frame.pixels));
     out.alphaBlock = CopyBlock(frame.alpha);
     out.extraBlock = CopyBlock(frame.extra);
@@ -241,6 +237,12 @@ ScopedHeadless::ScopedHeadless() : previous(g_headless), previousStats(g_portabl
 ScopedHeadless::~ScopedHeadless() {
     g_headless = previous;
     g_portableStats = previousStats;
+}
+
+void ExpectEverythingReleasedOnce(const PortableStats& stats) {
+    EXPECT_EQ(stats.liveObjects, 0);
+    EXPECT_EQ(stats.liveReferences, 0);
+    EXPECT_EQ(stats.releasesOfDestroyed, 0);
 }
 
 // ---------------------------------------------------------------- allocations

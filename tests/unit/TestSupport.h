@@ -37,6 +37,10 @@ struct ScopedWorkingDir {
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // The whole file; empty when it does not exist.
 std::string ReadFileText(const std::string& path);
+bool FileExists(const std::string& path);
+
+// The error log's name, in the working directory.
+constexpr char kErrorLog[] = "ErrLog.txt";
 
 // ---------------------------------------------------------------- SPRITE files
 
@@ -45,18 +49,7 @@ void PutLe32(std::vector<uint8_t>* out, uint32_t value);
 
 // One frame record as a test writes it. pixels are RGB565 words; alpha and
 // extra go in as they are (empty = a block of size 0).
-struct TestFrame {
-    uint8_t spare1[4] = {};
-    uint16_t colorKey = 0;
-    uint8_t spare2[2] = {};
-    int16_t hotspotX = 0;
-    int16_t hotspotY = 0;
-    int16_t offsetX = 0;
-    int16_t offsetY = 0;
-    int16_t fixedX = -1;
-    int16_t fixedY = -1;
-    int16_t width = 0;
-    int16_t height = 0;
+struct TestFrame : SpriteFrameHeader {
     std::vector<uint16_t> pixels;
     std::vector<uint8_t> alpha;
     std::vector<uint8_t> extra;
@@ -123,6 +116,9 @@ struct ScopedHeadless {
     ScopedHeadless(const ScopedHeadless&) = delete;
     ScopedHeadless& operator=(const ScopedHeadless&) = delete;
 };
+
+// Every platform object gone, each reference released exactly once.
+void ExpectEverythingReleasedOnce(const PortableStats& stats);
 
 // ---------------------------------------------------------------- allocations
 

@@ -26,7 +26,7 @@ int spritedemo_web_open(int allowWebGL);
 void spritedemo_web_close();
 void spritedemo_web_canvas_size(int* width, int* height);
 int spritedemo_web_set_mode(int width, int height);
-void spritedemo_web_present(const uint8_t* rgba, int width, int height, double widenMilliseconds);
+void spritedemo_web_present(const uint8_t* rgba, int width, int height);
 void spritedemo_web_present_565(const uint8_t* pixels, int width, int height);
 int spritedemo_web_next_event(int* kind, int* a, int* b);
 void spritedemo_web_yield(int untilNextFrame);
@@ -114,10 +114,9 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
         spritedemo_web_present_565(PackedRows(pixels, width, height, pitch), width, height);
     } else {
         g_webScreen.rgba.resize(static_cast<size_t>(width) * height * 4);
-        const double start = emscripten_get_now();
         WidenPixels(g_webScreen.rgba.data(), static_cast<ptrdiff_t>(width) * 4, pixels, pitch, width, height,
                     WideOrder::Rgba);
-        spritedemo_web_present(g_webScreen.rgba.data(), width, height, emscripten_get_now() - start);
+        spritedemo_web_present(g_webScreen.rgba.data(), width, height);
     }
     // Returns once the browser has painted it: at its next animation frame.
     Yield(true);

@@ -17,7 +17,6 @@ mergeInto(LibraryManager.library, {
     size: null,
     events: [],    // [kind, a, b]: 1 pointer move (x, y), 2 key down (virtual key, repeat), 3 close
     listeners: [], // [target, type, handler], to take them off again
-    workStart: 0,  // when the program last got the thread back
     wake: null,    // resumes the program while it waits in a hidden page
     closing: false, // asked to close: it takes a few more passes of the loop to end
 
@@ -152,13 +151,7 @@ mergeInto(LibraryManager.library, {
     // Lets the page ask the program to end, as closing its window would.
     Module['requestClose'] = WebScreen.close;
     Module['framesPresented'] = 0;
-    // For measuring: the time the program held the thread, and the parts of it
-    // spent widening frames and handing them to the canvas.
-    Module['workMilliseconds'] = 0;
-    Module['widenMilliseconds'] = 0;
-    Module['presentMilliseconds'] = 0;
     Module['presentedWith'] = WebScreen.gl ? 'WebGL' : '2D canvas';
-    WebScreen.workStart = performance.now();
     return WebScreen.gl ? 2 : 1;
   },
 
@@ -205,25 +198,19 @@ mergeInto(LibraryManager.library, {
   spritedemo_web_present_565: function(pixels, width, height) {
     var gl = WebScreen.gl;
     if (!gl) return;
-    var start = performance.now();
     gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, width, height, gl.RGB, gl.UNSIGNED_SHORT_5_6_5,
                      new Uint16Array(HEAPU8.buffer, pixels, width * height));
     gl.drawArrays(gl.TRIANGLES, 0, 3);
-    Module['presentMilliseconds'] += performance.now() - start;
     Module['framesPresented']++;
   },
 
-  // rgba: width x height pixels of R, G, B, A bytes in the module's memory,
-  // widened in widenMilliseconds.
+  // rgba: width x height pixels of R, G, B, A bytes in the module's memory.
   spritedemo_web_present__deps: ['$WebScreen'],
-  spritedemo_web_present: function(rgba, width, height, widenMilliseconds) {
+  spritedemo_web_present: function(rgba, width, height) {
     var context = WebScreen.context;
     if (!context) return;
-    var start = performance.now();
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     context.putImageData(new ImageData(bytes, width, height), 0, 0);
-    Module['presentMilliseconds'] += performance.now() - start;
-    Module['widenMilliseconds'] += widenMilliseconds;
     Module['framesPresented']++;
   },
 
@@ -246,10 +233,6 @@ mergeInto(LibraryManager.library, {
   // but gets no animation frames, 100 ms. Otherwise just one turn.
   spritedemo_web_yield__deps: ['$WebScreen'],
   spritedemo_web_yield: function(untilNextFrame) {
-    // Called again on the way back in, when handleSleep only hands over the result.
-    if (Asyncify.state === Asyncify.State.Normal) {
-      Module['workMilliseconds'] += performance.now() - WebScreen.workStart;
-    }
     return Asyncify.handleSleep(function(wakeUp) {
       var done = false;
       var frame = 0;
@@ -260,7 +243,6 @@ mergeInto(LibraryManager.library, {
         WebScreen.wake = null;
         if (frame) cancelAnimationFrame(frame);
         clearTimeout(timer);
-        WebScreen.workStart = performance.now();
         try {
           wakeUp();
         } catch (e) {
