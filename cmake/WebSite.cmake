@@ -18,7 +18,8 @@ set(page_dir ${PROJECT_SOURCE_DIR}/platform/portable/web)
 # Both programs: a factory the page calls for each run (MODULARIZE), main
 # started by the page once the files are in place, exit-time destruction and
 # an exit status when the loop ends, memory that grows for large sprites.
-add_executable(spritedemo-nosimd $<TARGET_OBJECTS:spritedemo_portable_main>)
+add_executable(spritedemo-nosimd)
+target_link_libraries(spritedemo-nosimd PRIVATE spritedemo_app spritedemo_portable_main)
 spritedemo_link(spritedemo-nosimd web scalar)
 foreach(program spritedemo spritedemo-nosimd)
   set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SPRITEDEMO_SITE_DIR})
@@ -35,6 +36,7 @@ add_executable(spritetool-web ${PROJECT_SOURCE_DIR}/tools/spritetool/SpritetoolW
   ${PROJECT_SOURCE_DIR}/tools/spritetool/PackStream.cpp
   ${PROJECT_SOURCE_DIR}/tools/spritetool/SpriteWriter.cpp)
 spritedemo_link(spritetool-web headless scalar)
+target_link_libraries(spritetool-web PRIVATE spritedemo_sprite)
 set_target_properties(spritetool-web PROPERTIES OUTPUT_NAME spritetool RUNTIME_OUTPUT_DIRECTORY ${SPRITEDEMO_SITE_DIR})
 target_link_options(spritetool-web PRIVATE -sMODULARIZE -sEXPORT_NAME=createSpritetool -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH "-sEXPORTED_FUNCTIONS=['_malloc','_free']"
@@ -67,7 +69,7 @@ ExternalProject_Add(host_tools
   BINARY_DIR ${host_dir}
   PREFIX ${PROJECT_BINARY_DIR}/host-steps
   CMAKE_GENERATOR ${CMAKE_GENERATOR}
-  CMAKE_ARGS -DSPRITEDEMO_SCREEN=headless -DSPRITEDEMO_TOOLS=ON -DCMAKE_BUILD_TYPE=
+  CMAKE_ARGS -DSPRITEDEMO_SCREEN=headless -DCMAKE_BUILD_TYPE=
   BUILD_COMMAND ${CMAKE_COMMAND} --build ${host_dir} --target sample_art
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""

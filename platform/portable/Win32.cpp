@@ -257,9 +257,3 @@ BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
 DWORD GetTickCount() {
     return ScreenTickCount();
 }
-
-int CallWinMain() {
-    static int instance; // any unique address will do as the instance handle
-    char commandLine[] = "";
-    return WinMain(reinterpret_cast<HINSTANCE>(&instance), nullptr, commandLine, SW_SHOWDEFAULT);
-}

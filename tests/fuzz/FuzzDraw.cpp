@@ -20,6 +20,10 @@
 #include <cstring>
 #include <vector>
 
+// The display device the draws clip to: a program of its own defines it, as
+// the demo does in app/Globals.cpp.
+DisplayDevice g_display;
+
 namespace {
 
 // Surfaces up to this many pixels a side: rows of several whole AVX-512
