@@ -159,7 +159,6 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int, int,
     window->proc = proc;
     window->visible = false;
     g_inputWindow = window;
-    g_portableStats->windowsCreated++;
     return window;
 }
 
