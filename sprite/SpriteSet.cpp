@@ -4,7 +4,7 @@
 #include "platform/LittleEndian.h"
 #include "platform/LoadReport.h"
 #include "platform/RegularFile.h"
-#include "sprite/ShownText.h"
+#include "platform/ShownText.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>
