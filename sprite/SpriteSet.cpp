@@ -2,7 +2,7 @@
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
 #include "platform/LittleEndian.h"
-#include "platform/LoadReport.h"
+#include "platform/NotLoaded.h"
 #include "platform/RegularFile.h"
 #include "platform/ShownText.h"
 #include "sprite/Sprite.h"
@@ -238,11 +238,8 @@ bool SpriteSet::Load(const char* fileName) {
         if (status.wrongMagic) {
             ReportWrongMagic(status.magic);
         }
-        if (g_spriteNotLoaded != nullptr) {
-            // The name may come from a command line, with any bytes in it.
-            g_spriteNotLoaded(ShowControlBytes(fileName, std::strlen(fileName)).c_str(),
-                              SpriteReadReason(status).c_str());
-        }
+        // The name may come from a command line, with any bytes in it.
+        SaySpriteNotLoaded(ShowControlBytes(fileName, std::strlen(fileName)).c_str(), SpriteReadReason(status).c_str());
         return false;
     }
     sprites.push_back(std::move(sprite));

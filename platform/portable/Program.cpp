@@ -1,18 +1,8 @@
 // The way into a program's WinMain, in a library of its own (spritedemo_entry)
 // that only what has a WinMain links: the rest of the layer calls nothing above it.
 #include "Program.h"
+#include "Layer.h"
 #include "Win32.h"
-#include "platform/LoadReport.h"
-
-#include <cstdio>
-
-namespace {
-
-void NoteNotLoaded(const char* fileName, const char* reason) {
-    std::fprintf(stderr, "spritedemo: %s: did not load (%s)\n", fileName, reason);
-}
-
-} // namespace
 
 int CallWinMain() {
     static int instance; // any unique address will do as the instance handle
@@ -21,6 +11,6 @@ int CallWinMain() {
 }
 
 int RunProgram() {
-    g_spriteNotLoaded = NoteNotLoaded;
+    SayWhySpritesDoNotLoad();
     return CallWinMain();
 }
