@@ -188,16 +188,6 @@ void ReportWrongMagic(const uint8_t* magic) {
 
 } // namespace
 
-DataBlock CopyBlock(const std::vector<uint8_t>& bytes) {
-    DataBlock block;
-    block.size = static_cast<uint32_t>(bytes.size());
-    if (!bytes.empty()) {
-        block.data = std::make_unique<uint8_t[]>(bytes.size());
-        std::memcpy(block.data.get(), bytes.data(), bytes.size());
-    }
-    return block;
-}
-
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status) {
     const char* notRegular = nullptr;
     FILE* file = OpenRegularFile(fileName, &notRegular);

@@ -11,6 +11,7 @@
 #include "sprite/PixelRules.h"
 #include "sprite/Sprite.h"
 #include "sprite/kernels/Kernels.h"
+#include "tests/support/SpriteBytes.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

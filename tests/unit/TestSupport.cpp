@@ -2,6 +2,7 @@
 
 #include "display/DisplayDevice.h"
 #include "platform/LittleEndian.h"
+#include "tests/support/SpriteBytes.h"
 
 #include <gtest/gtest.h>
 
