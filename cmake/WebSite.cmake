@@ -9,9 +9,9 @@
 #   pngjs.js                     the PNG decoder the page hands the packing
 #                                exact RGBA with (npm's pngjs, its browser
 #                                build; installed by npm ci at configure time)
-#   girl.spr, bg.spr             the sample sprites; the page puts them (or
-#                                files dropped on it) in the program's file
-#                                system before it starts
+#   girl.spr, bg.spr             the sample sprites (assets/); the page puts
+#                                them (or files dropped on it) in the
+#                                program's file system before it starts
 set(SPRITEDEMO_SITE_DIR ${PROJECT_BINARY_DIR}/site)
 set(page_dir ${PROJECT_SOURCE_DIR}/platform/portable/web)
 
@@ -59,24 +59,8 @@ if(NOT EXISTS ${npm_dir}/node_modules/pngjs/browser.js OR
   endif()
 endif()
 
-# spritetool, which packs the sample sprites, is a native program (libpng):
-# a build of it for this machine lives in host/, brought up to date by every
-# build. Unoptimised, as it only packs two pictures.
-include(ExternalProject)
-set(host_dir ${PROJECT_BINARY_DIR}/host)
-ExternalProject_Add(host_tools
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}
-  BINARY_DIR ${host_dir}
-  PREFIX ${PROJECT_BINARY_DIR}/host-steps
-  CMAKE_GENERATOR ${CMAKE_GENERATOR}
-  CMAKE_ARGS -DSPRITEDEMO_SCREEN=headless -DCMAKE_BUILD_TYPE=
-  BUILD_COMMAND ${CMAKE_COMMAND} --build ${host_dir} --target sample_art
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr)
-
 set(site_files)
-foreach(source ${page_dir}/index.html ${page_dir}/page.js ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr
+foreach(source ${page_dir}/index.html ${page_dir}/page.js ${SPRITEDEMO_SAMPLE_SPRITES}
     ${npm_dir}/node_modules/pngjs/browser.js)
   get_filename_component(name ${source} NAME)
   if(name STREQUAL "browser.js")
@@ -90,4 +74,4 @@ foreach(source ${page_dir}/index.html ${page_dir}/page.js ${host_dir}/demo/girl.
   list(APPEND site_files ${SPRITEDEMO_SITE_DIR}/${name})
 endforeach()
 add_custom_target(site ALL DEPENDS ${site_files} spritedemo spritedemo-nosimd spritetool-web)
-add_dependencies(site host_tools)
+add_dependencies(site sample_art)
