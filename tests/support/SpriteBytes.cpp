@@ -5,19 +5,6 @@
 
 #include <cstring>
 
-namespace {
-
-void PutBlock(std::vector<uint8_t>& out, const DataBlock& block) {
-    uint8_t size[4];
-    StoreLe32(size, block.size);
-    out.insert(out.end(), size, size + 4);
-    if (block.size > 0) {
-        out.insert(out.end(), block.data.get(), block.data.get() + block.size);
-    }
-}
-
-} // namespace
-
 DataBlock CopyBlock(const std::vector<uint8_t>& bytes) {
     DataBlock block;
     block.size = static_cast<uint32_t>(bytes.size());
@@ -28,14 +15,23 @@ DataBlock CopyBlock(const std::vector<uint8_t>& bytes) {
     return block;
 }
 
+void AppendFrame(std::vector<uint8_t>& out, const SpriteFrame& frame) {
+    PutFrameHeader(out, frame);
+    for (const DataBlock* block : {&frame.pixelBlock, &frame.alphaBlock, &frame.extraBlock}) {
+        uint8_t size[4];
+        StoreLe32(size, block->size);
+        out.insert(out.end(), size, size + 4);
+        if (block->size > 0) {
+            out.insert(out.end(), block->data.get(), block->data.get() + block->size);
+        }
+    }
+}
+
 std::vector<uint8_t> SerializeSprite(const Sprite& sprite) {
     std::vector<uint8_t> out;
     PutFileHeader(out, sprite.headerValue1, sprite.headerValue2, uint32_t(sprite.frames.size()));
     for (const SpriteFrame& frame : sprite.frames) {
-        PutFrameHeader(out, frame);
-        PutBlock(out, frame.pixelBlock);
-        PutBlock(out, frame.alphaBlock);
-        PutBlock(out, frame.extraBlock);
+        AppendFrame(out, frame);
     }
     return out;
 }

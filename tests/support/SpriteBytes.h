@@ -10,7 +10,10 @@
 // A block holding a copy of bytes; no bytes, no memory.
 DataBlock CopyBlock(const std::vector<uint8_t>& bytes);
 
-// The bytes of a SPRITE file holding sprite, as spritetool writes them: the
-// frame count written is the number of frames held, so the file always loads
-// back with exactly these frames.
+// The record of frame appended to out as spritetool writes it: header, then
+// the three blocks, each with its size.
+void AppendFrame(std::vector<uint8_t>& out, const SpriteFrame& frame);
+
+// The bytes of a SPRITE file holding sprite: the frame count written is the
+// number of frames held, so the file always loads back with exactly these frames.
 std::vector<uint8_t> SerializeSprite(const Sprite& sprite);
