@@ -1,5 +1,7 @@
 #include "bench/BenchArt.h"
 
+#include "tests/support/SpriteBytes.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -4,7 +4,7 @@
     bench/loop_instructions.py OBJECT [OBJDUMP]
 
 OBJECT is a kernel file's object (for example
-build/arm64/CMakeFiles/spritedemo_core.dir/sprite/kernels/Neon.cpp.o, or an
+build/arm64/sprite/CMakeFiles/spritedemo_sprite.dir/kernels/Neon.cpp.o, or an
 x86-64 one such as .../Avx512.cpp.o); OBJDUMP defaults to
 aarch64-linux-gnu-objdump, give objdump for x86-64. For each function it prints the
 instructions of its largest innermost loop: from the target of a backward

@@ -9,16 +9,17 @@
 #   pngjs.js                     the PNG decoder the page hands the packing
 #                                exact RGBA with (npm's pngjs, its browser
 #                                build; installed by npm ci at configure time)
-#   girl.spr, bg.spr             the sample sprites; the page puts them (or
-#                                files dropped on it) in the program's file
-#                                system before it starts
+#   girl.spr, bg.spr             the sample sprites (assets/); the page puts
+#                                them (or files dropped on it) in the
+#                                program's file system before it starts
 set(SPRITEDEMO_SITE_DIR ${PROJECT_BINARY_DIR}/site)
 set(page_dir ${PROJECT_SOURCE_DIR}/platform/portable/web)
 
 # Both programs: a factory the page calls for each run (MODULARIZE), main
 # started by the page once the files are in place, exit-time destruction and
 # an exit status when the loop ends, memory that grows for large sprites.
-add_executable(spritedemo-nosimd $<TARGET_OBJECTS:spritedemo_portable_main>)
+add_executable(spritedemo-nosimd)
+target_link_libraries(spritedemo-nosimd PRIVATE spritedemo_app spritedemo_portable_main)
 spritedemo_link(spritedemo-nosimd web scalar)
 foreach(program spritedemo spritedemo-nosimd)
   set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SPRITEDEMO_SITE_DIR})
@@ -35,6 +36,7 @@ add_executable(spritetool-web ${PROJECT_SOURCE_DIR}/tools/spritetool/SpritetoolW
   ${PROJECT_SOURCE_DIR}/tools/spritetool/PackStream.cpp
   ${PROJECT_SOURCE_DIR}/tools/spritetool/SpriteWriter.cpp)
 spritedemo_link(spritetool-web headless scalar)
+target_link_libraries(spritetool-web PRIVATE spritedemo_sprite)
 set_target_properties(spritetool-web PROPERTIES OUTPUT_NAME spritetool RUNTIME_OUTPUT_DIRECTORY ${SPRITEDEMO_SITE_DIR})
 target_link_options(spritetool-web PRIVATE -sMODULARIZE -sEXPORT_NAME=createSpritetool -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH "-sEXPORTED_FUNCTIONS=['_malloc','_free']"
@@ -57,24 +59,8 @@ if(NOT EXISTS ${npm_dir}/node_modules/pngjs/browser.js OR
   endif()
 endif()
 
-# spritetool, which packs the sample sprites, is a native program (libpng):
-# a build of it for this machine lives in host/, brought up to date by every
-# build. Unoptimised, as it only packs two pictures.
-include(ExternalProject)
-set(host_dir ${PROJECT_BINARY_DIR}/host)
-ExternalProject_Add(host_tools
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}
-  BINARY_DIR ${host_dir}
-  PREFIX ${PROJECT_BINARY_DIR}/host-steps
-  CMAKE_GENERATOR ${CMAKE_GENERATOR}
-  CMAKE_ARGS -DSPRITEDEMO_SCREEN=headless -DSPRITEDEMO_TOOLS=ON -DCMAKE_BUILD_TYPE=
-  BUILD_COMMAND ${CMAKE_COMMAND} --build ${host_dir} --target sample_art
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr)
-
 set(site_files)
-foreach(source ${page_dir}/index.html ${page_dir}/page.js ${host_dir}/demo/girl.spr ${host_dir}/demo/bg.spr
+foreach(source ${page_dir}/index.html ${page_dir}/page.js ${SPRITEDEMO_SAMPLE_SPRITES}
     ${npm_dir}/node_modules/pngjs/browser.js)
   get_filename_component(name ${source} NAME)
   if(name STREQUAL "browser.js")
@@ -88,4 +74,4 @@ foreach(source ${page_dir}/index.html ${page_dir}/page.js ${host_dir}/demo/girl.
   list(APPEND site_files ${SPRITEDEMO_SITE_DIR}/${name})
 endforeach()
 add_custom_target(site ALL DEPENDS ${site_files} spritedemo spritedemo-nosimd spritetool-web)
-add_dependencies(site host_tools)
+add_dependencies(site sample_art)

@@ -1,25 +1,26 @@
 #!/usr/bin/env bash
-# The Windows download: builds the windows preset and the sample sprites (with
-# the headless preset's spritetool) and writes
+# The Windows download: builds the windows preset (the program and the sample
+# sprites, packed by a spritetool built for this machine) and writes
 # build/windows/spritedemo-windows.zip holding the stripped spritedemo.exe,
-# girl.spr, bg.spr and README.txt, the files a user unpacks into one folder.
+# the sample sprites and README.txt, the files a user unpacks into one folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
-cmake --preset headless >/dev/null
-cmake --build --preset headless -j "$jobs" --target sample_art
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 # The exe carries its debug sections; the download does not need them.
 x86_64-w64-mingw32-strip -o "$stage/spritedemo.exe" build/windows/app/spritedemo.exe
-cp build/headless/demo/girl.spr build/headless/demo/bg.spr "$stage/"
+mapfile -t sprites <build/windows/sample-sprites.txt # girl.spr, bg.spr (assets/CMakeLists.txt)
+for sprite in "${sprites[@]}"; do
+    cp "build/windows/demo/$sprite" "$stage/"
+done
 # Notepad before Windows 10 shows only CRLF line ends as line breaks.
 sed 's/$/\r/' docs/windows-README.txt >"$stage/README.txt"
 zip=$root/build/windows/spritedemo-windows.zip
 rm -f "$zip"
-(cd "$stage" && zip -q -X "$zip" spritedemo.exe girl.spr bg.spr README.txt)
+(cd "$stage" && zip -q -X "$zip" spritedemo.exe "${sprites[@]}" README.txt)
 echo "$zip"

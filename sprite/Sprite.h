@@ -16,9 +16,6 @@ struct DataBlock {
     std::unique_ptr<uint8_t[]> data;
 };
 
-// A block holding a copy of bytes; no bytes, no memory.
-DataBlock CopyBlock(const std::vector<uint8_t>& bytes);
-
 // The fixed fields that begin a frame record, in file order.
 struct SpriteFrameHeader {
     uint8_t spare1[4] = {};

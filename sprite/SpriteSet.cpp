@@ -2,9 +2,9 @@
 // is actually left of it, so a damaged file is refused whole, with the reason
 // and where, and nothing is read or allocated beyond its end.
 #include "platform/LittleEndian.h"
-#include "platform/LoadReport.h"
+#include "platform/NotLoaded.h"
 #include "platform/RegularFile.h"
-#include "sprite/ShownText.h"
+#include "platform/ShownText.h"
 #include "sprite/Sprite.h"
 
 #include <cerrno>
@@ -188,16 +188,6 @@ void ReportWrongMagic(const uint8_t* magic) {
 
 } // namespace
 
-DataBlock CopyBlock(const std::vector<uint8_t>& bytes) {
-    DataBlock block;
-    block.size = static_cast<uint32_t>(bytes.size());
-    if (!bytes.empty()) {
-        block.data = std::make_unique<uint8_t[]>(bytes.size());
-        std::memcpy(block.data.get(), bytes.data(), bytes.size());
-    }
-    return block;
-}
-
 bool ReadSpriteFile(const char* fileName, Sprite* sprite, SpriteReadStatus* status) {
     const char* notRegular = nullptr;
     FILE* file = OpenRegularFile(fileName, &notRegular);
@@ -238,11 +228,8 @@ bool SpriteSet::Load(const char* fileName) {
         if (status.wrongMagic) {
             ReportWrongMagic(status.magic);
         }
-        if (g_spriteNotLoaded != nullptr) {
-            // The name may come from a command line, with any bytes in it.
-            g_spriteNotLoaded(ShowControlBytes(fileName, std::strlen(fileName)).c_str(),
-                              SpriteReadReason(status).c_str());
-        }
+        // The name may come from a command line, with any bytes in it.
+        SaySpriteNotLoaded(ShowControlBytes(fileName, std::strlen(fileName)).c_str(), SpriteReadReason(status).c_str());
         return false;
     }
     sprites.push_back(std::move(sprite));

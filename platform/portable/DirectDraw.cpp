@@ -314,7 +314,6 @@ HRESULT IDirectDrawSurface7::Flip(IDirectDrawSurface7*, DWORD) {
     // The two surfaces exchange their memory: the one just drawn is shown and
     // the back buffer interface now reaches the other.
     std::swap(pixels, backBuffer->pixels);
-    g_portableStats->flips++;
     Show(this);
     return DD_OK;
 }
@@ -328,7 +327,6 @@ HRESULT ColourFill(IDirectDrawSurface7* surface, const RECT* destRect, const DDB
     if (effects == nullptr || effects->dwSize != sizeof(DDBLTFX)) {
         return DDERR_INVALIDPARAMS;
     }
-    g_portableStats->colourFills++;
     RECT area;
     if (!IntersectWithSurface(surface, destRect, &area)) {
         return DD_OK;
@@ -376,7 +374,6 @@ HRESULT Copy(IDirectDrawSurface7* surface, const RECT* destRect, IDirectDrawSurf
     if (source == nullptr || source->pixels == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    g_portableStats->blits++;
     const RECT from = sourceRect != nullptr ? *sourceRect : RECT{0, 0, source->width, source->height};
     const RECT to = destRect != nullptr ? *destRect : RECT{0, 0, surface->width, surface->height};
     const LONG fromWidth = from.right - from.left;
@@ -426,7 +423,6 @@ namespace {
 // surface already locked or lent to a device context. Apart from the common
 // path, so that every draw's lock costs a few tests and stores.
 __attribute__((noinline, cold)) HRESULT RefusedLock(const DDSURFACEDESC2* description, HRESULT hooked) {
-    g_portableStats->failedLocks++;
     if (description == nullptr || description->dwSize != sizeof(DDSURFACEDESC2)) {
         return DDERR_INVALIDPARAMS;
     }
@@ -436,7 +432,6 @@ __attribute__((noinline, cold)) HRESULT RefusedLock(const DDSURFACEDESC2* descri
 } // namespace
 
 HRESULT IDirectDrawSurface7::Lock(LPRECT, LPDDSURFACEDESC2 description, DWORD, HANDLE) {
-    g_portableStats->locks++;
     HRESULT hooked = DD_OK;
     if (__builtin_expect(description == nullptr || description->dwSize != sizeof(DDSURFACEDESC2) ||
                              (g_screenStepResult != nullptr && (hooked = StepResult(ScreenStep::Lock)) != DD_OK) ||

@@ -6,3 +6,7 @@
 // that of each frame presented (DirectDraw.cpp). Pointer positions are pinned
 // to it (Win32.cpp); before any, to the desktop's.
 void NoteFrameSize(int width, int height);
+
+// From now on SaySpriteNotLoaded writes its line on standard error: the
+// program run by RunProgram says why a sprite file did not load.
+void SayWhySpritesDoNotLoad();

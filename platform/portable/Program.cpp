@@ -1,19 +1,16 @@
+// The way into a program's WinMain, in a library of its own (spritedemo_entry)
+// that only what has a WinMain links: the rest of the layer calls nothing above it.
 #include "Program.h"
-
+#include "Layer.h"
 #include "Win32.h"
-#include "platform/LoadReport.h"
 
-#include <cstdio>
-
-namespace {
-
-void NoteNotLoaded(const char* fileName, const char* reason) {
-    std::fprintf(stderr, "spritedemo: %s: did not load (%s)\n", fileName, reason);
+int CallWinMain() {
+    static int instance; // any unique address will do as the instance handle
+    char commandLine[] = "";
+    return WinMain(reinterpret_cast<HINSTANCE>(&instance), nullptr, commandLine, SW_SHOWDEFAULT);
 }
 
-} // namespace
-
 int RunProgram() {
-    g_spriteNotLoaded = NoteNotLoaded;
+    SayWhySpritesDoNotLoad();
     return CallWinMain();
 }

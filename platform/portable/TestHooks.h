@@ -14,12 +14,6 @@ struct PortableStats {
     int liveReferences;      // sum of the reference counts of live objects
     int releasesOfDestroyed; // Release calls that reached an already destroyed object
     int directDrawCreates;
-    int windowsCreated;
-    int locks;
-    int failedLocks;
-    int flips;
-    int blits;
-    int colourFills;
     int messagesRetrieved; // by GetMessageA, WM_QUIT included
     int framesPresented;   // front buffers shown by Flip or a blit to the primary
 };

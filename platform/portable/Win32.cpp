@@ -159,7 +159,6 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int, int,
     window->proc = proc;
     window->visible = false;
     g_inputWindow = window;
-    g_portableStats->windowsCreated++;
     return window;
 }
 
@@ -256,10 +255,4 @@ BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
 
 DWORD GetTickCount() {
     return ScreenTickCount();
-}
-
-int CallWinMain() {
-    static int instance; // any unique address will do as the instance handle
-    char commandLine[] = "";
-    return WinMain(reinterpret_cast<HINSTANCE>(&instance), nullptr, commandLine, SW_SHOWDEFAULT);
 }

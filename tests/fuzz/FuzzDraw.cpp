@@ -11,6 +11,7 @@
 #include "sprite/PixelRules.h"
 #include "sprite/Sprite.h"
 #include "sprite/kernels/Kernels.h"
+#include "tests/support/SpriteBytes.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -19,6 +20,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+// The display device the draws clip to: a program of its own defines it, as
+// the demo does in app/Globals.cpp.
+DisplayDevice g_display;
 
 namespace {
 

@@ -1,7 +1,9 @@
 // spritetool's PNG reader on arbitrary bytes, under libFuzzer's
-// -malloc_limit_mb: a file may cost memory only for the rows it really holds.
-// Chunk checksums are made right before reading, so the mutations reach the
-// decoder instead of stopping at the first CRC check.
+// -malloc_limit_mb: a file may cost memory only for the row it holds. Every
+// part of a row it hands over lies inside the image it claims, and an image
+// read has had each of its pixels handed over. Chunk checksums are made right
+// before reading, so the mutations reach the decoder instead of stopping at
+// the first CRC check.
 #include "tools/common/PngIo.h"
 #include "tools/spritetool/FrameImage.h" // kMaxFrameSide
 
@@ -9,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -46,13 +49,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     if (file == nullptr) {
         return 0; // fmemopen refuses an empty buffer
     }
-    PngImage image;
+    uint32_t width = 0, height = 0;
+    size_t pixels = 0;
+    bool inside = true;
+    const auto onSize = [&](uint32_t w, uint32_t h, std::string&) {
+        width = w;
+        height = h;
+        return true;
+    };
+    const auto onRow = [&](const PngRowPart& part, std::string&) {
+        inside &= part.y < height && part.firstColumn + uint64_t(part.count - 1) * part.columnStep < width;
+        pixels += part.count;
+        return true;
+    };
     std::string error;
-    if (ReadPngRgbaFrom(file, image, error, kMaxFrameSide)) {
-        if (image.width == 0 || image.height == 0 || image.width > kMaxFrameSide || image.height > kMaxFrameSide ||
-            image.channels != 4 || image.pixels.size() != size_t(image.width) * image.height * 4) {
-            std::fprintf(stderr, "fuzz_png_read: a %ux%u image with %zu bytes of pixels\n", image.width, image.height,
-                         image.pixels.size());
+    if (ReadPngRowsFrom(file, onSize, onRow, error, kMaxFrameSide)) {
+        if (!inside || width == 0 || width > kMaxFrameSide || height > kMaxFrameSide ||
+            pixels != size_t(width) * height) {
+            std::fprintf(stderr, "fuzz_png_read: a %ux%u image with %zu pixels handed over%s\n", width, height, pixels,
+                         inside ? "" : ", some outside it");
             std::abort();
         }
     } else if (error.empty()) {

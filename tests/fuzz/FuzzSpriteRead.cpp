@@ -4,7 +4,7 @@
 // holds exactly the bytes that were read: written out again they are the
 // input up to where the frames end. Both entry points agree.
 #include "sprite/Sprite.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tests/support/SpriteBytes.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // that are cut short or claim more than they hold.
 #include "ChildProcess.h"
 #include "TestSupport.h"
-#include "platform/LoadReport.h"
+#include "app/Scene.h"
 #include "platform/portable/Program.h"
 
 #include <gtest/gtest.h>
@@ -121,35 +121,42 @@ TEST(SpriteLoad, EachLoadAppendsOneSprite) {
 }
 
 // Only a regular file is read: anything else is refused at once, without
-// waiting for a FIFO's writer, and quietly on standard output, as a missing
-// file is. The program's hook hears the name and why, control bytes escaped.
+// waiting for a FIFO's writer, and quietly, as a missing file is. The program
+// (RunProgram) says on standard error which file and why, control bytes
+// escaped.
 TEST(SpriteLoad, MissingOrSpecialFileFailsSilently) {
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.File("fifo.spr").c_str(), 0600), 0);
-    static std::string s_said;
-    g_spriteNotLoaded = [](const char* fileName, const char* reason) {
-        s_said = std::string(fileName) + ": " + reason;
-    };
     const struct {
         std::string path;
-        std::string said;
+        std::string shown;
+        std::string reason;
     } cases[] = {
-        {dir.File("absent\x1B[2J.spr"), dir.File("absent\\x1B[2J.spr: cannot open: No such file or directory")},
-        {dir.File("fifo.spr"), dir.File("fifo.spr: a FIFO, not a regular file")},
-        {dir.path, dir.path + ": a directory, not a regular file"},
-        {"/dev/null", "/dev/null: a device, not a regular file"},
+        {dir.File("absent\x1B[2J.spr"), dir.File("absent\\x1B[2J.spr"), "cannot open: No such file or directory"},
+        {dir.File("fifo.spr"), dir.File("fifo.spr"), "a FIFO, not a regular file"},
+        {dir.path, dir.path, "a directory, not a regular file"},
+        {"/dev/null", "/dev/null", "a device, not a regular file"},
     };
     alarm(10); // a load that waits on the FIFO ends the run instead of hanging it
     for (const auto& c : cases) {
         SpriteSet set;
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         EXPECT_FALSE(set.Load(c.path.c_str()));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), ""); // said only by the program
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         EXPECT_TRUE(set.sprites.empty());
-        EXPECT_EQ(s_said, c.said);
+        ChildRun child;
+        child.Run([](HeadlessState& state) { state.quitAfterFrames = 1; },
+                  [&] {
+                      g_girlFileName = g_backgroundFileName = c.path.c_str();
+                      std::freopen("stderr.txt", "w", stderr);
+                      return RunProgram();
+                  });
+        const std::string said = "spritedemo: " + c.shown + ": did not load (" + c.reason + ")\n";
+        EXPECT_EQ(ReadFileText(child.dir.File("stderr.txt")), said + said);
     }
     alarm(0);
-    g_spriteNotLoaded = nullptr;
 }
 
 TEST(SpriteLoad, WrongMagicPrintsBig5Message) {

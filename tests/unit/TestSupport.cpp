@@ -2,6 +2,8 @@
 
 #include "display/DisplayDevice.h"
 #include "platform/LittleEndian.h"
+#include "tests/support/SpriteBytes.h"
+#include "tools/spritetool/SpriteWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -93,11 +95,6 @@ void PutLe32(std::vector<uint8_t>* out, uint32_t value) {
 
 namespace {
 
-void PutBlock(std::vector<uint8_t>* out, const std::vector<uint8_t>& bytes) {
-    PutLe32(out, static_cast<uint32_t>(bytes.size()));
-    out->insert(out->end(), bytes.begin(), bytes.end());
-}
-
 std::vector<uint8_t> PixelBytes(const std::vector<uint16_t>& pixels) {
     std::vector<uint8_t> bytes;
     for (uint16_t pixel : pixels) {
@@ -109,24 +106,13 @@ std::vector<uint8_t> PixelBytes(const std::vector<uint16_t>& pixels) {
 } // namespace
 
 void AppendFrameRecord(std::vector<uint8_t>* out, const TestFrame& frame) {
-    out->insert(out->end(), frame.spare1, frame.spare1 + 4);
-    PutLe16(out, frame.colorKey);
-    out->insert(out->end(), frame.spare2, frame.spare2 + 2);
-    for (int16_t value : {frame.hotspotX, frame.hotspotY, frame.offsetX, frame.offsetY, frame.fixedX, frame.fixedY,
-                          frame.width, frame.height}) {
-        PutLe16(out, static_cast<uint16_t>(value));
-    }
-    PutBlock(out, PixelBytes(frame.pixels));
-    PutBlock(out, frame.alpha);
-    PutBlock(out, frame.extra);
+    AppendFrame(*out, MakeSpriteFrame(frame));
 }
 
 std::vector<uint8_t> SpriteFileBytes(uint32_t headerValue1, uint32_t headerValue2, int32_t frameCount,
                                      const std::vector<TestFrame>& frames) {
-    std::vector<uint8_t> bytes = {'S', 'P', 'R', 'I', 'T', 'E', 0};
-    PutLe32(&bytes, headerValue1);
-    PutLe32(&bytes, headerValue2);
-    PutLe32(&bytes, static_cast<uint32_t>(frameCount));
+    std::vector<uint8_t> bytes;
+    PutFileHeader(bytes, headerValue1, headerValue2, static_cast<uint32_t>(frameCount));
     for (const TestFrame& frame : frames) {
         AppendFrameRecord(&bytes, frame);
     }

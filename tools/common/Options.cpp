@@ -1,6 +1,6 @@
 #include "tools/common/Options.h"
 
-#include "sprite/ShownText.h"
+#include "platform/ShownText.h"
 
 #include <cstdio>
 #include <cstdlib>

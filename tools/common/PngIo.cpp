@@ -171,69 +171,6 @@ bool ReadParts(PngContext& context, const PngRowReader& onRow, std::string& erro
     return true;
 }
 
-// Rows in the order their first pixels arrive: slots[y] is where row y is
-// kept, kNoRow until then. Memory grows only as rows arrive, so a header
-// that claims a huge image costs nothing until its pixels are really there.
-struct DecodedRows {
-    static constexpr uint32_t kNoRow = UINT32_MAX;
-    std::vector<uint8_t> pixels;
-    std::vector<uint32_t> slots;
-    uint32_t stored = 0;
-};
-
-void KeepPart(DecodedRows& rows, size_t rowBytes, const PngRowPart& part) {
-    if (rows.slots[part.y] == DecodedRows::kNoRow) {
-        rows.slots[part.y] = rows.stored++;
-        rows.pixels.resize(rows.stored * rowBytes);
-    }
-    uint8_t* row = rows.pixels.data() + rows.slots[part.y] * rowBytes;
-    for (uint32_t i = 0; i < part.count; ++i) {
-        std::memcpy(row + size_t(part.firstColumn + i * part.columnStep) * 4, part.rgba + size_t(i) * 4, 4);
-    }
-}
-
-bool ReadWholeImage(FILE* file, PngImage& image, std::string& error, uint32_t maxSide) {
-    DecodedRows rows;
-    uint32_t width = 0, height = 0;
-    const auto onSize = [&](uint32_t w, uint32_t h, std::string&) {
-        width = w;
-        height = h;
-        rows.slots.assign(h, DecodedRows::kNoRow);
-        return true;
-    };
-    const auto onRow = [&](const PngRowPart& part, std::string&) {
-        KeepPart(rows, size_t(width) * 4, part);
-        return true;
-    };
-    if (!ReadPngRowsFrom(file, onSize, onRow, error, maxSide)) {
-        return false;
-    }
-    // Every row has arrived (libpng refuses a file that ends early). Only an
-    // interlaced image's rows came out of order.
-    const size_t rowBytes = size_t(width) * 4;
-    bool inOrder = true;
-    for (uint32_t y = 0; y < height; ++y) {
-        inOrder &= rows.slots[y] == y;
-    }
-    if (!inOrder) {
-        try {
-            std::vector<uint8_t> ordered(rows.pixels.size());
-            for (uint32_t y = 0; y < height; ++y) {
-                std::memcpy(ordered.data() + y * rowBytes, rows.pixels.data() + rows.slots[y] * rowBytes, rowBytes);
-            }
-            rows.pixels.swap(ordered);
-        } catch (const std::bad_alloc&) {
-            error = "out of memory for a " + std::to_string(width) + "x" + std::to_string(height) + " image";
-            return false;
-        }
-    }
-    image.width = width;
-    image.height = height;
-    image.channels = 4;
-    image.pixels.swap(rows.pixels);
-    return true;
-}
-
 } // namespace
 
 bool ReadPngRowsFrom(FILE* file, const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error,
@@ -254,16 +191,6 @@ bool ReadPngRowsFrom(FILE* file, const PngSizeReader& onSize, const PngRowReader
     return ok;
 }
 
-bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide) {
-    FILE* file = OpenInput(path, error);
-    if (!file) {
-        return false;
-    }
-    const bool ok = ReadPngRgbaFrom(file, image, error, maxSide);
-    std::fclose(file);
-    return ok;
-}
-
 bool ReadPngRows(const char* path, const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error,
                  uint32_t maxSide) {
     FILE* file = OpenInput(path, error);
@@ -273,10 +200,6 @@ bool ReadPngRows(const char* path, const PngSizeReader& onSize, const PngRowRead
     const bool ok = ReadPngRowsFrom(file, onSize, onRow, error, maxSide);
     std::fclose(file);
     return ok;
-}
-
-bool ReadPngRgbaFrom(FILE* file, PngImage& image, std::string& error, uint32_t maxSide) {
-    return ReadWholeImage(file, image, error, maxSide);
 }
 
 bool WritePng(const char* path, const PngImage& image, std::string& error) {

@@ -17,18 +17,6 @@ struct PngImage {
     std::vector<uint8_t> pixels; // width * height * channels bytes
 };
 
-// Reads any PNG (palette, grey, 1 to 16 bits, with or without transparency)
-// as RGBA: palettes and grey expanded to RGB, 16-bit channels cut to their
-// high 8 bits, alpha 255 where the file has none. Only a regular file is read
-// (a FIFO, a device or a directory is refused without waiting on it). Sample values are taken as
-// stored (no gamma conversion). An image wider or higher than maxSide pixels
-// is refused before its pixels are read, and memory grows only with the rows
-// the file really holds.
-bool ReadPngRgba(const char* path, PngImage& image, std::string& error, uint32_t maxSide = 0x7FFFFFFF);
-
-// The same from a file open for reading at its start; the file stays open.
-bool ReadPngRgbaFrom(FILE* file, PngImage& image, std::string& error, uint32_t maxSide = 0x7FFFFFFF);
-
 // Part of one decoded row, as RGBA: count pixels for the columns firstColumn,
 // firstColumn + columnStep, ... of row y. The whole row (0, 1, width) unless
 // the PNG is interlaced: then each of its seven passes brings a part of
@@ -45,13 +33,18 @@ struct PngRowPart {
 using PngSizeReader = std::function<bool(uint32_t width, uint32_t height, std::string& error)>;
 using PngRowReader = std::function<bool(const PngRowPart& part, std::string& error)>;
 
-// Reads a PNG as ReadPngRgbaFrom does, holding no more than one row: onSize
-// once the size is known and allowed, then onRow for each part of a row as
-// it is decoded.
+// Reads any PNG (palette, grey, 1 to 16 bits, with or without transparency)
+// as RGBA, holding no more than one row: onSize once the size is known and
+// allowed, then onRow for each part of a row as it is decoded. Palettes and
+// grey are expanded to RGB, 16-bit channels cut to their high 8 bits, alpha
+// 255 where the file has none; sample values are taken as stored (no gamma
+// conversion). An image wider or higher than maxSide pixels is refused before
+// its pixels are read. The file stays open.
 bool ReadPngRowsFrom(FILE* file, const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error,
                      uint32_t maxSide = 0x7FFFFFFF);
 
-// The same from the file at path.
+// The same from the file at path. Only a regular file is read (a FIFO, a
+// device or a directory is refused without waiting on it).
 bool ReadPngRows(const char* path, const PngSizeReader& onSize, const PngRowReader& onRow, std::string& error,
                  uint32_t maxSide = 0x7FFFFFFF);
 

@@ -20,13 +20,6 @@ void PutBytes(std::vector<uint8_t>& out, const uint8_t* bytes, size_t count) {
     out.insert(out.end(), bytes, bytes + count);
 }
 
-void PutBlock(std::vector<uint8_t>& out, const DataBlock& block) {
-    Put32(out, block.size);
-    if (block.size > 0) {
-        PutBytes(out, block.data.get(), block.size);
-    }
-}
-
 } // namespace
 
 void PutFileHeader(std::vector<uint8_t>& out, uint32_t headerValue1, uint32_t headerValue2, uint32_t frameCount) {
@@ -49,16 +42,4 @@ void PutFrameHeader(std::vector<uint8_t>& out, const SpriteFrame& frame) {
     Put16(out, uint16_t(frame.fixedY));
     Put16(out, uint16_t(frame.width));
     Put16(out, uint16_t(frame.height));
-}
-
-std::vector<uint8_t> SerializeSprite(const Sprite& sprite) {
-    std::vector<uint8_t> out;
-    PutFileHeader(out, sprite.headerValue1, sprite.headerValue2, uint32_t(sprite.frames.size()));
-    for (const SpriteFrame& frame : sprite.frames) {
-        PutFrameHeader(out, frame);
-        PutBlock(out, frame.pixelBlock);
-        PutBlock(out, frame.alphaBlock);
-        PutBlock(out, frame.extraBlock);
-    }
-    return out;
 }

@@ -1,0 +1,4 @@
+// A Windows program of the GUI subsystem has no console to say more on.
+#include "platform/NotLoaded.h"
+
+void SaySpriteNotLoaded(const char*, const char*) {}
