@@ -245,6 +245,12 @@ APRON = (250, 250, 244)
 BOW = (236, 78, 110)
 BOW_DARK = (188, 48, 82)
 SHOE = (150, 56, 60)
+# The bunny's colours.
+FUR = (214, 206, 228)
+FUR_SHADE = (184, 172, 204)
+FUR_LIGHT = (248, 246, 252)
+EAR_INSIDE = (244, 166, 188)
+NOSE = (226, 96, 128)
 
 
 def girl_pigtails(cv, cx=GIRL_CX):
@@ -384,11 +390,6 @@ BUNNY_W, BUNNY_H = 32, 32
 # A sitting bunny, front on, filling its frame: the bunnymark's sprite. Soft
 # edges all round, a solid body inside them.
 BUNNY_CX = 16.0
-FUR = (214, 206, 228)
-FUR_SHADE = (184, 172, 204)
-FUR_LIGHT = (248, 246, 252)
-EAR_INSIDE = (244, 166, 188)
-NOSE = (226, 96, 128)
 
 
 def bunny_ears(cv, cx=BUNNY_CX):
