@@ -2,7 +2,7 @@
 // once when a sprite is read: runs that are skipped (the colour key, alpha
 // 0-7), runs laid down whole (alpha 248-255) and the rest, which go through
 // the row kernels. Real art is mostly long transparent and opaque runs with a
-// thin blended rim; the benchmark's mixed art has no plan. The scalar set's
+// thin blended rim. The scalar set's
 // draws walk it span by span (SpriteDraw.cpp); alpha draws on a vector set
 // walk it inside one kernel call (VectorRows.h).
 #pragma once

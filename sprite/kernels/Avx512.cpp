@@ -1,6 +1,6 @@
 // The row kernels on AVX-512BW with VL: thirty-two pixels a block in 512-bit
 // registers, rows of 32 or more ending in an overlapping block (as AVX2's do:
-// it measured a little faster than a masked one), shorter ones loaded and
+// one more unmasked store costs less than a masked one), shorter ones loaded and
 // stored under a lane mask. Draws whose rows are 16 pixels or fewer take
 // 16-lane steps in 256-bit registers under the same masks, which cost half
 // as much as a 32-lane step at those widths.

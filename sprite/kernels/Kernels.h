@@ -94,8 +94,5 @@ extern const RowKernels g_simd128Kernels;
 // the environment variable SPRITEDEMO_ISA when it names a built set.
 const RowKernels& ActiveKernels();
 
-// The runnable set of that name, or null.
-const RowKernels* FindKernels(const char* name);
-
 // Draws use kernels from now on (tests and benchmarks).
 void UseKernels(const RowKernels& kernels);

@@ -47,17 +47,6 @@ const RowKernels& ActiveKernels() {
     return *g_activeKernels;
 }
 
-const RowKernels* FindKernels(const char* name) {
-    int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    for (int i = 0; i < count; ++i) {
-        if (sets[i].runnable && std::strcmp(sets[i].kernels->name, name) == 0) {
-            return sets[i].kernels;
-        }
-    }
-    return nullptr;
-}
-
 void UseKernels(const RowKernels& kernels) {
     g_activeKernels = &kernels;
 }
