@@ -133,7 +133,6 @@ const RowKernels g_countingKernels = {
         g_rowBytes += 7 * Pixels(rows);
         g_scalarKernels.alphaSpans(rows, key, spans);
     },
-    [](uint8_t* w, const uint8_t* s, int n, WideOrder order) { g_scalarKernels.widen(w, s, n, order); },
 };
 
 void Frame(FrameRate& frameRate) {

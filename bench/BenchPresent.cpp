@@ -4,8 +4,8 @@
 // zero-extended by the widest set. Rows of their own, registered here so the
 // draw rows stay in BenchDraw.cpp.
 #include "bench/BenchArt.h"
+#include "platform/InstructionSets.h"
 #include "platform/Widen.h"
-#include "sprite/kernels/Kernels.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,8 +47,8 @@ template <typename Widen> void WholeFrames(benchmark::State& state, Widen widen)
     state.SetBytesProcessed(state.iterations() * kPixels * 6);
 }
 
-void PresentWiden(benchmark::State& state, const RowKernels* kernels) {
-    UseKernels(*kernels);
+void PresentWiden(benchmark::State& state, int set) {
+    UseInstructionSet(set);
     WholeFrames(state, [](uint8_t* wide, const uint8_t* pixels) {
         WidenPixels(wide, kWidePitch, pixels, kPitch, kSurfaceWidth, kSurfaceHeight, WideOrder::Bgra);
     });
@@ -114,11 +114,10 @@ const bool g_registered = [] {
         }
     };
     int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
+    const InstructionSet* sets = BuiltInstructionSets(&count);
     for (int i = 0; i < count; ++i) {
         if (sets[i].runnable) {
-            add(benchmark::RegisterBenchmark((std::string("Present/widen/") + sets[i].kernels->name).c_str(),
-                                             PresentWiden, sets[i].kernels));
+            add(benchmark::RegisterBenchmark((std::string("Present/widen/") + sets[i].name).c_str(), PresentWiden, i));
         }
     }
     add(benchmark::RegisterBenchmark("Limit/widen", WidenLimit));

@@ -2,7 +2,6 @@
 // SSE2 set.
 #include "sprite/kernels/Arithmetic256.h"
 #include "sprite/kernels/VectorRows.h"
-#include "sprite/kernels/WidenRows.h"
 
 #include <immintrin.h>
 
@@ -37,22 +36,4 @@ struct Avx2 : Arithmetic256 {
 
 } // namespace
 
-// Widening, for the screens: sixteen pixels a block. The 16-bit interleave
-// works within each 128-bit half, so the load puts pixels 0-3 and 8-11 in the
-// low half and 4-7 and 12-15 in the high one.
-namespace {
-
-struct Avx2Wide {
-    static constexpr int kLanes = 16;
-    static __m256i Load(const uint8_t* p) {
-        return _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), 0xD8);
-    }
-    static void Store(uint8_t* p, __m256i low, __m256i high) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_unpacklo_epi16(low, high));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), _mm256_unpackhi_epi16(low, high));
-    }
-};
-
-} // namespace
-
-const RowKernels g_avx2Kernels = MakeRowKernels<VectorRows<Avx2>>("avx2", WidenRows<Avx2, Avx2Wide>::Widen);
+const RowKernels g_avx2Kernels = MakeRowKernels<VectorRows<Avx2>>("avx2");

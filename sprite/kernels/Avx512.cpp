@@ -6,7 +6,6 @@
 // as much as a 32-lane step at those widths.
 #include "sprite/kernels/Arithmetic256.h"
 #include "sprite/kernels/VectorRows.h"
-#include "sprite/kernels/WidenRows.h"
 
 #include <immintrin.h>
 
@@ -58,12 +57,8 @@ struct Avx512Narrow : Arithmetic256 {
     static V Select(M m, V ifSet, V otherwise) { return _mm256_mask_blend_epi16(m, otherwise, ifSet); }
 };
 
-// Only the full set's short draws come here; nothing widens through this
-// table, so its widening entry is simply the reference.
-const RowKernels g_avx512NarrowKernels = MakeRowKernels<VectorRows<Avx512Narrow>>(
-    "avx512", [](uint8_t* wide, const uint8_t* source, int count, WideOrder order) {
-        g_scalarKernels.widen(wide, source, count, order);
-    });
+// Only the full set's short draws come here.
+const RowKernels g_avx512NarrowKernels = MakeRowKernels<VectorRows<Avx512Narrow>>("avx512");
 
 struct Avx512 {
     using V = __m512i;
@@ -119,23 +114,4 @@ struct Avx512 {
 
 } // namespace
 
-// Widening, for the screens: thirty-two pixels a block. The 16-bit
-// interleave works within each 128-bit quarter, so the load gives quarter k
-// the 64-bit groups k and k + 4.
-namespace {
-
-struct Avx512Wide {
-    static constexpr int kLanes = 32;
-    static __m512i Load(const uint8_t* p) {
-        // (The unmasked permute trips GCC 12's uninitialised-use warning.)
-        return _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7), _mm512_loadu_si512(p));
-    }
-    static void Store(uint8_t* p, __m512i low, __m512i high) {
-        _mm512_storeu_si512(p, _mm512_unpacklo_epi16(low, high));
-        _mm512_storeu_si512(p + 64, _mm512_unpackhi_epi16(low, high));
-    }
-};
-
-} // namespace
-
-const RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512", WidenRows<Avx512, Avx512Wide>::Widen);
+const RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512");

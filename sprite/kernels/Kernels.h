@@ -13,8 +13,6 @@
 // whole draw, so no kernel checks weights.
 #pragma once
 
-#include "platform/Widen.h" // WideOrder
-
 #include <cstddef>
 #include <cstdint>
 
@@ -64,10 +62,6 @@ struct RowKernels {
     void (*tintedOpaque)(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight);
     // alpha, by a span plan of the same rows where the set can use one.
     void (*alphaSpans)(const PixelRows& rows, uint16_t colorKey, const SpanRows& spans);
-    // count RGB565 words to 32-bit pixels in the given order, by bit
-    // replication (WidenRow, platform/Rgb565.h). For the screens
-    // (WidenPixels): source and wide do not overlap.
-    void (*widen)(uint8_t* wide, const uint8_t* source, int count, WideOrder order);
 };
 
 // A kernel set this build holds, and whether this processor can run it.
@@ -76,8 +70,12 @@ struct KernelSet {
     bool runnable;
 };
 
-// Every set built for this processor family, scalar first and best last.
-// Provided by the one family file the build picks (Family*.cpp).
+// Every set's table this build holds, in the order of its instruction sets
+// (platform/InstructionSets.h), scalar first: the one family file the build
+// picks (Family*.cpp) gives them.
+const RowKernels* const* FamilyKernels(int* count);
+
+// The same sets, with whether this processor runs each.
 const KernelSet* BuiltKernelSets(int* count);
 
 extern const RowKernels g_scalarKernels;
@@ -90,8 +88,8 @@ extern const RowKernels g_neonKernels;
 // WebAssembly with SIMD128 only (Simd128.cpp).
 extern const RowKernels g_simd128Kernels;
 
-// The kernels the draws use: on first use, the best runnable set, capped by
-// the environment variable SPRITEDEMO_ISA when it names a built set.
+// The kernels the draws use: on first use, those of the program's
+// instruction set (ChosenInstructionSet).
 const RowKernels& ActiveKernels();
 
 // Draws use kernels from now on (tests and benchmarks).

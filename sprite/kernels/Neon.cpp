@@ -2,7 +2,6 @@
 // vld2q_u8 splits the pixels into their low and high bytes. NEON has no
 // 16-bit multiply-high to do the blend table's division in 16-bit lanes.
 #include "sprite/kernels/ByteLaneRows.h"
-#include "sprite/kernels/WidenRows.h"
 
 #include <arm_neon.h>
 
@@ -93,24 +92,4 @@ struct Neon {
 
 } // namespace
 
-// Widening, for the screens: eight pixels a block in 16-bit lanes, which
-// vst2 interleaves as it stores.
-namespace {
-
-struct NeonWide {
-    using V = uint16x8_t;
-    static constexpr int kLanes = 8;
-    static V Load(const uint8_t* p) { return vreinterpretq_u16_u8(vld1q_u8(p)); }
-    static void Store(uint8_t* p, V low, V high) {
-        vst2q_u16(reinterpret_cast<uint16_t*>(p), uint16x8x2_t{{low, high}});
-    }
-    static V Set(int value) { return vdupq_n_u16(static_cast<uint16_t>(value)); }
-    static V And(V a, V b) { return vandq_u16(a, b); }
-    static V Or(V a, V b) { return vorrq_u16(a, b); }
-    template <int n> static V Srl(V a) { return vshrq_n_u16(a, n); }
-    template <int n> static V Sll(V a) { return vshlq_n_u16(a, n); }
-};
-
-} // namespace
-
-const RowKernels g_neonKernels = MakeRowKernels<ByteLaneRows<Neon>>("neon", WidenRows<NeonWide, NeonWide>::Widen);
+const RowKernels g_neonKernels = MakeRowKernels<ByteLaneRows<Neon>>("neon");

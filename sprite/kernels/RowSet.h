@@ -75,11 +75,10 @@ template <typename R> struct RowSetSpans {
     }
 };
 
-// The table of one set: const RowKernels g_xKernels = MakeRowKernels<Rows>("x", widen).
-template <typename R>
-constexpr RowKernels MakeRowKernels(const char* name, void (*widen)(uint8_t*, const uint8_t*, int, WideOrder)) {
+// The table of one set: const RowKernels g_xKernels = MakeRowKernels<Rows>("x").
+template <typename R> constexpr RowKernels MakeRowKernels(const char* name) {
     using S = RowSet<R>;
-    return {name, S::Keyed, S::Alpha, S::Translucent, S::Tinted, S::TintedOpaque, RowSetSpans<R>::AlphaSpans, widen};
+    return {name, S::Keyed, S::Alpha, S::Translucent, S::Tinted, S::TintedOpaque, RowSetSpans<R>::AlphaSpans};
 }
 
 // Hands each of the draw's rows to row(destination, source, alpha), top to

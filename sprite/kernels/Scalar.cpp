@@ -1,5 +1,4 @@
 // The reference kernels: the pixel rules applied one pixel at a time.
-#include "platform/Rgb565.h" // WidenRow
 #include "sprite/PixelRules.h"
 #include "sprite/kernels/Kernels.h"
 
@@ -52,14 +51,5 @@ void AlphaSpansRows(const PixelRows& rows, uint16_t colorKey, const SpanRows&) {
 
 } // namespace
 
-// Widening, for the screens: the reference itself.
-namespace {
-
-void WidenScalarRow(uint8_t* wide, const uint8_t* source, int count, WideOrder order) {
-    WidenRow(source, count, wide, order);
-}
-
-} // namespace
-
-const RowKernels g_scalarKernels = {"scalar",   KeyedRows,        AlphaRows,      TranslucentRows,
-                                    TintedRows, TintedOpaqueRows, AlphaSpansRows, WidenScalarRow};
+const RowKernels g_scalarKernels = {"scalar",   KeyedRows,        AlphaRows,     TranslucentRows,
+                                    TintedRows, TintedOpaqueRows, AlphaSpansRows};

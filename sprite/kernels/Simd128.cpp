@@ -3,7 +3,6 @@
 // widens two 8-bit lanes into their 16-bit product, from which the blend
 // table's division is a few adds and shifts. Built with -msimd128.
 #include "sprite/kernels/ByteLaneRows.h"
-#include "sprite/kernels/WidenRows.h"
 
 #include <wasm_simd128.h>
 
@@ -106,25 +105,4 @@ struct Simd128 {
 
 } // namespace
 
-// Widening, for the screens: eight pixels a block in 16-bit lanes.
-namespace {
-
-struct Simd128Wide {
-    using V = v128_t;
-    static constexpr int kLanes = 8;
-    static V Load(const uint8_t* p) { return wasm_v128_load(p); }
-    static void Store(uint8_t* p, V low, V high) {
-        wasm_v128_store(p, wasm_i16x8_shuffle(low, high, 0, 8, 1, 9, 2, 10, 3, 11));
-        wasm_v128_store(p + 16, wasm_i16x8_shuffle(low, high, 4, 12, 5, 13, 6, 14, 7, 15));
-    }
-    static V Set(int value) { return wasm_i16x8_splat(static_cast<int16_t>(value)); }
-    static V And(V a, V b) { return wasm_v128_and(a, b); }
-    static V Or(V a, V b) { return wasm_v128_or(a, b); }
-    template <int n> static V Srl(V a) { return wasm_u16x8_shr(a, n); }
-    template <int n> static V Sll(V a) { return wasm_i16x8_shl(a, n); }
-};
-
-} // namespace
-
-const RowKernels g_simd128Kernels =
-    MakeRowKernels<ByteLaneRows<Simd128>>("simd128", WidenRows<Simd128Wide, Simd128Wide>::Widen);
+const RowKernels g_simd128Kernels = MakeRowKernels<ByteLaneRows<Simd128>>("simd128");

@@ -1,7 +1,6 @@
 // The row kernels on SSE2: eight pixels a block. Every x86-64 processor has
 // SSE2; rows of fewer than eight pixels go to the scalar set.
 #include "sprite/kernels/VectorRows.h"
-#include "sprite/kernels/WidenRows.h"
 
 #include <emmintrin.h>
 
@@ -52,18 +51,4 @@ struct Sse2 {
 
 } // namespace
 
-// Widening, for the screens: eight pixels a block.
-namespace {
-
-struct Sse2Wide {
-    static constexpr int kLanes = 8;
-    static __m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-    static void Store(uint8_t* p, __m128i low, __m128i high) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_unpacklo_epi16(low, high));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), _mm_unpackhi_epi16(low, high));
-    }
-};
-
-} // namespace
-
-const RowKernels g_sse2Kernels = MakeRowKernels<VectorRows<Sse2>>("sse2", WidenRows<Sse2, Sse2Wide>::Widen);
+const RowKernels g_sse2Kernels = MakeRowKernels<VectorRows<Sse2>>("sse2");

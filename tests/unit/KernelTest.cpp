@@ -3,6 +3,7 @@
 // and alignment, on several rows at odd pitches, every weight and alpha
 // value, and a million random pixels per routine, with nothing written
 // outside the rows; and every set's widening of every RGB565 word.
+#include "platform/InstructionSets.h"
 #include "platform/LittleEndian.h"
 #include "platform/Rgb565.h"
 #include "sprite/Blend.h"
@@ -16,12 +17,18 @@
 #include <string>
 #include <vector>
 
-// Test names and messages show a set by its name.
-void PrintTo(const KernelSet& set, std::ostream* out) {
-    *out << set.kernels->name;
+namespace {
+
+// A built instruction set by its place in the build's list.
+const InstructionSet& SetAt(int set) {
+    int count = 0;
+    return BuiltInstructionSets(&count)[set];
 }
 
-namespace {
+const RowKernels& KernelsAt(int set) {
+    int count = 0;
+    return *FamilyKernels(&count)[set];
+}
 
 enum class Routine { Keyed, Alpha, Translucent, Tinted, TintedOpaque };
 constexpr Routine kRoutines[] = {Routine::Keyed, Routine::Alpha, Routine::Translucent, Routine::Tinted,
@@ -108,13 +115,14 @@ void RunRows(const RowKernels& kernels, const RowCase& c, RowInputs& in) {
     RunRows(kernels, c.routine, rows, c.weight, c.tint);
 }
 
-struct KernelTest : testing::TestWithParam<KernelSet> {
+struct KernelTest : testing::TestWithParam<int> {
     std::mt19937 random{12345};
+    const RowKernels& kernels = KernelsAt(GetParam());
 
     void SetUp() override {
         BuildBlendTable();
-        if (!GetParam().runnable) {
-            GTEST_SKIP() << GetParam().kernels->name << " is not supported by this processor";
+        if (!SetAt(GetParam()).runnable) {
+            GTEST_SKIP() << SetAt(GetParam()).name << " is not supported by this processor";
         }
     }
 };
@@ -184,7 +192,7 @@ TEST_P(KernelTest, WorkedPixels) {
             StoreLe16(&source[1 + 2 * i], c.source);
         }
         const PixelRows row = {&destination[1], &source[1], alpha.data(), 0, 0, 0, kCount, 1};
-        RunRows(*GetParam().kernels, c.routine, row, c.weight, kTint);
+        RunRows(kernels, c.routine, row, c.weight, kTint);
         for (int i = 0; i < kCount; ++i) {
             ASSERT_EQ(LoadLe16(&destination[1 + 2 * i]), c.expected)
                 << "routine " << int(c.routine) << ", source " << std::hex << c.source << " over " << c.destination
@@ -223,7 +231,7 @@ TEST_P(KernelTest, WidensEveryWord) {
         };
         for (int count : {kWords, 0, 1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 70}) {
             std::fill(wide.begin(), wide.end(), 0xA5);
-            GetParam().kernels->widen(wide.data(), &words[1], count, order);
+            SetAt(GetParam()).widen(&words[1], count, wide.data(), order);
             ASSERT_TRUE(check(count)) << (order == WideOrder::Rgba ? "rgba" : "bgra");
         }
     }
@@ -239,12 +247,13 @@ struct KernelAgainstScalar : KernelTest {
         RowInputs expected(c, random);
         RowInputs actual = expected;
         RunRows(g_scalarKernels, c, expected);
-        RunRows(*GetParam().kernels, c, actual);
+        RunRows(kernels, c, actual);
         for (size_t i = 0; i < expected.destination.size(); ++i) {
             if (expected.destination[i] != actual.destination[i]) {
                 ADD_FAILURE() << "routine " << int(c.routine) << ", " << c.rows << " rows of " << c.count
-                              << " pixels at offset " << c.offset << ", weight " << c.weight << ", tint " << c.tint << ": byte " << i - c.offset << " is "
-                              << int(actual.destination[i]) << ", not " << int(expected.destination[i]);
+                              << " pixels at offset " << c.offset << ", weight " << c.weight << ", tint " << c.tint
+                              << ": byte " << i - c.offset << " is " << int(actual.destination[i]) << ", not "
+                              << int(expected.destination[i]);
                 return false;
             }
         }
@@ -290,20 +299,18 @@ TEST_P(KernelAgainstScalar, AMillionRandomPixelsPerRoutine) {
     }
 }
 
-std::vector<KernelSet> BuiltSets(bool withScalar) {
+std::vector<int> BuiltSets(bool withScalar) {
     int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    std::vector<KernelSet> chosen;
-    for (int i = 0; i < count; ++i) {
-        if (withScalar || sets[i].kernels != &g_scalarKernels) {
-            chosen.push_back(sets[i]);
-        }
+    BuiltInstructionSets(&count);
+    std::vector<int> chosen;
+    for (int i = withScalar ? 0 : 1; i < count; ++i) {
+        chosen.push_back(i);
     }
     return chosen;
 }
 
-std::string SetName(const testing::TestParamInfo<KernelSet>& info) {
-    return info.param.kernels->name;
+std::string SetName(const testing::TestParamInfo<int>& info) {
+    return SetAt(info.param).name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, KernelTest, testing::ValuesIn(BuiltSets(true)), SetName);
