@@ -16,6 +16,8 @@
 #include "display/DisplayDevice.h"
 #include "sprite/Blend.h"
 #include "sprite/kernels/Kernels.h"
+#include "tests/support/DrawRoutines.h"
+#include "tests/support/EverySet.h"
 
 #include <benchmark/benchmark.h>
 
@@ -73,67 +75,30 @@ void FillBackBuffer() {
     FillBackground(static_cast<uint8_t*>(description.lpSurface), description.lPitch);
 }
 
-enum class Routine { Keyed, Alpha, Translucent, Tinted };
-
-void DrawRoutine(benchmark::State& state, const RowKernels* kernels, Routine routine, ArtName name) {
+// The demo's scene draws: opacity 128, tint 0x0000FF at 128.
+void DrawSprites(benchmark::State& state, const RowKernels* kernels, const DrawRoutine* routine, ArtName name) {
     const ArtSet* art = &ArtOf(name);
     SetUpDisplay();
     UseKernels(*kernels);
     FillBackBuffer();
     LPDIRECTDRAWSURFACE7 target = g_display.backBuffer;
-    CycleArt(state, *art, [&](int i) {
-        const Sprite& sprite = *art->sprites[i];
-        const int x = art->drawX[i], y = art->drawY[i];
-        switch (routine) {
-        case Routine::Keyed:
-            sprite.DrawKeyed(target, x, y);
-            break;
-        case Routine::Alpha:
-            sprite.DrawAlpha(target, x, y);
-            break;
-        case Routine::Translucent:
-            sprite.DrawTranslucent(target, x, y, 128);
-            break;
-        case Routine::Tinted:
-            sprite.DrawTinted(target, x, y, 0x0000FF, 128);
-            break;
-        }
-    });
+    CycleArt(state, *art, [&](int i) { routine->draw(*art->sprites[i], target, art->drawX[i], art->drawY[i], {}); });
 }
 
 // Bytes the row kernels of one frame read and write, counted by kernels that
 // tally their rows and hand them on to the scalar set.
 int64_t g_rowBytes = 0;
-int64_t Pixels(const PixelRows& rows) {
-    return int64_t{rows.width} * rows.height;
+template <int kBytesPerPixel, RowKernel RowKernels::*kRoutine> void Counting(const PixelRows& rows) {
+    const int64_t rowCount = (rows.destinationEnd - rows.destination) / rows.destinationPitch;
+    g_rowBytes += kBytesPerPixel * rowCount * rows.width;
+    (g_scalarKernels.*kRoutine)(rows);
 }
-const RowKernels g_countingKernels = {
-    "counting",
-    [](const PixelRows& rows, uint16_t key) {
-        g_rowBytes += 6 * Pixels(rows);
-        g_scalarKernels.keyed(rows, key);
-    },
-    [](const PixelRows& rows, uint16_t key) {
-        g_rowBytes += 7 * Pixels(rows);
-        g_scalarKernels.alpha(rows, key);
-    },
-    [](const PixelRows& rows, uint16_t key, int weight) {
-        g_rowBytes += 6 * Pixels(rows);
-        g_scalarKernels.translucent(rows, key, weight);
-    },
-    [](const PixelRows& rows, uint16_t key, uint16_t tint, int weight) {
-        g_rowBytes += 7 * Pixels(rows);
-        g_scalarKernels.tinted(rows, key, tint, weight);
-    },
-    [](const PixelRows& rows, uint16_t key, uint16_t tint, int weight) {
-        g_rowBytes += 6 * Pixels(rows);
-        g_scalarKernels.tintedOpaque(rows, key, tint, weight);
-    },
-    [](const PixelRows& rows, uint16_t key, const SpanRows& spans) {
-        g_rowBytes += 7 * Pixels(rows);
-        g_scalarKernels.alphaSpans(rows, key, spans);
-    },
-};
+const RowKernels g_countingKernels = {"counting",
+                                      Counting<6, &RowKernels::keyed>,
+                                      Counting<7, &RowKernels::alpha>,
+                                      Counting<6, &RowKernels::translucent>,
+                                      Counting<7, &RowKernels::tinted>,
+                                      Counting<6, &RowKernels::tintedOpaque>};
 
 void Frame(FrameRate& frameRate) {
     g_display.Clear(0x00FFFFFF);
@@ -269,11 +234,12 @@ struct Size {
     std::string name;
 };
 
-// Square sprites from a glyph to a quarter of the screen, and odd widths
-// that leave a remainder on every set.
-const Size kSizes[] = {{1, 1, "1"},       {4, 4, "4"},       {8, 8, "8"},       {16, 16, "16"},
-                       {32, 32, "32"},    {64, 64, "64"},    {128, 128, "128"}, {256, 256, "256"},
-                       {15, 16, "15x16"}, {17, 16, "17x16"}, {33, 16, "33x16"}};
+// The sprites of PERFORMANCE.md's per-set table (128x64), square sprites
+// from a glyph to a quarter of the screen, and odd widths that leave a
+// remainder on every set.
+const Size kSizes[] = {{128, 64, "128x64"}, {1, 1, "1"},       {4, 4, "4"},       {8, 8, "8"},
+                       {16, 16, "16"},      {32, 32, "32"},    {64, 64, "64"},    {128, 128, "128"},
+                       {256, 256, "256"},   {15, 16, "15x16"}, {17, 16, "17x16"}, {33, 16, "33x16"}};
 
 } // namespace
 
@@ -287,46 +253,28 @@ int main(int argc, char** argv) {
         }
     };
 
-    struct Named {
-        const char* name;
-        const char* rowName; // the 128x64 rows' older spelling
-        Routine routine;
-    };
-    static const Named kRoutines[] = {{"keyed", "Keyed", Routine::Keyed},
-                                      {"alpha", "Alpha", Routine::Alpha},
-                                      {"translucent", "Translucent", Routine::Translucent},
-                                      {"tinted", "Tinted", Routine::Tinted}};
+    // The rows' routines: Sprite::Draw is one of two of them.
+    std::vector<const DrawRoutine*> routines;
+    for (const DrawRoutine& routine : kDrawRoutines) {
+        if (std::string(routine.name) != "draw") {
+            routines.push_back(&routine);
+        }
+    }
     // The demo's choice, taken before any benchmark switches sets.
     const RowKernels* chosen = &ActiveKernels();
-    int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
     std::vector<std::pair<std::string, const RowKernels*>> named;
-    for (int i = 0; i < count; ++i) {
-        if (sets[i].runnable) {
-            named.emplace_back(sets[i].kernels->name, sets[i].kernels);
-        }
+    for (const RunnableSet& set : RunnableSets()) {
+        named.emplace_back(set.name, set.kernels);
     }
     named.emplace_back("chosen", chosen);
     benchmark::AddCustomContext("chosen_set", chosen->name);
 
-    const ArtName wide = {128, 64};
-    for (const Named& routine : kRoutines) {
-        for (const auto& [isa, kernels] : named) {
-            add(std::string(routine.rowName) + "/" + isa, DrawRoutine, kernels, routine.routine, wide);
-        }
-    }
-    add("Peer/sdl2_alpha/128x64", PeerSdl2Alpha, wide);
-    add("Peer/pixman_over/128x64", PeerPixmanOver, wide);
-    add("Peer/sdl2_keyed/128x64", PeerSdl2Keyed, wide);
-    add("Limit/traffic/128x64", TrafficLimit, wide);
-    add("Limit/rowcopy/128x64", RowCopyLimit, wide);
-
     for (const Size& size : kSizes) {
         const ArtName art = {size.width, size.height};
-        for (const Named& routine : kRoutines) {
+        for (const DrawRoutine* routine : routines) {
             for (const auto& [isa, kernels] : named) {
-                add("Size/" + std::string(routine.name) + "/" + isa + "/" + size.name, DrawRoutine, kernels,
-                    routine.routine, art);
+                add("Size/" + std::string(routine->name) + "/" + isa + "/" + size.name, DrawSprites, kernels, routine,
+                    art);
             }
         }
         add("Peer/sdl2_alpha/" + size.name, PeerSdl2Alpha, art);
@@ -338,10 +286,9 @@ int main(int argc, char** argv) {
 
     for (const char* name : {"girl", "girl4x"}) {
         const ArtName art = {0, 0, name};
-        for (const Named& routine : kRoutines) {
+        for (const DrawRoutine* routine : routines) {
             for (const auto& [isa, kernels] : named) {
-                add("Real/" + std::string(routine.name) + "/" + isa + "/" + name, DrawRoutine, kernels, routine.routine,
-                    art);
+                add("Real/" + std::string(routine->name) + "/" + isa + "/" + name, DrawSprites, kernels, routine, art);
             }
         }
         add(std::string("Peer/sdl2_rle/real/") + name, PeerSdl2Rle, art);
@@ -352,11 +299,11 @@ int main(int argc, char** argv) {
     }
     // What the span plan gives: the routines that follow it, on the same art without it.
     for (const char* name : {"girl-unplanned", "girl4x-unplanned"}) {
-        for (const Named& routine : kRoutines) {
-            if (routine.routine == Routine::Alpha || routine.routine == Routine::Tinted) {
+        for (const DrawRoutine* routine : routines) {
+            if (routine->readsAlpha) {
                 for (const auto& [isa, kernels] : named) {
-                    add("Real/" + std::string(routine.name) + "/" + isa + "/" + name, DrawRoutine, kernels,
-                        routine.routine, ArtName{0, 0, name});
+                    add("Real/" + std::string(routine->name) + "/" + isa + "/" + name, DrawSprites, kernels, routine,
+                        ArtName{0, 0, name});
                 }
             }
         }

@@ -6,6 +6,7 @@
 #include "bench/BenchArt.h"
 #include "platform/InstructionSets.h"
 #include "platform/Widen.h"
+#include "tests/support/EverySet.h"
 
 #include <benchmark/benchmark.h>
 
@@ -113,12 +114,8 @@ const bool g_registered = [] {
             b->Iterations(iterations);
         }
     };
-    int count = 0;
-    const InstructionSet* sets = BuiltInstructionSets(&count);
-    for (int i = 0; i < count; ++i) {
-        if (sets[i].runnable) {
-            add(benchmark::RegisterBenchmark((std::string("Present/widen/") + sets[i].name).c_str(), PresentWiden, i));
-        }
+    for (const RunnableSet& set : RunnableSets()) {
+        add(benchmark::RegisterBenchmark((std::string("Present/widen/") + set.name).c_str(), PresentWiden, set.place));
     }
     add(benchmark::RegisterBenchmark("Limit/widen", WidenLimit));
     return true;

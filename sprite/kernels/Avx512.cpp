@@ -4,7 +4,6 @@
 // stored under a lane mask. Draws whose rows are 16 pixels or fewer take
 // 16-lane steps in 256-bit registers under the same masks, which cost half
 // as much as a 32-lane step at those widths.
-#include "sprite/kernels/Arithmetic256.h"
 #include "sprite/kernels/VectorRows.h"
 
 #include <immintrin.h>
@@ -29,8 +28,12 @@ __attribute__((always_inline)) inline void WalkMasked(uint8_t* destination, int 
     }
 }
 
+using Words16 = uint16_t __attribute__((vector_size(32)));
+using Words32 = uint16_t __attribute__((vector_size(64)));
+
 // Sixteen lanes in 256-bit registers, for draws of rows up to 16 pixels.
-struct Avx512Narrow : Arithmetic256 {
+struct Avx512Narrow : LaneArithmetic<Words16> {
+    using V = Words16;
     using M = __mmask16;
     using Lanes = __mmask16;
     static constexpr Lanes kAll = 0xFFFF;
@@ -39,29 +42,36 @@ struct Avx512Narrow : Arithmetic256 {
     static constexpr int kShortest = 1;
     static const RowKernels& Shorter() { return g_scalarKernels; }
 
-    static V Load(const uint8_t* p, Lanes lanes) { return _mm256_maskz_loadu_epi16(lanes, p); }
-    static V LoadAlpha(const uint8_t* p, Lanes lanes) { return _mm256_cvtepu8_epi16(_mm_maskz_loadu_epi8(lanes, p)); }
-    static void Store(uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-    static void StoreMasked(uint8_t* p, Lanes lanes, V v) { _mm256_mask_storeu_epi16(p, lanes, v); }
+    static V Load(const uint8_t* p, Lanes lanes) { return (V)_mm256_maskz_loadu_epi16(lanes, p); }
+    static V LoadAlpha(const uint8_t* p, Lanes lanes) {
+        return (V)_mm256_cvtepu8_epi16(_mm_maskz_loadu_epi8(lanes, p));
+    }
+    static void Store(uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), (__m256i)v); }
+    static void StoreMasked(uint8_t* p, Lanes lanes, V v) { _mm256_mask_storeu_epi16(p, lanes, (__m256i)v); }
+    static V MulHi(V a, V b) { return (V)_mm256_mulhi_epu16((__m256i)a, (__m256i)b); }
     struct Skip {
         M write;
     };
-    static Skip SkipWhere(V a, V b) { return {_mm256_cmpneq_epi16_mask(a, b)}; }
-    static Skip AlsoSkipWhere(Skip skip, V a, V b) { return {_mm256_mask_cmpneq_epi16_mask(skip.write, a, b)}; }
-    static V Finish(Skip skip, V d, V v) { return _mm256_mask_blend_epi16(skip.write, d, v); }
+    static Skip SkipWhere(V a, V b) { return {_mm256_cmpneq_epi16_mask((__m256i)a, (__m256i)b)}; }
+    static Skip AlsoSkipWhere(Skip skip, V a, V b) {
+        return {_mm256_mask_cmpneq_epi16_mask(skip.write, (__m256i)a, (__m256i)b)};
+    }
+    static V Finish(Skip skip, V d, V v) { return (V)_mm256_mask_blend_epi16(skip.write, (__m256i)d, (__m256i)v); }
     template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
         WalkMasked<Avx512Narrow>(destination, count, block);
     }
 
-    static M Eq(V a, V b) { return _mm256_cmpeq_epi16_mask(a, b); }
-    static V Select(M m, V ifSet, V otherwise) { return _mm256_mask_blend_epi16(m, otherwise, ifSet); }
+    static M Eq(V a, V b) { return _mm256_cmpeq_epi16_mask((__m256i)a, (__m256i)b); }
+    static V Select(M m, V ifSet, V otherwise) {
+        return (V)_mm256_mask_blend_epi16(m, (__m256i)otherwise, (__m256i)ifSet);
+    }
 };
 
 // Only the full set's short draws come here.
-const RowKernels g_avx512NarrowKernels = MakeRowKernels<VectorRows<Avx512Narrow>>("avx512");
+const RowKernels g_avx512NarrowKernels = VectorRows<Avx512Narrow>::Kernels("avx512");
 
-struct Avx512 {
-    using V = __m512i;
+struct Avx512 : LaneArithmetic<Words32> {
+    using V = Words32;
     using M = __mmask32;
     using Lanes = __mmask32; // the pixels of the block that lie in the row
     static constexpr Lanes kAll = 0xFFFFFFFF;
@@ -70,20 +80,23 @@ struct Avx512 {
     static constexpr int kShortest = Avx512Narrow::kLanes + 1;
     static const RowKernels& Shorter() { return g_avx512NarrowKernels; }
 
-    static V Load(const uint8_t* p, Lanes lanes) { return _mm512_maskz_loadu_epi16(lanes, p); }
+    static V Load(const uint8_t* p, Lanes lanes) { return (V)_mm512_maskz_loadu_epi16(lanes, p); }
     static V LoadAlpha(const uint8_t* p, Lanes lanes) {
-        return _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, p));
+        return (V)_mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, p));
     }
+    static V MulHi(V a, V b) { return (V)_mm512_mulhi_epu16((__m512i)a, (__m512i)b); }
     // Skipped lanes are held as their complement, the lanes that take the new
     // pixels, which chained masked compares build without mask arithmetic.
     struct Skip {
         M write;
     };
-    static Skip SkipWhere(V a, V b) { return {_mm512_cmpneq_epi16_mask(a, b)}; }
-    static Skip AlsoSkipWhere(Skip skip, V a, V b) { return {_mm512_mask_cmpneq_epi16_mask(skip.write, a, b)}; }
-    static V Finish(Skip skip, V d, V v) { return _mm512_mask_blend_epi16(skip.write, d, v); }
-    static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
-    static void StoreMasked(uint8_t* p, Lanes lanes, V v) { _mm512_mask_storeu_epi16(p, lanes, v); }
+    static Skip SkipWhere(V a, V b) { return {_mm512_cmpneq_epi16_mask((__m512i)a, (__m512i)b)}; }
+    static Skip AlsoSkipWhere(Skip skip, V a, V b) {
+        return {_mm512_mask_cmpneq_epi16_mask(skip.write, (__m512i)a, (__m512i)b)};
+    }
+    static V Finish(Skip skip, V d, V v) { return (V)_mm512_mask_blend_epi16(skip.write, (__m512i)d, (__m512i)v); }
+    static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, (__m512i)v); }
+    static void StoreMasked(uint8_t* p, Lanes lanes, V v) { _mm512_mask_storeu_epi16(p, lanes, (__m512i)v); }
     template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
         if (count >= kLanes) {
             WalkOverlapping<Avx512>(
@@ -94,24 +107,12 @@ struct Avx512 {
             WalkMasked<Avx512>(destination, count, block);
         }
     }
-
-    static V Set(int value) { return _mm512_set1_epi16(static_cast<short>(value)); }
-    static V Add(V a, V b) { return _mm512_add_epi16(a, b); }
-    static V Sub(V a, V b) { return _mm512_sub_epi16(a, b); }
-    static V And(V a, V b) { return _mm512_and_si512(a, b); }
-    static V Or(V a, V b) { return _mm512_or_si512(a, b); }
-    static V MulLo(V a, V b) { return _mm512_mullo_epi16(a, b); }
-    static V MulHi(V a, V b) { return _mm512_mulhi_epu16(a, b); }
-    template <int n> static V Srl(V a) { return _mm512_srli_epi16(a, n); }
-    template <int n> static V Sll(V a) { return _mm512_slli_epi16(a, n); }
-    static V Opaque(V v) {
-        __asm__("" : "+v"(v));
-        return v;
+    static M Eq(V a, V b) { return _mm512_cmpeq_epi16_mask((__m512i)a, (__m512i)b); }
+    static V Select(M m, V ifSet, V otherwise) {
+        return (V)_mm512_mask_blend_epi16(m, (__m512i)otherwise, (__m512i)ifSet);
     }
-    static M Eq(V a, V b) { return _mm512_cmpeq_epi16_mask(a, b); }
-    static V Select(M m, V ifSet, V otherwise) { return _mm512_mask_blend_epi16(m, otherwise, ifSet); }
 };
 
 } // namespace
 
-const RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512");
+RowKernels g_avx512Kernels = VectorRows<Avx512>::Kernels("avx512");

@@ -1,8 +1,8 @@
 // WebAssembly with SIMD128: the scalar set and SIMD128's.
 #include "sprite/kernels/Kernels.h"
 
-const RowKernels* const* FamilyKernels(int* count) {
-    static const RowKernels* const sets[] = {&g_scalarKernels, &g_simd128Kernels};
+RowKernels* const* FamilyKernels(int* count) {
+    static RowKernels* const sets[] = {&g_scalarKernels, &g_simd128Kernels};
     *count = 2;
     return sets;
 }

@@ -1,36 +1,29 @@
-// The draws' row kernels, those of the instruction set the program uses.
+// The sets' tables made whole, and the one the draws use: that of the
+// program's instruction set.
 #include "platform/InstructionSets.h"
 #include "sprite/kernels/Kernels.h"
 
-#include <vector>
-
-namespace {
-
 const RowKernels* g_activeKernels = nullptr;
 
-} // namespace
-
-const KernelSet* BuiltKernelSets(int* count) {
-    static const std::vector<KernelSet> sets = [] {
-        int tableCount = 0;
-        const RowKernels* const* tables = FamilyKernels(&tableCount);
-        int setCount = 0;
-        const InstructionSet* instructionSets = BuiltInstructionSets(&setCount);
-        std::vector<KernelSet> built;
-        for (int i = 0; i < tableCount && i < setCount; ++i) {
-            built.push_back({tables[i], instructionSets[i].runnable});
+const RowKernels* const* BuiltKernelSets(int* count) {
+    RowKernels* const* sets = FamilyKernels(count);
+    static const bool filled = [&] {
+        for (int i = 1; i < *count; ++i) {
+            for (const KernelRoutine& routine : kKernelRoutines) {
+                if (sets[i]->*routine.kernel == nullptr) {
+                    sets[i]->*routine.kernel = sets[i - 1]->*routine.kernel;
+                }
+            }
         }
-        return built;
+        return true;
     }();
-    *count = static_cast<int>(sets.size());
-    return sets.data();
+    (void)filled;
+    return sets;
 }
 
-const RowKernels& ActiveKernels() {
-    if (g_activeKernels == nullptr) {
-        int count = 0;
-        g_activeKernels = FamilyKernels(&count)[ChosenInstructionSet()];
-    }
+const RowKernels& ChooseKernels() {
+    int count = 0;
+    g_activeKernels = BuiltKernelSets(&count)[ChosenInstructionSet()];
     return *g_activeKernels;
 }
 
