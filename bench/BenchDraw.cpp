@@ -82,7 +82,7 @@ void DrawSprites(benchmark::State& state, const RowKernels* kernels, const DrawR
     UseKernels(*kernels);
     FillBackBuffer();
     LPDIRECTDRAWSURFACE7 target = g_display.backBuffer;
-    CycleArt(state, *art, [&](int i) { routine->draw(*art->sprites[i], target, art->drawX[i], art->drawY[i], {}); });
+    CycleArt(state, *art, [&](int i) { routine->Run(*art->sprites[i], target, art->drawX[i], art->drawY[i], {}); });
 }
 
 // Bytes the row kernels of one frame read and write, counted by kernels that
@@ -256,7 +256,7 @@ int main(int argc, char** argv) {
     // The rows' routines: Sprite::Draw is one of two of them.
     std::vector<const DrawRoutine*> routines;
     for (const DrawRoutine& routine : kDrawRoutines) {
-        if (std::string(routine.name) != "draw") {
+        if (routine.kind != DrawRoutine::Draw) {
             routines.push_back(&routine);
         }
     }

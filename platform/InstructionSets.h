@@ -9,12 +9,14 @@
 
 #include <cstdint>
 
+// count RGB565 words widened to 32-bit pixels exactly as WidenRow (Rgb565.h)
+// widens them; source and wide do not overlap.
+using RowWidening = void (*)(const uint8_t* source, int count, uint8_t* wide, WideOrder order);
+
 struct InstructionSet {
     const char* name; // as SPRITEDEMO_ISA names it
     bool runnable;    // this processor (and its system, for the wider registers) runs it
-    // count RGB565 words widened to 32-bit pixels exactly as WidenRow
-    // (Rgb565.h) widens them; source and wide do not overlap.
-    void (*widen)(const uint8_t* source, int count, uint8_t* wide, WideOrder order);
+    RowWidening widen;
 };
 
 // Every set built for this processor family, narrowest first: set 0 is plain

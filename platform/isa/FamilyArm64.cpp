@@ -2,10 +2,10 @@
 #include "platform/InstructionSets.h"
 #include "platform/isa/WidenRows.h" // WidenPlainRow
 
-void WidenNeon(const uint8_t* source, int count, uint8_t* wide, WideOrder order);
+extern const RowWidening g_neonWidening;
 
 const InstructionSet* BuiltInstructionSets(int* count) {
-    static const InstructionSet sets[] = {{"scalar", true, WidenPlainRow}, {"neon", true, WidenNeon}};
+    static const InstructionSet sets[] = {{"scalar", true, WidenPlainRow}, {"neon", true, g_neonWidening}};
     *count = 2;
     return sets;
 }

@@ -4,10 +4,10 @@
 #include "platform/InstructionSets.h"
 #include "platform/isa/WidenRows.h" // WidenPlainRow
 
-void WidenSimd128(const uint8_t* source, int count, uint8_t* wide, WideOrder order);
+extern const RowWidening g_simd128Widening;
 
 const InstructionSet* BuiltInstructionSets(int* count) {
-    static const InstructionSet sets[] = {{"scalar", true, WidenPlainRow}, {"simd128", true, WidenSimd128}};
+    static const InstructionSet sets[] = {{"scalar", true, WidenPlainRow}, {"simd128", true, g_simd128Widening}};
     *count = 2;
     return sets;
 }

@@ -4,20 +4,20 @@
 #include "platform/InstructionSets.h"
 #include "platform/isa/WidenRows.h" // WidenPlainRow
 
-void WidenSse2(const uint8_t* source, int count, uint8_t* wide, WideOrder order);
-void WidenAvx2(const uint8_t* source, int count, uint8_t* wide, WideOrder order);
-void WidenAvx512(const uint8_t* source, int count, uint8_t* wide, WideOrder order);
+extern const RowWidening g_sse2Widening;
+extern const RowWidening g_avx2Widening;
+extern const RowWidening g_avx512Widening;
 
 const InstructionSet* BuiltInstructionSets(int* count) {
     __builtin_cpu_init();
     static const InstructionSet sets[] = {
         {"scalar", true, WidenPlainRow},
-        {"sse2", __builtin_cpu_supports("sse2") != 0, WidenSse2},
-        {"avx2", __builtin_cpu_supports("avx2") != 0, WidenAvx2},
+        {"sse2", __builtin_cpu_supports("sse2") != 0, g_sse2Widening},
+        {"avx2", __builtin_cpu_supports("avx2") != 0, g_avx2Widening},
         {"avx512",
          __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
              __builtin_cpu_supports("avx512vl") != 0,
-         WidenAvx512},
+         g_avx512Widening},
     };
     *count = static_cast<int>(sizeof(sets) / sizeof(sets[0]));
     return sets;

@@ -1,6 +1,7 @@
 // Widening on AVX2: sixteen pixels a block. The 16-bit interleave works
 // within each 128-bit half, so the load puts pixels 0-3 and 8-11 in the low
 // half and 4-7 and 12-15 in the high one.
+#include "platform/InstructionSets.h"
 #include "platform/isa/WidenRows.h"
 
 #include <immintrin.h>
@@ -19,6 +20,4 @@ struct Avx2Blocks : Lanes16<uint16_t __attribute__((vector_size(32)))> {
 
 } // namespace
 
-void WidenAvx2(const uint8_t* source, int count, uint8_t* wide, WideOrder order) {
-    WidenRows<Avx2Blocks>::Widen(source, count, wide, order);
-}
+extern const RowWidening g_avx2Widening = WidenRows<Avx2Blocks>::Widen;

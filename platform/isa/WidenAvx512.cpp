@@ -1,6 +1,7 @@
 // Widening on AVX-512BW: thirty-two pixels a block. The 16-bit interleave
 // works within each 128-bit quarter, so the load gives quarter k the 64-bit
 // groups k and k + 4.
+#include "platform/InstructionSets.h"
 #include "platform/isa/WidenRows.h"
 
 #include <immintrin.h>
@@ -21,6 +22,4 @@ struct Avx512Blocks : Lanes16<uint16_t __attribute__((vector_size(64)))> {
 
 } // namespace
 
-void WidenAvx512(const uint8_t* source, int count, uint8_t* wide, WideOrder order) {
-    WidenRows<Avx512Blocks>::Widen(source, count, wide, order);
-}
+extern const RowWidening g_avx512Widening = WidenRows<Avx512Blocks>::Widen;

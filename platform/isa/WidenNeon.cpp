@@ -1,5 +1,6 @@
 // Widening on NEON: eight pixels a block in 16-bit lanes, which vst2
 // interleaves as it stores.
+#include "platform/InstructionSets.h"
 #include "platform/isa/WidenRows.h"
 
 #include <arm_neon.h>
@@ -20,6 +21,4 @@ struct NeonBlocks {
 
 } // namespace
 
-void WidenNeon(const uint8_t* source, int count, uint8_t* wide, WideOrder order) {
-    WidenRows<NeonBlocks>::Widen(source, count, wide, order);
-}
+extern const RowWidening g_neonWidening = WidenRows<NeonBlocks>::Widen;

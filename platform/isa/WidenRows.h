@@ -2,8 +2,9 @@
 // lanes, one pixel a lane, in GCC's vector extensions. Each set's file
 // includes this with its own flags and gives a record L of its blocks:
 //   V, kLanes               a vector of kLanes 16-bit lanes, a pixel each
-//   Srl<n>, Sll<n>          its lanes shifted (Lanes16 gives V and these)
+//   Srl<n>, Sll<n>          its lanes shifted
 //   Load(source)            a block of pixels, in the lane order Store wants
+//                           (Lanes16 gives V, kLanes, these and a whole load)
 //   Store(wide, low, high)  the pixels low[i] | high[i] << 16, in row order
 // Rows shorter than a block go to WidenPlainRow.
 //
@@ -23,12 +24,18 @@ void WidenPlainRow(const uint8_t* source, int count, uint8_t* wide, WideOrder or
 
 namespace {
 
-// A vector of 16-bit lanes (vector_size), shifted by the language's operators.
+// A vector of 16-bit lanes (vector_size), shifted by the language's
+// operators, loaded whole.
 template <typename Vector> struct Lanes16 {
     using V = Vector;
     static constexpr int kLanes = sizeof(Vector) / 2;
     template <int n> static V Srl(V a) { return a >> n; }
     template <int n> static V Sll(V a) { return a << n; }
+    static V Load(const uint8_t* p) {
+        V v;
+        __builtin_memcpy(&v, p, sizeof v);
+        return v;
+    }
 };
 
 template <typename L> struct WidenRows {

@@ -4,18 +4,18 @@
 // (NEON, WebAssembly SIMD128), whose products come from widening 8-bit
 // multiplies instead. Each instruction-set file includes this with its own
 // compiler flags and its own operations record O, which provides:
-//   Shorter()        the set that takes rows of fewer than 16 pixels (RowSet.h)
-//   V, W             16 bytes and 8 16-bit words (GCC's vector extensions)
+//   W                8 16-bit words (GCC's vector extensions)
 //   Column           a blend table column, T[a][w] for a = 0-31 at one w
 //   LoadPixels, StorePixels   16 pixels, their low and high bytes apart
 //   LoadBytes, LoadWords, StoreWords, SplatWord
 //   Select(mask, ifSet, otherwise), KeepWhereEqual(s, d, key) for words
-//   GreenBits(p)     each pixel's bits 10-5, at the top of its byte
+//   GreenBits(p)     each pixel's bits 10-3 as a byte, green's at the top
 //   PackSums (see the name below)
 //   TableProduct(a8, w8)   floor(64 a w / 255) for 16 pairs given as 8a, 8w
 //   TableColumn(weight), LookUp(column, values)
-//   SplatByte, And, Or, AndNot(a, b) = a & ~b, AddBytes, Eq, AtLeast, Below
-//   (unsigned), Sll<n>, Srl<n>: ByteArithmetic gives these
+//   V, Pixels, Channels, Shorter() (the set that takes rows of fewer than 16
+//   pixels, RowSet.h), SplatByte, And, Or, AndNot(a, b) = a & ~b, AddBytes,
+//   Eq, AtLeast, Below (unsigned), Sll<n>, Srl<n>: ByteLanes gives these
 // All of them always inlined into the row loops: a call would pass the
 // vectors through memory.
 //
@@ -29,9 +29,25 @@
 
 namespace {
 
-// The byte arithmetic any record on 16 byte lanes V shares, by the
-// language's operators.
-template <typename V> struct ByteArithmetic {
+// 16 pixels: their low bytes and their high bytes.
+template <typename V> struct BytePixels { V low, high; };
+
+// 16 pixels of each channel as the blend table indexes it (red p >> 11, green
+// (p >> 6) & 31, blue p & 31), each shifted left by 3 (SplitChannels) or as
+// plain 0-31 (SplitChannelValues). Also the channel sums of a blend (at most
+// 241 each) before PackSums makes pixels of them: red >> 3, green >> 2,
+// blue >> 3, as BlendPixel packs them.
+template <typename V> struct ByteChannels { V red, green, blue; };
+
+// What any record on 16 byte lanes V shares: its pixel and channel
+// records, the scalar set for short rows, and the plain byte arithmetic, by
+// the language's operators.
+template <typename Vector> struct ByteLanes {
+    using V = Vector;
+    using Pixels = BytePixels<V>;
+    using Channels = ByteChannels<V>;
+    static const RowKernels& Shorter() { return g_scalarKernels; }
+
     __attribute__((always_inline)) static V SplatByte(uint8_t value) { return V{} + value; }
     __attribute__((always_inline)) static V And(V a, V b) { return a & b; }
     __attribute__((always_inline)) static V Or(V a, V b) { return a | b; }
@@ -43,16 +59,6 @@ template <typename V> struct ByteArithmetic {
     template <int n> __attribute__((always_inline)) static V Sll(V a) { return a << n; }
     template <int n> __attribute__((always_inline)) static V Srl(V a) { return a >> n; }
 };
-
-// 16 pixels: their low bytes and their high bytes.
-template <typename V> struct BytePixels { V low, high; };
-
-// 16 pixels of each channel as the blend table indexes it (red p >> 11, green
-// (p >> 6) & 31, blue p & 31), each shifted left by 3 (SplitChannels) or as
-// plain 0-31 (SplitChannelValues). Also the channel sums of a blend (at most
-// 241 each) before PackSums makes pixels of them: red >> 3, green >> 2,
-// blue >> 3, as BlendPixel packs them.
-template <typename V> struct ByteChannels { V red, green, blue; };
 
 // True when divide(64 a w) is floor(64 a w / 255) for every a and w in 0-31:
 // the only products the kernels divide, which lets them divide by less exact
@@ -242,19 +248,6 @@ template <typename O> struct ByteLaneRows {
                                   O::PackSums(TintSums(tinting, s)));
                 });
         });
-    }
-
-    // The table of the routines written here, for rows of any width; a set
-    // leaves one out by clearing it.
-    static constexpr RowKernels Kernels(const char* name) {
-        RowKernels set = {};
-        set.name = name;
-        set.keyed = ByWidth<ByteLaneRows, &RowKernels::keyed, Keyed>;
-        set.alpha = ByWidth<ByteLaneRows, &RowKernels::alpha, Alpha>;
-        set.translucent = ByWidth<ByteLaneRows, &RowKernels::translucent, Translucent>;
-        set.tinted = ByWidth<ByteLaneRows, &RowKernels::tinted, Tinted>;
-        set.tintedOpaque = ByWidth<ByteLaneRows, &RowKernels::tintedOpaque, TintedOpaque>;
-        return set;
     }
 };
 

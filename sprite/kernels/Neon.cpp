@@ -13,12 +13,8 @@ constexpr int DivideBy255(int x) {
 }
 static_assert(DividesEveryProductExactly(DivideBy255), "the blend table's products need another division");
 
-struct Neon : ByteArithmetic<uint8x16_t> {
-    using V = uint8x16_t;
+struct Neon : ByteLanes<uint8x16_t> {
     using W = uint16x8_t;
-    using Pixels = BytePixels<V>;
-    using Channels = ByteChannels<V>;
-    static const RowKernels& Shorter() { return g_scalarKernels; }
     // A 32-byte tbl table.
     using Column = uint8x16x2_t;
 
@@ -40,9 +36,6 @@ struct Neon : ByteArithmetic<uint8x16_t> {
         vst2q_u8(bytes, uint8x16x2_t{{p.low, p.high}});
     }
 
-    // NEON's own shifts: GCC allocates registers better around them.
-    template <int n> __attribute__((always_inline)) static V Sll(V a) { return vshlq_n_u8(a, n); }
-    template <int n> __attribute__((always_inline)) static V Srl(V a) { return vshrq_n_u8(a, n); }
     __attribute__((always_inline)) static V Select(V mask, V a, V b) { return vbslq_u8(mask, a, b); }
     __attribute__((always_inline)) static W KeepWhereEqual(W s, W d, W key) {
         return vbslq_u16(vceqq_u16(s, key), d, s);
@@ -78,4 +71,4 @@ struct Neon : ByteArithmetic<uint8x16_t> {
 
 } // namespace
 
-RowKernels g_neonKernels = ByteLaneRows<Neon>::Kernels("neon");
+RowKernels g_neonKernels = MakeRowKernels<ByteLaneRows<Neon>>("neon");

@@ -30,6 +30,20 @@ template <typename R, RowKernel RowKernels::*kRoutine, RowKernel kLong> void ByW
     }
 }
 
+// The table of a rows template R that writes every routine: each R's for
+// rows of R's width, the narrower set's for shorter ones. A set leaves one
+// out by clearing it.
+template <typename R> constexpr RowKernels MakeRowKernels(const char* name) {
+    RowKernels set = {};
+    set.name = name;
+    set.keyed = ByWidth<R, &RowKernels::keyed, R::Keyed>;
+    set.alpha = ByWidth<R, &RowKernels::alpha, R::Alpha>;
+    set.translucent = ByWidth<R, &RowKernels::translucent, R::Translucent>;
+    set.tinted = ByWidth<R, &RowKernels::tinted, R::Tinted>;
+    set.tintedOpaque = ByWidth<R, &RowKernels::tintedOpaque, R::TintedOpaque>;
+    return set;
+}
+
 // Hands each of the draw's rows to row(destination, source, alpha), top to
 // bottom. The record is held apart from the rows: a row's stores could alias
 // it, which the compiler would then read again after every row.

@@ -2,7 +2,7 @@
 // a draw brings its span plan, only the mixed spans go pixel by pixel: skip
 // spans are left alone and whole ones copied or tinted whole.
 #include "sprite/PixelRules.h"
-#include "sprite/kernels/Kernels.h"
+#include "sprite/kernels/RowSet.h"
 
 #include <cstring>
 
@@ -18,24 +18,10 @@ void EachPixel(uint8_t* destination, const uint8_t* source, const uint8_t* alpha
     }
 }
 
-// Hands each of the draw's rows to row(destination, source, alpha), top to
-// bottom. The record is held apart from the rows: their stores could alias it.
-template <typename Row> void EachRow(const PixelRows& rows, Row row) {
-    const PixelRows held = rows;
-    const uint8_t* source = held.source;
-    const uint8_t* alpha = held.alpha;
-    for (uint8_t* destination = held.destination; destination < held.destinationEnd;
-         destination += held.destinationPitch) {
-        row(destination, source, alpha);
-        source += held.sourcePitch;
-        alpha += held.alphaPitch;
-    }
-}
-
 // Every pixel of the draw's rows through rule (see EachPixel).
 template <bool kReadsAlpha, typename Rule> void EachRowPixel(const PixelRows& rows, Rule rule) {
     const int width = rows.width;
-    EachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+    ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
         EachPixel<kReadsAlpha>(destination, source, alpha, width, rule);
     });
 }
@@ -50,7 +36,7 @@ __attribute__((noinline)) void EachSpan(const PixelRows& rows, Whole whole, Rule
     const uint32_t* starts = rows.spans->rowStarts;
     const int first = rows.spans->firstColumn;
     const int end = first + rows.width;
-    EachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
+    ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
         int start = 0;
         for (uint32_t i = starts[0]; i < starts[1] && start < end; ++i) {
             const Span span = spans[i];

@@ -17,12 +17,8 @@ static_assert(DividesEveryProductExactly(DivideBy255), "the blend table's produc
 using Bytes16 = uint8_t __attribute__((vector_size(16)));
 using Words8 = uint16_t __attribute__((vector_size(16)));
 
-struct Simd128 : ByteArithmetic<Bytes16> {
-    using V = Bytes16;
+struct Simd128 : ByteLanes<Bytes16> {
     using W = Words8;
-    using Pixels = BytePixels<V>;
-    using Channels = ByteChannels<V>;
-    static const RowKernels& Shorter() { return g_scalarKernels; }
     // Two halves: a = 0-15, a = 16-31.
     struct Column {
         V first, second;
@@ -91,4 +87,4 @@ struct Simd128 : ByteArithmetic<Bytes16> {
 
 } // namespace
 
-RowKernels g_simd128Kernels = ByteLaneRows<Simd128>::Kernels("simd128");
+RowKernels g_simd128Kernels = MakeRowKernels<ByteLaneRows<Simd128>>("simd128");

@@ -9,19 +9,13 @@ namespace {
 using Words8 = uint16_t __attribute__((vector_size(16)));
 
 struct Sse2 : LaneArithmetic<Words8>, WholeBlocks<Sse2, Words8> {
-    using V = Words8;
     static const RowKernels& Shorter() { return g_scalarKernels; }
-
-    static V Load(const uint8_t* p, Lanes) { return (V)_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
     static V LoadAlpha(const uint8_t* p, Lanes) {
         return (V)_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
     }
-    static void Store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), (__m128i)v); }
     static V MulHi(V a, V b) { return (V)_mm_mulhi_epu16((__m128i)a, (__m128i)b); }
-    static M Eq(V a, V b) { return (V)_mm_cmpeq_epi16((__m128i)a, (__m128i)b); }
-    static V Select(M m, V ifSet, V otherwise) { return (m & ifSet) | (~m & otherwise); }
 };
 
 } // namespace
 
-RowKernels g_sse2Kernels = VectorRows<Sse2>::Kernels("sse2");
+RowKernels g_sse2Kernels = MakeRowKernels<VectorRows<Sse2>>("sse2");

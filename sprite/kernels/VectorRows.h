@@ -11,11 +11,13 @@
 //                    those where a == b, AlsoSkipWhere(skip, a, b) adds them
 //                    to skip
 //   Finish(skip, d, v)  the new pixels v, except where skip keeps d
-//   Load, LoadAlpha, MulHi (unsigned), Eq, Select(m, ifSet, otherwise)
+//   Load, LoadAlpha, MulHi (unsigned)
 //   Set, Add, Sub, And, Or, MulLo, Srl<n>, Sll<n>, Opaque(v) (v, as a value
-//                    the compiler cannot see into): LaneArithmetic gives these
-// WholeBlocks gives the walk and skips of a set whose blocks are always
-// whole and whose masks are vectors.
+//                    the compiler cannot see into), Store, and for lane masks
+//                    that are vectors Eq, Select(m, ifSet, otherwise):
+//                    LaneArithmetic gives these
+// WholeBlocks gives the walk, loads and skips of a set whose blocks are
+// always whole and whose masks are vectors.
 //
 // Everything here has internal linkage: a copy built with one file's flags
 // must never be linked in place of another's. For the same reason this header
@@ -37,9 +39,10 @@
 
 namespace {
 
-// The lane arithmetic any record on a vector of 16-bit lanes V shares, by
-// the language's operators.
-template <typename V> struct LaneArithmetic {
+// The lane arithmetic any record on a vector of 16-bit lanes shares, by the
+// language's operators, and its whole store.
+template <typename Vector> struct LaneArithmetic {
+    using V = Vector;
     static V Set(int value) { return V{} + static_cast<uint16_t>(value); }
     static V Add(V a, V b) { return a + b; }
     static V Sub(V a, V b) { return a - b; }
@@ -52,6 +55,10 @@ template <typename V> struct LaneArithmetic {
         __asm__("" : "+v"(v));
         return v;
     }
+    static void Store(uint8_t* p, V v) { __builtin_memcpy(p, &v, sizeof v); }
+    // Lane masks as vectors, which sets with mask registers replace.
+    static V Eq(V a, V b) { return (V)(a == b); }
+    static V Select(V m, V ifSet, V otherwise) { return (m & ifSet) | (~m & otherwise); }
 };
 
 // A set O whose every block lies wholly in the row (rows of at least a
@@ -63,6 +70,11 @@ template <typename O, typename V> struct WholeBlocks {
     static constexpr bool kWalksAnyCount = false;
     struct Lanes {};
     static constexpr Lanes kAll{};
+    static V Load(const uint8_t* p, Lanes) {
+        V v;
+        __builtin_memcpy(&v, p, sizeof v);
+        return v;
+    }
     template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
         WalkOverlapping<O>(
             destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) { return block(i, Lanes{}); });
@@ -301,19 +313,6 @@ template <typename O> struct VectorRows {
                 const V tinted = Pack(Add(tintSums, Weigh(Split(s), sourceRest)));
                 return O::Finish(O::SkipWhere(s, key), O::Load(row.destination + 2 * i, lanes), tinted);
             });
-    }
-
-    // The table of the routines written here, for rows of any width; a set
-    // leaves one out by clearing it.
-    static constexpr RowKernels Kernels(const char* name) {
-        RowKernels set = {};
-        set.name = name;
-        set.keyed = ByWidth<VectorRows, &RowKernels::keyed, Keyed>;
-        set.alpha = ByWidth<VectorRows, &RowKernels::alpha, Alpha>;
-        set.translucent = ByWidth<VectorRows, &RowKernels::translucent, Translucent>;
-        set.tinted = ByWidth<VectorRows, &RowKernels::tinted, Tinted>;
-        set.tintedOpaque = ByWidth<VectorRows, &RowKernels::tintedOpaque, TintedOpaque>;
-        return set;
     }
 };
 

@@ -143,7 +143,7 @@ void Expect(const Sprite& sprite, const DrawRoutine& routine, const Call& call, 
             uint8_t* d = after.data() + y * pitch + 2 * x;
             const uint16_t s = LoadPixel(frame.pixelBlock.data.get() + 2 * i);
             const uint8_t a = hasAlpha ? frame.alphaBlock.data[static_cast<size_t>(i)] : 255;
-            StorePixel(d, routine.rule(LoadPixel(d), s, a, frame.colorKey, call.arguments));
+            StorePixel(d, routine.Rule(LoadPixel(d), s, a, frame.colorKey, call.arguments));
         }
     }
 }
@@ -202,7 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         Expect(sprite, routine, call, before, target.pitch, clip, expected);
         ForEveryRunnableSet([&](const RunnableSet& set) {
             std::memcpy(target.memory.data(), before.data(), before.size());
-            routine.draw(sprite, target.surface, call.x, call.y, call.arguments);
+            routine.Run(sprite, target.surface, call.x, call.y, call.arguments);
             if (target.memory != expected) {
                 const size_t at = static_cast<size_t>(
                     std::mismatch(expected.begin(), expected.end(), target.memory.begin()).first - expected.begin());

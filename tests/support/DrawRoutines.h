@@ -16,51 +16,46 @@ struct DrawArguments {
 };
 
 struct DrawRoutine {
+    enum Kind { Draw, Keyed, Alpha, Translucent, Tinted };
     const char* name;
+    Kind kind;
     // Reads alpha values: a frame with an alpha block too short draws nothing.
     bool readsAlpha;
-    void (*draw)(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, const DrawArguments& call);
+
+    void Run(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, const DrawArguments& call) const {
+        switch (kind) {
+        case Draw:
+            return sprite.Draw(target, x, y);
+        case Keyed:
+            return sprite.DrawKeyed(target, x, y);
+        case Alpha:
+            return sprite.DrawAlpha(target, x, y);
+        case Translucent:
+            return sprite.DrawTranslucent(target, x, y, call.opacity);
+        case Tinted:
+            return sprite.DrawTinted(target, x, y, call.tintColour, call.tintAmount);
+        }
+    }
+
     // What the routine makes of destination pixel d under source pixel s of
-    // alpha value alpha (255 in a frame without alpha values).
-    uint16_t (*rule)(uint16_t d, uint16_t s, uint8_t alpha, uint16_t colorKey, const DrawArguments& call);
+    // alpha value alpha (255 in a frame without alpha values). Sprite::Draw is
+    // DrawAlpha, or DrawKeyed where AlphaRule is at 255 anyway.
+    uint16_t Rule(uint16_t d, uint16_t s, uint8_t alpha, uint16_t colorKey, const DrawArguments& call) const {
+        switch (kind) {
+        case Keyed:
+            return KeyedRule(d, s, colorKey);
+        case Translucent:
+            return TranslucentRule(d, s, AmountToWeight(call.opacity), colorKey);
+        case Tinted:
+            return TintedRule(d, s, alpha, colorKey, ColorToPixel(call.tintColour), AmountToWeight(call.tintAmount));
+        default:
+            return AlphaRule(d, s, alpha, colorKey);
+        }
+    }
 };
 
-// Sprite::Draw is DrawAlpha, or with no alpha values DrawKeyed, whose rule
-// AlphaRule is at alpha 255.
-constexpr DrawRoutine kDrawRoutines[] = {
-    {"draw", true,
-     [](const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, const DrawArguments&) {
-         sprite.Draw(target, x, y);
-     },
-     [](uint16_t d, uint16_t s, uint8_t alpha, uint16_t colorKey, const DrawArguments&) {
-         return AlphaRule(d, s, alpha, colorKey);
-     }},
-    {"keyed", false,
-     [](const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, const DrawArguments&) {
-         sprite.DrawKeyed(target, x, y);
-     },
-     [](uint16_t d, uint16_t s, uint8_t, uint16_t colorKey, const DrawArguments&) {
-         return KeyedRule(d, s, colorKey);
-     }},
-    {"alpha", true,
-     [](const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, const DrawArguments&) {
-         sprite.DrawAlpha(target, x, y);
-     },
-     [](uint16_t d, uint16_t s, uint8_t alpha, uint16_t colorKey, const DrawArguments&) {
-         return AlphaRule(d, s, alpha, colorKey);
-     }},
-    {"translucent", false,
-     [](const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, const DrawArguments& call) {
-         sprite.DrawTranslucent(target, x, y, call.opacity);
-     },
-     [](uint16_t d, uint16_t s, uint8_t, uint16_t colorKey, const DrawArguments& call) {
-         return TranslucentRule(d, s, AmountToWeight(call.opacity), colorKey);
-     }},
-    {"tinted", true,
-     [](const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, const DrawArguments& call) {
-         sprite.DrawTinted(target, x, y, call.tintColour, call.tintAmount);
-     },
-     [](uint16_t d, uint16_t s, uint8_t alpha, uint16_t colorKey, const DrawArguments& call) {
-         return TintedRule(d, s, alpha, colorKey, ColorToPixel(call.tintColour), AmountToWeight(call.tintAmount));
-     }},
-};
+constexpr DrawRoutine kDrawRoutines[] = {{"draw", DrawRoutine::Draw, true},
+                                         {"keyed", DrawRoutine::Keyed, false},
+                                         {"alpha", DrawRoutine::Alpha, true},
+                                         {"translucent", DrawRoutine::Translucent, false},
+                                         {"tinted", DrawRoutine::Tinted, true}};

@@ -147,7 +147,7 @@ TEST_F(SpriteDrawTest, FramesWhollyOutsideChangeNothing) {
                                   {-32768, -32768}};
     for (const auto& corner : corners) {
         for (const DrawRoutine& routine : kDrawRoutines) {
-            routine.draw(sprite, surface.surface, corner[0], corner[1], {});
+            routine.Run(sprite, surface.surface, corner[0], corner[1], {});
         }
     }
     ExpectUnchanged();
@@ -164,10 +164,10 @@ TEST_F(SpriteDrawTest, ColorKeyIsNeverWritten) {
             SCOPED_TRACE(testing::Message() << routine.name << " at " << amount);
             const DrawArguments call = {amount, 0x00FF00, amount};
             surface.Fill(kBackground);
-            routine.draw(sprite, surface.surface, 2, 1, call);
+            routine.Run(sprite, surface.surface, 2, 1, call);
             ExpectDrawnPixels(frame, 2, 1, [&](int u, int v) {
                 const uint16_t s = frame.pixels[static_cast<size_t>(v * 3 + u)];
-                return s == kKey ? kBackground : routine.rule(kBackground, s, 255, kKey, call);
+                return s == kKey ? kBackground : routine.Rule(kBackground, s, 255, kKey, call);
             });
         }
     }
@@ -195,10 +195,10 @@ TEST_F(SpriteDrawTest, EveryDrawClipsOnEveryEdge) {
         for (const auto& corner : corners) {
             SCOPED_TRACE(testing::Message() << routine.name << ", corner " << corner[0] << "," << corner[1]);
             surface.Fill(kBackground);
-            routine.draw(sprite, surface.surface, corner[0] + 1, corner[1], {});
+            routine.Run(sprite, surface.surface, corner[0] + 1, corner[1], {});
             ExpectDrawnPixels(frame, corner[0], corner[1], [&](int u, int v) {
                 const size_t i = static_cast<size_t>(5 * v + u);
-                return routine.rule(kBackground, frame.pixels[i], frame.alpha[i], kKey, {});
+                return routine.Rule(kBackground, frame.pixels[i], frame.alpha[i], kKey, {});
             });
         }
     }
@@ -297,7 +297,7 @@ TEST_F(SpriteDrawTest, FramesTooSmallForTheirBlocksDrawNothing) {
         for (const DrawRoutine& routine : kDrawRoutines) {
             // Alpha is not read by the keyed copy, so a short alpha block is no obstacle there.
             if (routine.readsAlpha || &sprite != &sprites[1]) {
-                routine.draw(sprite, surface.surface, 0, 0, {255, 0x0000FF, 128});
+                routine.Run(sprite, surface.surface, 0, 0, {255, 0x0000FF, 128});
             }
         }
     }
@@ -335,7 +335,7 @@ TEST_F(SpriteDrawTest, EmptyFrameStillLocksItsTarget) {
         for (const DrawRoutine& routine : kDrawRoutines) {
             headless.state->lockFailures = 1;
             std::remove("ErrLog.txt");
-            routine.draw(sprite, surface.surface, 1, 1, {});
+            routine.Run(sprite, surface.surface, 1, 1, {});
             EXPECT_EQ(ReadFileText("ErrLog.txt"), "Lock\n") << width << "x" << height << ", " << routine.name;
             EXPECT_EQ(headless.state->lockFailures, 0);
         }
@@ -380,8 +380,8 @@ TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
                     SCOPED_TRACE(testing::Message() << set.name << " " << routine.name << " at " << x << "," << y);
                     for (TestSurface* surface : {&bySpans, &byPixels}) {
                         surface->Fill(0x5AA5);
-                        routine.draw(surface == &bySpans ? planned : unplanned, surface->surface, x, y,
-                                     {128, 0x00FF00, 100});
+                        routine.Run(surface == &bySpans ? planned : unplanned, surface->surface, x, y,
+                                    {128, 0x00FF00, 100});
                     }
                     ASSERT_EQ(bySpans.Bytes(), byPixels.Bytes());
                 }
