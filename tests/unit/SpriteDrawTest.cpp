@@ -370,6 +370,11 @@ TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
     planned.frames[0].spans = MakeSpanPlan(planned.frames[0]);
     ASSERT_TRUE(PlanFits(planned.frames[0].spans, planned.frames[0].height));
     const Sprite unplanned = MakeSprite(frame);
+    // A plan left from before the frame grew: the draws must not follow it.
+    Sprite stale = MakeSprite(frame);
+    stale.frames[0].height = 3;
+    stale.frames[0].spans = MakeSpanPlan(stale.frames[0]);
+    stale.frames[0].height = 6;
 
     TestSurface bySpans{96, 4}, byPixels{96, 4};
     ScopedDrawTarget target{bySpans};
@@ -378,12 +383,13 @@ TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
             for (int x : {0, -1, -7, -8, -9, -20, -24, -30, -61, -75, 3, 20, 26, 47, 70, 80}) {
                 for (int y : {0, -1, -3, 1, 2}) {
                     SCOPED_TRACE(testing::Message() << set.name << " " << routine.name << " at " << x << "," << y);
-                    for (TestSurface* surface : {&bySpans, &byPixels}) {
-                        surface->Fill(0x5AA5);
-                        routine.Run(surface == &bySpans ? planned : unplanned, surface->surface, x, y,
-                                    {128, 0x00FF00, 100});
+                    byPixels.Fill(0x5AA5);
+                    routine.Run(unplanned, byPixels.surface, x, y, {128, 0x00FF00, 100});
+                    for (const Sprite* sprite : {&planned, &stale}) {
+                        bySpans.Fill(0x5AA5);
+                        routine.Run(*sprite, bySpans.surface, x, y, {128, 0x00FF00, 100});
+                        ASSERT_EQ(bySpans.Bytes(), byPixels.Bytes()) << (sprite == &stale ? "stale plan" : "");
                     }
-                    ASSERT_EQ(bySpans.Bytes(), byPixels.Bytes());
                 }
             }
         }
