@@ -241,78 +241,73 @@ const Size kSizes[] = {{128, 64, "128x64"}, {1, 1, "1"},       {4, 4, "4"},     
                        {16, 16, "16"},      {32, 32, "32"},    {64, 64, "64"},    {128, 128, "128"},
                        {256, 256, "256"},   {15, 16, "15x16"}, {17, 16, "17x16"}, {33, 16, "33x16"}};
 
+// Registers a benchmark, run exactly SPRITEDEMO_BENCH_ITERATIONS times when that is set.
+template <typename Function, typename... Arguments>
+void Add(const std::string& name, Function function, Arguments... arguments) {
+    static const char* fixed = std::getenv("SPRITEDEMO_BENCH_ITERATIONS");
+    static const long iterations = fixed != nullptr ? std::atol(fixed) : 0;
+    benchmark::internal::Benchmark* b = benchmark::RegisterBenchmark(name.c_str(), function, arguments...);
+    if (iterations > 0) {
+        b->Iterations(iterations);
+    }
+}
+
+using NamedSets = std::vector<std::pair<std::string, const RowKernels*>>;
+
+// group/routine/set/art for every routine on every set: Sprite::Draw is one
+// of two of them, so it has no rows of its own; with alphaOnly, only the
+// routines that read alpha values.
+void AddDraws(const NamedSets& sets, const std::string& group, const std::string& artName, const ArtName& art,
+              bool alphaOnly) {
+    for (const DrawRoutine& routine : kDrawRoutines) {
+        if (routine.kind == DrawRoutine::Draw || (alphaOnly && !routine.readsAlpha)) {
+            continue;
+        }
+        for (const auto& [isa, kernels] : sets) {
+            Add(group + "/" + routine.name + "/" + isa + "/" + artName, DrawSprites, kernels, &routine, art);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* fixed = std::getenv("SPRITEDEMO_BENCH_ITERATIONS");
-    const long iterations = fixed != nullptr ? std::atol(fixed) : 0;
-    const auto add = [iterations](const std::string& name, auto&& function, auto... arguments) {
-        benchmark::internal::Benchmark* b = benchmark::RegisterBenchmark(name.c_str(), function, arguments...);
-        if (iterations > 0) {
-            b->Iterations(iterations);
-        }
-    };
-
-    // The rows' routines: Sprite::Draw is one of two of them.
-    std::vector<const DrawRoutine*> routines;
-    for (const DrawRoutine& routine : kDrawRoutines) {
-        if (routine.kind != DrawRoutine::Draw) {
-            routines.push_back(&routine);
-        }
-    }
     // The demo's choice, taken before any benchmark switches sets.
     const RowKernels* chosen = &ActiveKernels();
-    std::vector<std::pair<std::string, const RowKernels*>> named;
+    NamedSets sets;
     for (const RunnableSet& set : RunnableSets()) {
-        named.emplace_back(set.name, set.kernels);
+        sets.emplace_back(set.name, set.kernels);
     }
-    named.emplace_back("chosen", chosen);
+    sets.emplace_back("chosen", chosen);
     benchmark::AddCustomContext("chosen_set", chosen->name);
 
     for (const Size& size : kSizes) {
         const ArtName art = {size.width, size.height};
-        for (const DrawRoutine* routine : routines) {
-            for (const auto& [isa, kernels] : named) {
-                add("Size/" + std::string(routine->name) + "/" + isa + "/" + size.name, DrawSprites, kernels, routine,
-                    art);
-            }
-        }
-        add("Peer/sdl2_alpha/" + size.name, PeerSdl2Alpha, art);
-        add("Peer/sdl2_keyed/" + size.name, PeerSdl2Keyed, art);
-        add("Peer/pixman_over/" + size.name, PeerPixmanOver, art);
-        add("Limit/traffic/" + size.name, TrafficLimit, art);
-        add("Limit/rowcopy/" + size.name, RowCopyLimit, art);
+        AddDraws(sets, "Size", size.name, art, false);
+        Add("Peer/sdl2_alpha/" + size.name, PeerSdl2Alpha, art);
+        Add("Peer/sdl2_keyed/" + size.name, PeerSdl2Keyed, art);
+        Add("Peer/pixman_over/" + size.name, PeerPixmanOver, art);
+        Add("Limit/traffic/" + size.name, TrafficLimit, art);
+        Add("Limit/rowcopy/" + size.name, RowCopyLimit, art);
     }
-
     for (const char* name : {"girl", "girl4x"}) {
         const ArtName art = {0, 0, name};
-        for (const DrawRoutine* routine : routines) {
-            for (const auto& [isa, kernels] : named) {
-                add("Real/" + std::string(routine->name) + "/" + isa + "/" + name, DrawSprites, kernels, routine, art);
-            }
-        }
-        add(std::string("Peer/sdl2_rle/real/") + name, PeerSdl2Rle, art);
-        add(std::string("Peer/sdl2_alpha/real/") + name, PeerSdl2Alpha, art);
-        add(std::string("Peer/pixman_over/real/") + name, PeerPixmanOver, art);
-        add(std::string("Limit/traffic/real/") + name, TrafficLimit, art);
-        add(std::string("Limit/rowcopy/real/") + name, RowCopyLimit, art);
+        AddDraws(sets, "Real", name, art, false);
+        Add(std::string("Peer/sdl2_rle/real/") + name, PeerSdl2Rle, art);
+        Add(std::string("Peer/sdl2_alpha/real/") + name, PeerSdl2Alpha, art);
+        Add(std::string("Peer/pixman_over/real/") + name, PeerPixmanOver, art);
+        Add(std::string("Limit/traffic/real/") + name, TrafficLimit, art);
+        Add(std::string("Limit/rowcopy/real/") + name, RowCopyLimit, art);
     }
     // What the span plan gives: the routines that follow it, on the same art without it.
     for (const char* name : {"girl-unplanned", "girl4x-unplanned"}) {
-        for (const DrawRoutine* routine : routines) {
-            if (routine->readsAlpha) {
-                for (const auto& [isa, kernels] : named) {
-                    add("Real/" + std::string(routine->name) + "/" + isa + "/" + name, DrawSprites, kernels, routine,
-                        ArtName{0, 0, name});
-                }
-            }
-        }
+        AddDraws(sets, "Real", name, ArtName{0, 0, name}, true);
     }
 
-    add("Portable/clear", ClearScreen);
-    add("Portable/present", PresentScreen);
-    for (const auto& [isa, kernels] : named) {
-        add("Frame/" + isa, DemoFrame, kernels);
+    Add("Portable/clear", ClearScreen);
+    Add("Portable/present", PresentScreen);
+    for (const auto& [isa, kernels] : sets) {
+        Add("Frame/" + isa, DemoFrame, kernels);
     }
 
     benchmark::Initialize(&argc, argv);
