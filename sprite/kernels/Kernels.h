@@ -32,7 +32,7 @@ struct SpanRows {
     const uint32_t* rowStarts;
     const Span* spans;
     int firstColumn;
-    int pixelsPerSpan; // the frame's, on average: a set walks the plan only where its blocks are no longer
+    int pixelsPerSpan; // the frame's average: a set walks the plan only where that is a block or more
 };
 
 // One draw: rows of `width` (0 or more) little-endian RGB565 words at any
