@@ -59,18 +59,12 @@ template <typename Row> __attribute__((always_inline)) inline void ForEachRow(co
     }
 }
 
-// count pixels of one row of rows, from pixel `from`, as a draw of their own
-// by every pixel: the one row (with the rows' pitch, which ends it).
-inline PixelRows PartOfRow(const PixelRows& rows, uint8_t* destination, const uint8_t* source, const uint8_t* alpha,
-                           int from, int count) {
-    PixelRows part = rows;
-    part.destination = destination + 2 * from;
-    part.destinationEnd = part.destination + 1;
-    part.source = source + 2 * from;
-    part.alpha = alpha + from;
-    part.width = count;
-    part.spans = nullptr;
-    return part;
+// count pixels of one row from pixel `from`, as a draw of their own under
+// colorKey by every pixel: one row, which its pitch of 1 ends.
+inline PixelRows PartOfRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int from, int count,
+                           uint16_t colorKey) {
+    uint8_t* first = destination + 2 * from;
+    return {first, first + 1, source + 2 * from, alpha + from, 1, 0, 0, count, colorKey, 0, 0, nullptr};
 }
 
 // Stores block(i), the new values of pixels i to i + B::kLanes - 1, with

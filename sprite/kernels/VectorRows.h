@@ -255,7 +255,7 @@ template <typename O> struct VectorRows {
                     O::Store(destination + 2 * from, blend(from, all));
                     done = from + O::kLanes;
                 } else {
-                    O::Shorter().alpha(PartOfRow(rows, destination, source, alpha, from, to - from));
+                    O::Shorter().alpha(PartOfRow(destination, source, alpha, from, to - from, rows.colorKey));
                     done = to;
                 }
             }
