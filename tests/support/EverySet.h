@@ -28,19 +28,14 @@ inline std::vector<RunnableSet> RunnableSets() {
     return runnable;
 }
 
-// Draws and widening go by set from now on.
-inline void UseSet(const RunnableSet& set) {
-    UseInstructionSet(set.place);
-    UseKernels(*set.kernels);
-}
-
-// body(set) with each runnable set in use in turn; what was in use before,
-// in use again after.
+// body(set) with each runnable set in use in turn, for the draws and the
+// widening alike; what was in use before, in use again after.
 template <typename Body> void ForEveryRunnableSet(Body body) {
     const int chosen = ChosenInstructionSet();
     const RowKernels& kernels = ActiveKernels();
     for (const RunnableSet& set : RunnableSets()) {
-        UseSet(set);
+        UseInstructionSet(set.place);
+        UseKernels(*set.kernels);
         body(set);
     }
     UseInstructionSet(chosen);

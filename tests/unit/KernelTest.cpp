@@ -32,20 +32,11 @@ const RowKernels& KernelsAt(int set) {
 
 using Routine = RowKernel RowKernels::*;
 
-const char* NameOf(Routine routine) {
-    for (const KernelRoutine& named : kKernelRoutines) {
-        if (named.kernel == routine) {
-            return named.name;
-        }
-    }
-    return "?";
-}
-
 constexpr uint16_t kKey = 0xF81F;
 constexpr int kGuard = 64;
 
 struct RowCase {
-    Routine routine;
+    const KernelRoutine* routine;
     int count;
     int offset; // bytes between an aligned buffer start and the first pixel
     int weight; // the translucent weight, or the tint's
@@ -91,29 +82,18 @@ struct RowInputs {
     }
 };
 
-// rows rows of count pixels, pitches apart, under the routine's key, tint and weight.
+// rows rows of count pixels, pitches (destination, source, alpha) apart, under
+// the key, tint and weight.
 void RunRows(const RowKernels& kernels, Routine routine, uint8_t* destination, const uint8_t* source,
-             const uint8_t* alpha, ptrdiff_t destinationPitch, ptrdiff_t sourcePitch, ptrdiff_t alphaPitch, int count,
-             int rows, int weight, uint16_t tint) {
-    const PixelRows drawn = {destination,
-                             destination + rows * destinationPitch,
-                             source,
-                             alpha,
-                             destinationPitch,
-                             sourcePitch,
-                             alphaPitch,
-                             count,
-                             kKey,
-                             tint,
-                             weight,
-                             nullptr};
-    (kernels.*routine)(drawn);
+             const uint8_t* alpha, const ptrdiff_t (&pitches)[3], int count, int rows, int weight, uint16_t tint) {
+    (kernels.*routine)({destination, destination + rows * pitches[0], source, alpha, pitches[0], pitches[1], pitches[2],
+                        count, kKey, tint, weight, nullptr});
 }
 
 void RunRows(const RowKernels& kernels, const RowCase& c, RowInputs& in) {
-    RunRows(kernels, c.routine, in.destination.data() + c.offset,
+    RunRows(kernels, c.routine->kernel, in.destination.data() + c.offset,
             in.source.data() + c.offset / 2 * 2 + 1, // sources misaligned too
-            in.alpha.data() + c.offset, DestinationPitch(c), SourcePitch(c), AlphaPitch(c), c.count, c.rows, c.weight,
+            in.alpha.data() + c.offset, {DestinationPitch(c), SourcePitch(c), AlphaPitch(c)}, c.count, c.rows, c.weight,
             c.tint);
 }
 
@@ -194,12 +174,13 @@ TEST_P(KernelTest, WorkedPixels) {
             StoreLe16(&destination[1 + 2 * i], c.destination);
             StoreLe16(&source[1 + 2 * i], c.source);
         }
-        RunRows(kernels, c.routine, &destination[1], &source[1], alpha.data(), 2 * kCount, 2 * kCount, kCount, kCount,
+        RunRows(kernels, c.routine, &destination[1], &source[1], alpha.data(), {2 * kCount, 2 * kCount, kCount}, kCount,
                 1, c.weight, kTint);
         for (int i = 0; i < kCount; ++i) {
             ASSERT_EQ(LoadLe16(&destination[1 + 2 * i]), c.expected)
-                << NameOf(c.routine) << ", source " << std::hex << c.source << " over " << c.destination << std::dec
-                << ", alpha " << int(c.alpha) << ", weight " << c.weight << ": pixel " << i;
+                << "worked pixel " << &c - kWorkedPixels << ", source " << std::hex << c.source << " over "
+                << c.destination << std::dec << ", alpha " << int(c.alpha) << ", weight " << c.weight << ": pixel "
+                << i;
         }
     }
 }
@@ -244,7 +225,7 @@ TEST_P(KernelTest, WidensEveryWord) {
 struct KernelAgainstScalar : KernelTest {
     // Both sets on the same inputs; false (with a report) at the first differing byte.
     bool Same(const RowCase& c) {
-        if (c.routine == &RowKernels::translucent && (c.weight == 0 || c.weight == 31)) {
+        if (c.routine->kernel == &RowKernels::translucent && (c.weight == 0 || c.weight == 31)) {
             return true; // outside what the draws pass (Kernels.h)
         }
         RowInputs expected(c, random);
@@ -253,7 +234,7 @@ struct KernelAgainstScalar : KernelTest {
         RunRows(kernels, c, actual);
         for (size_t i = 0; i < expected.destination.size(); ++i) {
             if (expected.destination[i] != actual.destination[i]) {
-                ADD_FAILURE() << NameOf(c.routine) << ", " << c.rows << " rows of " << c.count << " pixels at offset "
+                ADD_FAILURE() << c.routine->name << ", " << c.rows << " rows of " << c.count << " pixels at offset "
                               << c.offset << ", weight " << c.weight << ", tint " << c.tint << ": byte " << i - c.offset
                               << " is " << int(actual.destination[i]) << ", not " << int(expected.destination[i]);
                 return false;
@@ -265,12 +246,11 @@ struct KernelAgainstScalar : KernelTest {
 
 // Every remainder of every set's widest step, on one row and on three.
 TEST_P(KernelAgainstScalar, EveryRowLengthAndAlignment) {
-    for (const KernelRoutine& named : kKernelRoutines) {
-        const Routine routine = named.kernel;
+    for (const KernelRoutine& routine : kKernelRoutines) {
         for (int count = 0; count <= 67; ++count) {
             for (int offset = 0; offset < 66; ++offset) {
                 const int weight = static_cast<int>(random() % 32);
-                if (!Same({routine, count, offset, weight, static_cast<uint16_t>(random()), 1 + offset % 2 * 2})) {
+                if (!Same({&routine, count, offset, weight, static_cast<uint16_t>(random()), 1 + offset % 2 * 2})) {
                     return;
                 }
             }
@@ -280,11 +260,10 @@ TEST_P(KernelAgainstScalar, EveryRowLengthAndAlignment) {
 
 // A 256-pixel row meets every alpha value, with every weight.
 TEST_P(KernelAgainstScalar, EveryWeight) {
-    for (const KernelRoutine& named : kKernelRoutines) {
-        const Routine routine = named.kernel;
+    for (const KernelRoutine& routine : kKernelRoutines) {
         for (int weight = 0; weight < 32; ++weight) {
             for (uint16_t tint : {0x0000, 0xFFFF, 0xF800, 0x07E0, 0x001F, 0x8410}) {
-                if (!Same({routine, 256, 2, weight, tint})) {
+                if (!Same({&routine, 256, 2, weight, tint})) {
                     return;
                 }
             }
@@ -293,10 +272,9 @@ TEST_P(KernelAgainstScalar, EveryWeight) {
 }
 
 TEST_P(KernelAgainstScalar, AMillionRandomPixelsPerRoutine) {
-    for (const KernelRoutine& named : kKernelRoutines) {
-        const Routine routine = named.kernel;
+    for (const KernelRoutine& routine : kKernelRoutines) {
         for (int row = 0; row < 1000; ++row) {
-            if (!Same({routine, 1000, static_cast<int>(random() % 64), static_cast<int>(random() % 32),
+            if (!Same({&routine, 1000, static_cast<int>(random() % 64), static_cast<int>(random() % 32),
                        static_cast<uint16_t>(random())})) {
                 return;
             }
