@@ -16,6 +16,8 @@
 #include "display/DisplayDevice.h"
 #include "sprite/Blend.h"
 #include "sprite/kernels/Kernels.h"
+#include "tests/support/DrawRoutines.h"
+#include "tests/support/EverySet.h"
 
 #include <benchmark/benchmark.h>
 
@@ -73,68 +75,30 @@ void FillBackBuffer() {
     FillBackground(static_cast<uint8_t*>(description.lpSurface), description.lPitch);
 }
 
-enum class Routine { Keyed, Alpha, Translucent, Tinted };
-
-void DrawRoutine(benchmark::State& state, const RowKernels* kernels, Routine routine, ArtName name) {
+// The demo's scene draws: opacity 128, tint 0x0000FF at 128.
+void DrawSprites(benchmark::State& state, const RowKernels* kernels, const DrawRoutine* routine, ArtName name) {
     const ArtSet* art = &ArtOf(name);
     SetUpDisplay();
     UseKernels(*kernels);
     FillBackBuffer();
     LPDIRECTDRAWSURFACE7 target = g_display.backBuffer;
-    CycleArt(state, *art, [&](int i) {
-        const Sprite& sprite = *art->sprites[i];
-        const int x = art->drawX[i], y = art->drawY[i];
-        switch (routine) {
-        case Routine::Keyed:
-            sprite.DrawKeyed(target, x, y);
-            break;
-        case Routine::Alpha:
-            sprite.DrawAlpha(target, x, y);
-            break;
-        case Routine::Translucent:
-            sprite.DrawTranslucent(target, x, y, 128);
-            break;
-        case Routine::Tinted:
-            sprite.DrawTinted(target, x, y, 0x0000FF, 128);
-            break;
-        }
-    });
+    CycleArt(state, *art, [&](int i) { routine->Run(*art->sprites[i], target, art->drawX[i], art->drawY[i], {}); });
 }
 
 // Bytes the row kernels of one frame read and write, counted by kernels that
 // tally their rows and hand them on to the scalar set.
 int64_t g_rowBytes = 0;
-int64_t Pixels(const PixelRows& rows) {
-    return int64_t{rows.width} * rows.height;
+template <int kBytesPerPixel, RowKernel RowKernels::*kRoutine> void Counting(const PixelRows& rows) {
+    const int64_t rowCount = (rows.destinationEnd - rows.destination) / rows.destinationPitch;
+    g_rowBytes += kBytesPerPixel * rowCount * rows.width;
+    (g_scalarKernels.*kRoutine)(rows);
 }
-const RowKernels g_countingKernels = {
-    "counting",
-    [](const PixelRows& rows, uint16_t key) {
-        g_rowBytes += 6 * Pixels(rows);
-        g_scalarKernels.keyed(rows, key);
-    },
-    [](const PixelRows& rows, uint16_t key) {
-        g_rowBytes += 7 * Pixels(rows);
-        g_scalarKernels.alpha(rows, key);
-    },
-    [](const PixelRows& rows, uint16_t key, int weight) {
-        g_rowBytes += 6 * Pixels(rows);
-        g_scalarKernels.translucent(rows, key, weight);
-    },
-    [](const PixelRows& rows, uint16_t key, uint16_t tint, int weight) {
-        g_rowBytes += 7 * Pixels(rows);
-        g_scalarKernels.tinted(rows, key, tint, weight);
-    },
-    [](const PixelRows& rows, uint16_t key, uint16_t tint, int weight) {
-        g_rowBytes += 6 * Pixels(rows);
-        g_scalarKernels.tintedOpaque(rows, key, tint, weight);
-    },
-    [](const PixelRows& rows, uint16_t key, const SpanRows& spans) {
-        g_rowBytes += 7 * Pixels(rows);
-        g_scalarKernels.alphaSpans(rows, key, spans);
-    },
-    [](uint8_t* w, const uint8_t* s, int n, WideOrder order) { g_scalarKernels.widen(w, s, n, order); },
-};
+const RowKernels g_countingKernels = {"counting",
+                                      Counting<6, &RowKernels::keyed>,
+                                      Counting<7, &RowKernels::alpha>,
+                                      Counting<6, &RowKernels::translucent>,
+                                      Counting<7, &RowKernels::tinted>,
+                                      Counting<6, &RowKernels::tintedOpaque>};
 
 void Frame(FrameRate& frameRate) {
     g_display.Clear(0x00FFFFFF);
@@ -270,103 +234,80 @@ struct Size {
     std::string name;
 };
 
-// Square sprites from a glyph to a quarter of the screen, and odd widths
-// that leave a remainder on every set.
-const Size kSizes[] = {{1, 1, "1"},       {4, 4, "4"},       {8, 8, "8"},       {16, 16, "16"},
-                       {32, 32, "32"},    {64, 64, "64"},    {128, 128, "128"}, {256, 256, "256"},
-                       {15, 16, "15x16"}, {17, 16, "17x16"}, {33, 16, "33x16"}};
+// The sprites of PERFORMANCE.md's per-set table (128x64), square sprites
+// from a glyph to a quarter of the screen, and odd widths that leave a
+// remainder on every set.
+const Size kSizes[] = {{128, 64, "128x64"}, {1, 1, "1"},       {4, 4, "4"},       {8, 8, "8"},
+                       {16, 16, "16"},      {32, 32, "32"},    {64, 64, "64"},    {128, 128, "128"},
+                       {256, 256, "256"},   {15, 16, "15x16"}, {17, 16, "17x16"}, {33, 16, "33x16"}};
+
+// Registers a benchmark, run exactly SPRITEDEMO_BENCH_ITERATIONS times when that is set.
+template <typename Function, typename... Arguments>
+void Add(const std::string& name, Function function, Arguments... arguments) {
+    static const char* fixed = std::getenv("SPRITEDEMO_BENCH_ITERATIONS");
+    static const long iterations = fixed != nullptr ? std::atol(fixed) : 0;
+    benchmark::internal::Benchmark* b = benchmark::RegisterBenchmark(name.c_str(), function, arguments...);
+    if (iterations > 0) {
+        b->Iterations(iterations);
+    }
+}
+
+using NamedSets = std::vector<std::pair<std::string, const RowKernels*>>;
+
+// group/routine/set/art for every routine on every set: Sprite::Draw is one
+// of two of them, so it has no rows of its own; with alphaOnly, only the
+// routines that read alpha values.
+void AddDraws(const NamedSets& sets, const std::string& group, const std::string& artName, const ArtName& art,
+              bool alphaOnly) {
+    for (const DrawRoutine& routine : kDrawRoutines) {
+        if (routine.kind == DrawRoutine::Draw || (alphaOnly && !routine.readsAlpha)) {
+            continue;
+        }
+        for (const auto& [isa, kernels] : sets) {
+            Add(group + "/" + routine.name + "/" + isa + "/" + artName, DrawSprites, kernels, &routine, art);
+        }
+    }
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* fixed = std::getenv("SPRITEDEMO_BENCH_ITERATIONS");
-    const long iterations = fixed != nullptr ? std::atol(fixed) : 0;
-    const auto add = [iterations](const std::string& name, auto&& function, auto... arguments) {
-        benchmark::internal::Benchmark* b = benchmark::RegisterBenchmark(name.c_str(), function, arguments...);
-        if (iterations > 0) {
-            b->Iterations(iterations);
-        }
-    };
-
-    struct Named {
-        const char* name;
-        const char* rowName; // the 128x64 rows' older spelling
-        Routine routine;
-    };
-    static const Named kRoutines[] = {{"keyed", "Keyed", Routine::Keyed},
-                                      {"alpha", "Alpha", Routine::Alpha},
-                                      {"translucent", "Translucent", Routine::Translucent},
-                                      {"tinted", "Tinted", Routine::Tinted}};
     // The demo's choice, taken before any benchmark switches sets.
     const RowKernels* chosen = &ActiveKernels();
-    int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    std::vector<std::pair<std::string, const RowKernels*>> named;
-    for (int i = 0; i < count; ++i) {
-        if (sets[i].runnable) {
-            named.emplace_back(sets[i].kernels->name, sets[i].kernels);
-        }
+    NamedSets sets;
+    for (const RunnableSet& set : RunnableSets()) {
+        sets.emplace_back(set.name, set.kernels);
     }
-    named.emplace_back("chosen", chosen);
+    sets.emplace_back("chosen", chosen);
     benchmark::AddCustomContext("chosen_set", chosen->name);
-
-    const ArtName wide = {128, 64};
-    for (const Named& routine : kRoutines) {
-        for (const auto& [isa, kernels] : named) {
-            add(std::string(routine.rowName) + "/" + isa, DrawRoutine, kernels, routine.routine, wide);
-        }
-    }
-    add("Peer/sdl2_alpha/128x64", PeerSdl2Alpha, wide);
-    add("Peer/pixman_over/128x64", PeerPixmanOver, wide);
-    add("Peer/sdl2_keyed/128x64", PeerSdl2Keyed, wide);
-    add("Limit/traffic/128x64", TrafficLimit, wide);
-    add("Limit/rowcopy/128x64", RowCopyLimit, wide);
 
     for (const Size& size : kSizes) {
         const ArtName art = {size.width, size.height};
-        for (const Named& routine : kRoutines) {
-            for (const auto& [isa, kernels] : named) {
-                add("Size/" + std::string(routine.name) + "/" + isa + "/" + size.name, DrawRoutine, kernels,
-                    routine.routine, art);
-            }
-        }
-        add("Peer/sdl2_alpha/" + size.name, PeerSdl2Alpha, art);
-        add("Peer/sdl2_keyed/" + size.name, PeerSdl2Keyed, art);
-        add("Peer/pixman_over/" + size.name, PeerPixmanOver, art);
-        add("Limit/traffic/" + size.name, TrafficLimit, art);
-        add("Limit/rowcopy/" + size.name, RowCopyLimit, art);
+        AddDraws(sets, "Size", size.name, art, false);
+        Add("Peer/sdl2_alpha/" + size.name, PeerSdl2Alpha, art);
+        Add("Peer/sdl2_keyed/" + size.name, PeerSdl2Keyed, art);
+        Add("Peer/pixman_over/" + size.name, PeerPixmanOver, art);
+        Add("Limit/traffic/" + size.name, TrafficLimit, art);
+        Add("Limit/rowcopy/" + size.name, RowCopyLimit, art);
     }
-
     for (const char* name : {"girl", "girl4x"}) {
         const ArtName art = {0, 0, name};
-        for (const Named& routine : kRoutines) {
-            for (const auto& [isa, kernels] : named) {
-                add("Real/" + std::string(routine.name) + "/" + isa + "/" + name, DrawRoutine, kernels, routine.routine,
-                    art);
-            }
-        }
-        add(std::string("Peer/sdl2_rle/real/") + name, PeerSdl2Rle, art);
-        add(std::string("Peer/sdl2_alpha/real/") + name, PeerSdl2Alpha, art);
-        add(std::string("Peer/pixman_over/real/") + name, PeerPixmanOver, art);
-        add(std::string("Limit/traffic/real/") + name, TrafficLimit, art);
-        add(std::string("Limit/rowcopy/real/") + name, RowCopyLimit, art);
+        AddDraws(sets, "Real", name, art, false);
+        Add(std::string("Peer/sdl2_rle/real/") + name, PeerSdl2Rle, art);
+        Add(std::string("Peer/sdl2_alpha/real/") + name, PeerSdl2Alpha, art);
+        Add(std::string("Peer/pixman_over/real/") + name, PeerPixmanOver, art);
+        Add(std::string("Limit/traffic/real/") + name, TrafficLimit, art);
+        Add(std::string("Limit/rowcopy/real/") + name, RowCopyLimit, art);
     }
     // What the span plan gives: the routines that follow it, on the same art without it.
     for (const char* name : {"girl-unplanned", "girl4x-unplanned"}) {
-        for (const Named& routine : kRoutines) {
-            if (routine.routine == Routine::Alpha || routine.routine == Routine::Tinted) {
-                for (const auto& [isa, kernels] : named) {
-                    add("Real/" + std::string(routine.name) + "/" + isa + "/" + name, DrawRoutine, kernels,
-                        routine.routine, ArtName{0, 0, name});
-                }
-            }
-        }
+        AddDraws(sets, "Real", name, ArtName{0, 0, name}, true);
     }
 
-    add("Portable/clear", ClearScreen);
-    add("Portable/present", PresentScreen);
-    for (const auto& [isa, kernels] : named) {
-        add("Frame/" + isa, DemoFrame, kernels);
+    Add("Portable/clear", ClearScreen);
+    Add("Portable/present", PresentScreen);
+    for (const auto& [isa, kernels] : sets) {
+        Add("Frame/" + isa, DemoFrame, kernels);
     }
 
     benchmark::Initialize(&argc, argv);

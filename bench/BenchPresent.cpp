@@ -4,8 +4,9 @@
 // zero-extended by the widest set. Rows of their own, registered here so the
 // draw rows stay in BenchDraw.cpp.
 #include "bench/BenchArt.h"
+#include "platform/InstructionSets.h"
 #include "platform/Widen.h"
-#include "sprite/kernels/Kernels.h"
+#include "tests/support/EverySet.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,8 +48,8 @@ template <typename Widen> void WholeFrames(benchmark::State& state, Widen widen)
     state.SetBytesProcessed(state.iterations() * kPixels * 6);
 }
 
-void PresentWiden(benchmark::State& state, const RowKernels* kernels) {
-    UseKernels(*kernels);
+void PresentWiden(benchmark::State& state, int set) {
+    UseInstructionSet(set);
     WholeFrames(state, [](uint8_t* wide, const uint8_t* pixels) {
         WidenPixels(wide, kWidePitch, pixels, kPitch, kSurfaceWidth, kSurfaceHeight, WideOrder::Bgra);
     });
@@ -113,13 +114,8 @@ const bool g_registered = [] {
             b->Iterations(iterations);
         }
     };
-    int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    for (int i = 0; i < count; ++i) {
-        if (sets[i].runnable) {
-            add(benchmark::RegisterBenchmark((std::string("Present/widen/") + sets[i].kernels->name).c_str(),
-                                             PresentWiden, sets[i].kernels));
-        }
+    for (const RunnableSet& set : RunnableSets()) {
+        add(benchmark::RegisterBenchmark((std::string("Present/widen/") + set.name).c_str(), PresentWiden, set.place));
     }
     add(benchmark::RegisterBenchmark("Limit/widen", WidenLimit));
     return true;

@@ -28,7 +28,7 @@ for routine in $routines; do
     line=$(printf '%-12s' "$routine")
     for isa in $sets; do
         SPRITEDEMO_BENCH_ITERATIONS=$draws valgrind --tool=callgrind --callgrind-out-file="$out" \
-            --toggle-collect="Sprite::Draw$routine*" "$bench" --benchmark_filter="^$routine/$isa/" >/dev/null 2>&1
+            --toggle-collect="Sprite::Draw$routine*" "$bench" --benchmark_filter="^Size/${routine,,}/$isa/128x64/" >/dev/null 2>&1
         instructions=$(awk '/^(summary|totals):/ { print $2; exit }' "$out")
         line+=$(awk -v n="$instructions" -v p="$pixels" 'BEGIN { printf " %8.2f", n / p }')
     done

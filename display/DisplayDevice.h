@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 struct DisplayDevice {
     LPDIRECTDRAW7 directDraw;
@@ -45,21 +44,6 @@ struct DisplayDevice {
 };
 
 extern DisplayDevice g_display;
-
-// Zeroes a surface description in 16-byte stores. Left to itself the
-// compiler zeroes it with one `rep stos`, whose start-up takes longer than
-// the stores on every draw; the empty asm keeps the stores from being merged
-// back into it.
-inline void ClearSurfaceDescription(DDSURFACEDESC2* description) {
-    auto* bytes = reinterpret_cast<unsigned char*>(description);
-    size_t i = 0;
-#pragma GCC unroll 16
-    for (; i + 16 <= sizeof *description; i += 16) {
-        std::memset(bytes + i, 0, 16);
-        __asm__("" ::: "memory");
-    }
-    std::memset(bytes + i, 0, sizeof *description - i);
-}
 
 // Inline: every draw opens a window, and most of the work folds into the
 // draw's own checks.

@@ -1,8 +1,6 @@
 // Widening RGB565 frames into 32-bit pixels, for the screens that show them
-// on something without an RGB565 format (a canvas, most SDL renderers). The
-// screen backends call WidenPixels; the row kernels (sprite/kernels) define
-// it with the set the draws use, so the backends get the vector code without
-// including anything above the platform layer: the linker joins the two.
+// on something without an RGB565 format (a canvas, most SDL renderers), on
+// the instruction set the program uses (InstructionSets.h).
 #pragma once
 
 #include <cstddef>

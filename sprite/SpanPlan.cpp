@@ -56,6 +56,7 @@ SpanPlan MakeSpanPlan(const SpriteFrame& frame) {
         AddRun(plan.spans, rowStart, start, static_cast<int>(width), kind);
     }
     plan.rowStarts.push_back(static_cast<uint32_t>(plan.spans.size()));
+    plan.pixelsPerSpan = static_cast<int>(width * height / static_cast<int64_t>(plan.spans.size()));
     // Art with nothing to skip or lay down whole gains nothing from a plan.
     for (const Span& span : plan.spans) {
         if (span.kind != SpanKind::Mixed) {
@@ -63,8 +64,4 @@ SpanPlan MakeSpanPlan(const SpriteFrame& frame) {
         }
     }
     return SpanPlan();
-}
-
-bool PlanFits(const SpanPlan& plan, const SpriteFrame& frame) {
-    return frame.height > 0 && plan.rowStarts.size() == static_cast<size_t>(frame.height) + 1;
 }

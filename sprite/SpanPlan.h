@@ -2,13 +2,13 @@
 // once when a sprite is read: runs that are skipped (the colour key, alpha
 // 0-7), runs laid down whole (alpha 248-255) and the rest, which go through
 // the row kernels. Real art is mostly long transparent and opaque runs with a
-// thin blended rim; the benchmark's mixed art has no plan. The scalar set's
-// draws walk it span by span (SpriteDraw.cpp); alpha draws on a vector set
-// walk it inside one kernel call (VectorRows.h).
+// thin blended rim. The scalar set's alpha and tinted kernels walk it span
+// by span, the vector sets' alpha kernels block by block (VectorRows.h).
 #pragma once
 
 #include "sprite/kernels/Kernels.h" // Span
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +19,7 @@ struct SpanPlan {
     // empty for a frame without a plan.
     std::vector<uint32_t> rowStarts;
     std::vector<Span> spans;
+    int pixelsPerSpan = 0; // the frame's pixels over its spans, rounded down
 };
 
 // Skip and whole runs shorter than this are left to the kernel, within a
@@ -29,5 +30,9 @@ constexpr int kShortestSpan = 8;
 // plan for any other frame, and for one whose every span would be mixed.
 SpanPlan MakeSpanPlan(const SpriteFrame& frame);
 
-// Whether plan describes frame's rows (made for a frame of its height).
-bool PlanFits(const SpanPlan& plan, const SpriteFrame& frame);
+// Whether plan describes the rows of a frame of height rows (made for a
+// frame of that height): a draw by a plan of fewer rows would read past them.
+// Inline: every alpha draw asks.
+inline bool PlanFits(const SpanPlan& plan, int height) {
+    return height > 0 && plan.rowStarts.size() == static_cast<size_t>(height) + 1;
+}

@@ -1,12 +1,10 @@
 // The row kernels on AVX-512BW with VL: thirty-two pixels a block in 512-bit
 // registers, rows of 32 or more ending in an overlapping block (as AVX2's do:
-// it measured a little faster than a masked one), shorter ones loaded and
+// one more unmasked store costs less than a masked one), shorter ones loaded and
 // stored under a lane mask. Draws whose rows are 16 pixels or fewer take
 // 16-lane steps in 256-bit registers under the same masks, which cost half
 // as much as a 32-lane step at those widths.
-#include "sprite/kernels/Arithmetic256.h"
 #include "sprite/kernels/VectorRows.h"
-#include "sprite/kernels/WidenRows.h"
 
 #include <immintrin.h>
 
@@ -30,112 +28,106 @@ __attribute__((always_inline)) inline void WalkMasked(uint8_t* destination, int 
     }
 }
 
-// Sixteen lanes in 256-bit registers, for draws of rows up to 16 pixels.
-struct Avx512Narrow : Arithmetic256 {
-    using M = __mmask16;
-    using Lanes = __mmask16;
-    static constexpr Lanes kAll = 0xFFFF;
-    static constexpr bool kWalksAnyCount = true; // masked
-    static constexpr int kLanes = 16;
-    static constexpr int kShortest = 1;
-    static const RowKernels& Shorter() { return g_scalarKernels; }
+using Words16 = uint16_t __attribute__((vector_size(32)));
+using Words32 = uint16_t __attribute__((vector_size(64)));
 
-    static V Load(const uint8_t* p, Lanes lanes) { return _mm256_maskz_loadu_epi16(lanes, p); }
-    static V LoadAlpha(const uint8_t* p, Lanes lanes) { return _mm256_cvtepu8_epi16(_mm_maskz_loadu_epi8(lanes, p)); }
-    static void Store(uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-    static void StoreMasked(uint8_t* p, Lanes lanes, V v) { _mm256_mask_storeu_epi16(p, lanes, v); }
-    struct Skip {
-        M write;
-    };
-    static Skip SkipWhere(V a, V b) { return {_mm256_cmpneq_epi16_mask(a, b)}; }
-    static Skip AlsoSkipWhere(Skip skip, V a, V b) { return {_mm256_mask_cmpneq_epi16_mask(skip.write, a, b)}; }
-    static V Finish(Skip skip, V d, V v) { return _mm256_mask_blend_epi16(skip.write, d, v); }
-    template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
-        WalkMasked<Avx512Narrow>(destination, count, block);
+// What both of this file's records do alike, under lane masks: 16 lanes in
+// 256-bit registers or 32 in 512-bit ones, as V has them.
+template <typename Vector, typename Mask> struct MaskedLanes : LaneArithmetic<Vector> {
+    using V = Vector;
+    using M = Mask;
+    using Lanes = Mask; // the pixels of the block that lie in the row
+    static constexpr Lanes kAll = static_cast<Lanes>(~Lanes{0});
+    static constexpr int kLanes = sizeof(V) / 2;
+    static constexpr bool kWide = kLanes == 32;
+
+    static V Load(const uint8_t* p, Lanes lanes) {
+        if constexpr (kWide) {
+            return (V)_mm512_maskz_loadu_epi16(lanes, p);
+        } else {
+            return (V)_mm256_maskz_loadu_epi16(lanes, p);
+        }
     }
-
-    static M Eq(V a, V b) { return _mm256_cmpeq_epi16_mask(a, b); }
-    static V Select(M m, V ifSet, V otherwise) { return _mm256_mask_blend_epi16(m, otherwise, ifSet); }
-};
-
-// Only the full set's short draws come here; nothing widens through this
-// table, so its widening entry is simply the reference.
-const RowKernels g_avx512NarrowKernels = MakeRowKernels<VectorRows<Avx512Narrow>>(
-    "avx512", [](uint8_t* wide, const uint8_t* source, int count, WideOrder order) {
-        g_scalarKernels.widen(wide, source, count, order);
-    });
-
-struct Avx512 {
-    using V = __m512i;
-    using M = __mmask32;
-    using Lanes = __mmask32; // the pixels of the block that lie in the row
-    static constexpr Lanes kAll = 0xFFFFFFFF;
-    static constexpr bool kWalksAnyCount = false; // masked below 32
-    static constexpr int kLanes = 32;
-    static constexpr int kShortest = Avx512Narrow::kLanes + 1;
-    static const RowKernels& Shorter() { return g_avx512NarrowKernels; }
-
-    static V Load(const uint8_t* p, Lanes lanes) { return _mm512_maskz_loadu_epi16(lanes, p); }
     static V LoadAlpha(const uint8_t* p, Lanes lanes) {
-        return _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, p));
+        if constexpr (kWide) {
+            return (V)_mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, p));
+        } else {
+            return (V)_mm256_cvtepu8_epi16(_mm_maskz_loadu_epi8(lanes, p));
+        }
     }
+    static void StoreMasked(uint8_t* p, Lanes lanes, V v) {
+        if constexpr (kWide) {
+            _mm512_mask_storeu_epi16(p, lanes, (__m512i)v);
+        } else {
+            _mm256_mask_storeu_epi16(p, lanes, (__m256i)v);
+        }
+    }
+    static V MulHi(V a, V b) {
+        if constexpr (kWide) {
+            return (V)_mm512_mulhi_epu16((__m512i)a, (__m512i)b);
+        } else {
+            return (V)_mm256_mulhi_epu16((__m256i)a, (__m256i)b);
+        }
+    }
+    static M Eq(V a, V b) {
+        if constexpr (kWide) {
+            return _mm512_cmpeq_epi16_mask((__m512i)a, (__m512i)b);
+        } else {
+            return _mm256_cmpeq_epi16_mask((__m256i)a, (__m256i)b);
+        }
+    }
+    // Where m is set ifSet, else otherwise.
+    static V Select(M m, V ifSet, V otherwise) {
+        if constexpr (kWide) {
+            return (V)_mm512_mask_blend_epi16(m, (__m512i)otherwise, (__m512i)ifSet);
+        } else {
+            return (V)_mm256_mask_blend_epi16(m, (__m256i)otherwise, (__m256i)ifSet);
+        }
+    }
+
     // Skipped lanes are held as their complement, the lanes that take the new
     // pixels, which chained masked compares build without mask arithmetic.
     struct Skip {
         M write;
     };
-    static Skip SkipWhere(V a, V b) { return {_mm512_cmpneq_epi16_mask(a, b)}; }
-    static Skip AlsoSkipWhere(Skip skip, V a, V b) { return {_mm512_mask_cmpneq_epi16_mask(skip.write, a, b)}; }
-    static V Finish(Skip skip, V d, V v) { return _mm512_mask_blend_epi16(skip.write, d, v); }
-    static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
-    static void StoreMasked(uint8_t* p, Lanes lanes, V v) { _mm512_mask_storeu_epi16(p, lanes, v); }
+    static Skip AlsoSkipWhere(Skip skip, V a, V b) {
+        if constexpr (kWide) {
+            return {_mm512_mask_cmpneq_epi16_mask(skip.write, (__m512i)a, (__m512i)b)};
+        } else {
+            return {_mm256_mask_cmpneq_epi16_mask(skip.write, (__m256i)a, (__m256i)b)};
+        }
+    }
+    static Skip SkipWhere(V a, V b) { return AlsoSkipWhere({kAll}, a, b); }
+    static V Finish(Skip skip, V d, V v) { return Select(skip.write, v, d); }
+};
+
+// Sixteen lanes in 256-bit registers, for draws of rows up to 16 pixels.
+struct Avx512Narrow : MaskedLanes<Words16, __mmask16> {
+    static constexpr bool kWalksAnyCount = true; // masked
+    static constexpr int kShortest = 1;
+    static const RowKernels& Shorter() { return g_scalarKernels; }
+    template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
+        WalkMasked<Avx512Narrow>(destination, count, block);
+    }
+};
+
+// Only the full set's short draws come here.
+const RowKernels g_avx512NarrowKernels = MakeRowKernels<VectorRows<Avx512Narrow>>("avx512");
+
+struct Avx512 : MaskedLanes<Words32, __mmask32> {
+    static constexpr bool kWalksAnyCount = false; // masked below 32
+    static constexpr int kShortest = Avx512Narrow::kLanes + 1;
+    static const RowKernels& Shorter() { return g_avx512NarrowKernels; }
     template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
         if (count >= kLanes) {
             WalkOverlapping<Avx512>(
-                destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) {
-                    return block(i, static_cast<Lanes>(~Lanes{0}));
-                });
+                destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) { return block(i, kAll); });
         } else {
             WalkMasked<Avx512>(destination, count, block);
         }
     }
-
-    static V Set(int value) { return _mm512_set1_epi16(static_cast<short>(value)); }
-    static V Add(V a, V b) { return _mm512_add_epi16(a, b); }
-    static V Sub(V a, V b) { return _mm512_sub_epi16(a, b); }
-    static V And(V a, V b) { return _mm512_and_si512(a, b); }
-    static V Or(V a, V b) { return _mm512_or_si512(a, b); }
-    static V MulLo(V a, V b) { return _mm512_mullo_epi16(a, b); }
-    static V MulHi(V a, V b) { return _mm512_mulhi_epu16(a, b); }
-    template <int n> static V Srl(V a) { return _mm512_srli_epi16(a, n); }
-    template <int n> static V Sll(V a) { return _mm512_slli_epi16(a, n); }
-    static V Opaque(V v) {
-        __asm__("" : "+v"(v));
-        return v;
-    }
-    static M Eq(V a, V b) { return _mm512_cmpeq_epi16_mask(a, b); }
-    static V Select(M m, V ifSet, V otherwise) { return _mm512_mask_blend_epi16(m, otherwise, ifSet); }
 };
 
 } // namespace
 
-// Widening, for the screens: thirty-two pixels a block. The 16-bit
-// interleave works within each 128-bit quarter, so the load gives quarter k
-// the 64-bit groups k and k + 4.
-namespace {
-
-struct Avx512Wide {
-    static constexpr int kLanes = 32;
-    static __m512i Load(const uint8_t* p) {
-        // (The unmasked permute trips GCC 12's uninitialised-use warning.)
-        return _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7), _mm512_loadu_si512(p));
-    }
-    static void Store(uint8_t* p, __m512i low, __m512i high) {
-        _mm512_storeu_si512(p, _mm512_unpacklo_epi16(low, high));
-        _mm512_storeu_si512(p + 64, _mm512_unpackhi_epi16(low, high));
-    }
-};
-
-} // namespace
-
-const RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512", WidenRows<Avx512, Avx512Wide>::Widen);
+RowKernels g_avx512Kernels = MakeRowKernels<VectorRows<Avx512>>("avx512");

@@ -4,16 +4,18 @@
 // (NEON, WebAssembly SIMD128), whose products come from widening 8-bit
 // multiplies instead. Each instruction-set file includes this with its own
 // compiler flags and its own operations record O, which provides:
-//   Shorter()        the set that takes rows of fewer than 16 pixels (RowSet.h)
-//   V, W             a vector of 16 bytes, and the same as 8 16-bit words
+//   W                8 16-bit words (GCC's vector extensions)
 //   Column           a blend table column, T[a][w] for a = 0-31 at one w
 //   LoadPixels, StorePixels   16 pixels, their low and high bytes apart
-//   LoadBytes, LoadWords, StoreWords, SplatByte, SplatWord
-//   And, Or, AndNot(a, b) = a & ~b, AddBytes, Eq, AtLeast, Below (unsigned),
+//   LoadBytes, LoadWords, StoreWords, SplatWord
 //   Select(mask, ifSet, otherwise), KeepWhereEqual(s, d, key) for words
-//   SplitChannels, SplitChannelValues, PackSums (see the names below)
+//   GreenBits(p)     each pixel's bits 10-3 as a byte, green's at the top
+//   PackSums (see the name below)
 //   TableProduct(a8, w8)   floor(64 a w / 255) for 16 pairs given as 8a, 8w
 //   TableColumn(weight), LookUp(column, values)
+//   V, Pixels, Channels, Shorter() (the set that takes rows of fewer than 16
+//   pixels, RowSet.h), SplatByte, And, Or, AndNot(a, b) = a & ~b, AddBytes,
+//   Eq, AtLeast, Below (unsigned), Sll<n>, Srl<n>: ByteLanes gives these
 // All of them always inlined into the row loops: a call would pass the
 // vectors through memory.
 //
@@ -36,6 +38,27 @@ template <typename V> struct BytePixels { V low, high; };
 // 241 each) before PackSums makes pixels of them: red >> 3, green >> 2,
 // blue >> 3, as BlendPixel packs them.
 template <typename V> struct ByteChannels { V red, green, blue; };
+
+// What any record on 16 byte lanes V shares: its pixel and channel
+// records, the scalar set for short rows, and the plain byte arithmetic, by
+// the language's operators.
+template <typename Vector> struct ByteLanes {
+    using V = Vector;
+    using Pixels = BytePixels<V>;
+    using Channels = ByteChannels<V>;
+    static const RowKernels& Shorter() { return g_scalarKernels; }
+
+    __attribute__((always_inline)) static V SplatByte(uint8_t value) { return V{} + value; }
+    __attribute__((always_inline)) static V And(V a, V b) { return a & b; }
+    __attribute__((always_inline)) static V Or(V a, V b) { return a | b; }
+    __attribute__((always_inline)) static V AndNot(V a, V b) { return a & ~b; }
+    __attribute__((always_inline)) static V AddBytes(V a, V b) { return a + b; }
+    __attribute__((always_inline)) static V Eq(V a, V b) { return (V)(a == b); }
+    __attribute__((always_inline)) static V AtLeast(V a, V b) { return (V)(a >= b); }
+    __attribute__((always_inline)) static V Below(V a, V b) { return (V)(a < b); }
+    template <int n> __attribute__((always_inline)) static V Sll(V a) { return a << n; }
+    template <int n> __attribute__((always_inline)) static V Srl(V a) { return a >> n; }
+};
 
 // True when divide(64 a w) is floor(64 a w / 255) for every a and w in 0-31:
 // the only products the kernels divide, which lets them divide by less exact
@@ -89,6 +112,15 @@ template <typename O> struct ByteLaneRows {
                 O::AddBytes(O::TableProduct(s.blue, w8), O::TableProduct(d.blue, rest8))};
     }
 
+    // The channels of 16 pixels, as ByteChannels has them.
+    __attribute__((always_inline)) static Channels SplitChannels(Pixels p) {
+        const V top5 = O::SplatByte(0xF8);
+        return {O::And(p.high, top5), O::And(O::GreenBits(p), top5), O::template Sll<3>(p.low)};
+    }
+    __attribute__((always_inline)) static Channels SplitChannelValues(Pixels p) {
+        return {O::template Srl<3>(p.high), O::template Srl<3>(O::GreenBits(p)), O::And(p.low, O::SplatByte(31))};
+    }
+
     // The channels of PackSums(sum), straight from the sums: their top five bits.
     __attribute__((always_inline)) static Channels SumsAsChannels(const Channels& sum) {
         const V top5 = O::SplatByte(0xF8);
@@ -119,14 +151,14 @@ template <typename O> struct ByteLaneRows {
         const V top5 = O::SplatByte(0xF8);
         const V w8 = O::And(alpha, top5);
         const V rest8 = O::AndNot(top5, alpha); // (31 - w) << 3
-        const Pixels blended = O::PackSums(BlendSums(sChannels, w8, O::SplitChannels(d), rest8));
+        const Pixels blended = O::PackSums(BlendSums(sChannels, w8, SplitChannels(d), rest8));
         const Pixels laid = Select(O::AtLeast(alpha, O::SplatByte(248)), s, blended);
         return Select(O::Or(skip, O::Below(alpha, O::SplatByte(8))), d, laid);
     }
 
-    static void Keyed(const PixelRows& rows, uint16_t colorKey) {
+    static void Keyed(const PixelRows& rows) {
         // Whole words: the bytes of little-endian pixels are already in lane order.
-        const W key = O::SplatWord(colorKey);
+        const W key = O::SplatWord(rows.colorKey);
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
             auto half = [&](int i) __attribute__((always_inline)) {
                 return O::KeepWhereEqual(O::LoadWords(source + 2 * i), O::LoadWords(destination + 2 * i), key);
@@ -138,34 +170,32 @@ template <typename O> struct ByteLaneRows {
         });
     }
 
-    // These sets draw every pixel alike; they have no use for a span plan.
-    static void AlphaSpans(const PixelRows& rows, uint16_t colorKey, const SpanRows&) { Alpha(rows, colorKey); }
-
-    static void Alpha(const PixelRows& rows, uint16_t colorKey) {
-        const Key key = SplitKey(colorKey);
+    // These sets draw every pixel alike, plan or none.
+    static void Alpha(const PixelRows& rows) {
+        const Key key = SplitKey(rows.colorKey);
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
             WalkOverlapping<ByteLaneRows>(
                 destination, rows.width, [&](int i) __attribute__((always_inline)) {
                     const Pixels s = O::LoadPixels(source + 2 * i);
-                    return LayByAlpha(s, O::SplitChannels(s), O::LoadPixels(destination + 2 * i),
-                                      O::LoadBytes(alpha + i), IsKey(s, key));
+                    return LayByAlpha(s, SplitChannels(s), O::LoadPixels(destination + 2 * i), O::LoadBytes(alpha + i),
+                                      IsKey(s, key));
                 });
         });
     }
 
     // At a weight that is the same for the whole row, a table column look-up
     // replaces each product.
-    static void Translucent(const PixelRows& rows, uint16_t colorKey, int weight) {
-        const Key key = SplitKey(colorKey);
-        const Column sourceColumn = O::TableColumn(weight);
-        const Column destinationColumn = O::TableColumn(31 - weight);
+    static void Translucent(const PixelRows& rows) {
+        const Key key = SplitKey(rows.colorKey);
+        const Column sourceColumn = O::TableColumn(rows.weight);
+        const Column destinationColumn = O::TableColumn(31 - rows.weight);
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
             WalkOverlapping<ByteLaneRows>(
                 destination, rows.width, [&](int i) __attribute__((always_inline)) {
                     const Pixels s = O::LoadPixels(source + 2 * i);
                     const Pixels d = O::LoadPixels(destination + 2 * i);
-                    const Channels sums = Add(LookUp(sourceColumn, O::SplitChannelValues(s)),
-                                              LookUp(destinationColumn, O::SplitChannelValues(d)));
+                    const Channels sums = Add(LookUp(sourceColumn, SplitChannelValues(s)),
+                                              LookUp(destinationColumn, SplitChannelValues(d)));
                     return Select(IsKey(s, key), d, O::PackSums(sums));
                 });
         });
@@ -192,11 +222,11 @@ template <typename O> struct ByteLaneRows {
 
     // The channel sums of the tinted source.
     __attribute__((always_inline)) static Channels TintSums(const Tint& tint, Pixels s) {
-        return Add(tint.products, LookUp(tint.sourceColumn, O::SplitChannelValues(s)));
+        return Add(tint.products, LookUp(tint.sourceColumn, SplitChannelValues(s)));
     }
 
-    static void Tinted(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
-        const Tint tinting = MakeTint(tint, tintWeight, colorKey);
+    static void Tinted(const PixelRows& rows) {
+        const Tint tinting = MakeTint(rows.tint, rows.weight, rows.colorKey);
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
             WalkOverlapping<ByteLaneRows>(
                 destination, rows.width, [&](int i) __attribute__((always_inline)) {
@@ -208,8 +238,8 @@ template <typename O> struct ByteLaneRows {
         });
     }
 
-    static void TintedOpaque(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
-        const Tint tinting = MakeTint(tint, tintWeight, colorKey);
+    static void TintedOpaque(const PixelRows& rows) {
+        const Tint tinting = MakeTint(rows.tint, rows.weight, rows.colorKey);
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t*) {
             WalkOverlapping<ByteLaneRows>(
                 destination, rows.width, [&](int i) __attribute__((always_inline)) {

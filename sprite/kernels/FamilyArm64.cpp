@@ -1,8 +1,8 @@
-// 64-bit ARM: NEON belongs to the architecture, so its set always runs.
+// 64-bit ARM: the scalar set and NEON's.
 #include "sprite/kernels/Kernels.h"
 
-const KernelSet* BuiltKernelSets(int* count) {
-    static const KernelSet sets[] = {{&g_scalarKernels, true}, {&g_neonKernels, true}};
+RowKernels* const* FamilyKernels(int* count) {
+    static RowKernels* const sets[] = {&g_scalarKernels, &g_neonKernels};
     *count = 2;
     return sets;
 }

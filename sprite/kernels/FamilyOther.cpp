@@ -1,8 +1,8 @@
 // Processors without vector kernels of ours: the scalar set alone.
 #include "sprite/kernels/Kernels.h"
 
-const KernelSet* BuiltKernelSets(int* count) {
-    static const KernelSet sets[] = {{&g_scalarKernels, true}};
+RowKernels* const* FamilyKernels(int* count) {
+    static RowKernels* const sets[] = {&g_scalarKernels};
     *count = 1;
     return sets;
 }

@@ -1,10 +1,8 @@
-// WebAssembly with SIMD128: a module holding these instructions loads only
-// where they run (the page picks a build without them elsewhere), so once
-// linked in, the set always runs.
+// WebAssembly with SIMD128: the scalar set and SIMD128's.
 #include "sprite/kernels/Kernels.h"
 
-const KernelSet* BuiltKernelSets(int* count) {
-    static const KernelSet sets[] = {{&g_scalarKernels, true}, {&g_simd128Kernels, true}};
+RowKernels* const* FamilyKernels(int* count) {
+    static RowKernels* const sets[] = {&g_scalarKernels, &g_simd128Kernels};
     *count = 2;
     return sets;
 }

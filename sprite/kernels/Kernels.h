@@ -4,30 +4,14 @@
 // call how to take rows of that width. Every set gives exactly the words of
 // the scalar set, which applies the pixel rules one by one.
 //
-// What callers pass: byte pointers to rows of `width` (0 or more)
-// little-endian RGB565 words at any alignment (surface rows, sprite blocks),
-// and one alpha byte a pixel; any pitches, even odd ones; the blend table
-// built before a blending kernel runs. A tint weight is 0-31 (0 still darkens
-// through the table). A translucent weight is 1-30: at 0 a draw writes nothing
-// and at 31 it is a keyed copy, which the draw routines decide once for the
-// whole draw, so no kernel checks weights.
+// Only the scalar set has every routine. A routine a vector set leaves out
+// is taken, when the sets are first asked for, from the set before it in the
+// build's list (platform/InstructionSets.h), so a new routine can land in the
+// scalar set alone and gain vector versions one set at a time.
 #pragma once
-
-#include "platform/Widen.h" // WideOrder
 
 #include <cstddef>
 #include <cstdint>
-
-// The rows of one draw: `height` rows of `width` pixels, each pitch the bytes
-// from one row's start to the next. alpha is only read by the routines that
-// take alpha values.
-struct PixelRows {
-    uint8_t* destination;
-    const uint8_t* source;
-    const uint8_t* alpha;
-    ptrdiff_t destinationPitch, sourcePitch, alphaPitch;
-    int width, height;
-};
 
 // A run of one row's pixels that the alpha routines treat alike (SpanPlan.h).
 enum class SpanKind : uint16_t {
@@ -48,54 +32,84 @@ struct SpanRows {
     const uint32_t* rowStarts;
     const Span* spans;
     int firstColumn;
+    int pixelsPerSpan; // the frame's average: a set walks the plan only where that is a block or more
 };
+
+// One draw: rows of `width` (0 or more) little-endian RGB565 words at any
+// alignment start at destination, destination + destinationPitch, ... while
+// before destinationEnd (a pitch of at least 1), each with its source row
+// and its row of alpha bytes, one a pixel, any pitches apart. Then what the
+// routine lays on them. The blend table is built before a blending kernel
+// runs.
+struct PixelRows {
+    uint8_t* destination;
+    uint8_t* destinationEnd;
+    const uint8_t* source;
+    const uint8_t* alpha; // read only by the routines that take alpha values
+    ptrdiff_t destinationPitch, sourcePitch, alphaPitch;
+    int width;
+    uint16_t colorKey;
+    uint16_t tint;
+    // translucent: 1-30 (at 0 a draw writes nothing and at 31 it is a keyed
+    // copy, which the draw routines decide once); tinted: the tint's, 0-31
+    // (0 still darkens through the table).
+    int weight;
+    // alpha, tinted: the plan of these rows, or null. Sets may follow it or
+    // not; the words are the same.
+    const SpanRows* spans;
+};
+
+using RowKernel = void (*)(const PixelRows& rows);
 
 struct RowKernels {
+    const char* name;       // its instruction set's (platform/InstructionSets.h)
+    RowKernel keyed;        // d = s, except where s is the colour key
+    RowKernel alpha;        // each source pixel laid down by its own alpha byte
+    RowKernel translucent;  // every source pixel at weight
+    RowKernel tinted;       // each source pixel pulled towards tint at weight, then laid down by its alpha
+    RowKernel tintedOpaque; // tinted for a frame without alpha values: every pixel opaque
+};
+
+// Every routine of the table by name, for what treats them all alike: the
+// filling of what a set leaves out, the tests, the benchmark.
+struct KernelRoutine {
     const char* name;
-    // d = s, except where s is the colour key.
-    void (*keyed)(const PixelRows& rows, uint16_t colorKey);
-    // Each source pixel laid down by its own alpha byte.
-    void (*alpha)(const PixelRows& rows, uint16_t colorKey);
-    // Every source pixel at one weight, 1-30.
-    void (*translucent)(const PixelRows& rows, uint16_t colorKey, int weight);
-    // Each source pixel pulled towards tint at tintWeight (0-31), then laid down by its alpha.
-    void (*tinted)(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight);
-    // tinted for a frame without alpha values: every pixel opaque.
-    void (*tintedOpaque)(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight);
-    // alpha, by a span plan of the same rows where the set can use one.
-    void (*alphaSpans)(const PixelRows& rows, uint16_t colorKey, const SpanRows& spans);
-    // count RGB565 words to 32-bit pixels in the given order, by bit
-    // replication (WidenRow, platform/Rgb565.h). For the screens
-    // (WidenPixels): source and wide do not overlap.
-    void (*widen)(uint8_t* wide, const uint8_t* source, int count, WideOrder order);
+    RowKernel RowKernels::*kernel;
 };
+constexpr KernelRoutine kKernelRoutines[] = {{"keyed", &RowKernels::keyed},
+                                             {"alpha", &RowKernels::alpha},
+                                             {"translucent", &RowKernels::translucent},
+                                             {"tinted", &RowKernels::tinted},
+                                             {"tintedOpaque", &RowKernels::tintedOpaque}};
 
-// A kernel set this build holds, and whether this processor can run it.
-struct KernelSet {
-    const RowKernels* kernels;
-    bool runnable;
-};
+// The sets' tables as they are written, in the order of the build's
+// instruction sets, scalar first: the one family file the build picks
+// (Family*.cpp) gives them. Everything else asks BuiltKernelSets.
+RowKernels* const* FamilyKernels(int* count);
 
-// Every set built for this processor family, scalar first and best last.
-// Provided by the one family file the build picks (Family*.cpp).
-const KernelSet* BuiltKernelSets(int* count);
+// The same tables, each whole: on the first call, every routine a set
+// leaves out is filled from the set before it.
+const RowKernels* const* BuiltKernelSets(int* count);
 
-extern const RowKernels g_scalarKernels;
+extern RowKernels g_scalarKernels;
 // The vector sets of x86-64 builds.
-extern const RowKernels g_sse2Kernels;
-extern const RowKernels g_avx2Kernels;
-extern const RowKernels g_avx512Kernels;
+extern RowKernels g_sse2Kernels;
+extern RowKernels g_avx2Kernels;
+extern RowKernels g_avx512Kernels;
 // 64-bit ARM only (Neon.cpp).
-extern const RowKernels g_neonKernels;
+extern RowKernels g_neonKernels;
 // WebAssembly with SIMD128 only (Simd128.cpp).
-extern const RowKernels g_simd128Kernels;
+extern RowKernels g_simd128Kernels;
 
-// The kernels the draws use: on first use, the best runnable set, capped by
-// the environment variable SPRITEDEMO_ISA when it names a built set.
-const RowKernels& ActiveKernels();
+// The kernels the draws use (null until the first draw).
+extern const RowKernels* g_activeKernels;
 
-// The runnable set of that name, or null.
-const RowKernels* FindKernels(const char* name);
+// The set of the program's instruction set (ChosenInstructionSet), from now on.
+const RowKernels& ChooseKernels();
+
+inline const RowKernels& ActiveKernels() {
+    return g_activeKernels != nullptr ? *g_activeKernels : ChooseKernels();
+}
 
 // Draws use kernels from now on (tests and benchmarks).
 void UseKernels(const RowKernels& kernels);

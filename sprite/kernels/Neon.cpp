@@ -2,7 +2,6 @@
 // vld2q_u8 splits the pixels into their low and high bytes. NEON has no
 // 16-bit multiply-high to do the blend table's division in 16-bit lanes.
 #include "sprite/kernels/ByteLaneRows.h"
-#include "sprite/kernels/WidenRows.h"
 
 #include <arm_neon.h>
 
@@ -14,16 +13,11 @@ constexpr int DivideBy255(int x) {
 }
 static_assert(DividesEveryProductExactly(DivideBy255), "the blend table's products need another division");
 
-struct Neon {
-    using V = uint8x16_t;
+struct Neon : ByteLanes<uint8x16_t> {
     using W = uint16x8_t;
-    using Pixels = BytePixels<V>;
-    using Channels = ByteChannels<V>;
-    static const RowKernels& Shorter() { return g_scalarKernels; }
     // A 32-byte tbl table.
     using Column = uint8x16x2_t;
 
-    __attribute__((always_inline)) static V SplatByte(uint8_t value) { return vdupq_n_u8(value); }
     __attribute__((always_inline)) static W SplatWord(uint16_t value) { return vdupq_n_u16(value); }
     __attribute__((always_inline)) static V LoadBytes(const uint8_t* bytes) { return vld1q_u8(bytes); }
     __attribute__((always_inline)) static W LoadWords(const uint8_t* bytes) {
@@ -42,13 +36,6 @@ struct Neon {
         vst2q_u8(bytes, uint8x16x2_t{{p.low, p.high}});
     }
 
-    __attribute__((always_inline)) static V And(V a, V b) { return vandq_u8(a, b); }
-    __attribute__((always_inline)) static V Or(V a, V b) { return vorrq_u8(a, b); }
-    __attribute__((always_inline)) static V AndNot(V a, V b) { return vbicq_u8(a, b); }
-    __attribute__((always_inline)) static V AddBytes(V a, V b) { return vaddq_u8(a, b); }
-    __attribute__((always_inline)) static V Eq(V a, V b) { return vceqq_u8(a, b); }
-    __attribute__((always_inline)) static V AtLeast(V a, V b) { return vcgeq_u8(a, b); }
-    __attribute__((always_inline)) static V Below(V a, V b) { return vcltq_u8(a, b); }
     __attribute__((always_inline)) static V Select(V mask, V a, V b) { return vbslq_u8(mask, a, b); }
     __attribute__((always_inline)) static W KeepWhereEqual(W s, W d, W key) {
         return vbslq_u16(vceqq_u16(s, key), d, s);
@@ -56,15 +43,6 @@ struct Neon {
 
     // Green: pixel bits 8-10 from the high byte, bits 6-7 from the low one.
     __attribute__((always_inline)) static V GreenBits(Pixels p) { return vsriq_n_u8(vshlq_n_u8(p.high, 5), p.low, 3); }
-
-    __attribute__((always_inline)) static Channels SplitChannels(Pixels p) {
-        const V top5 = vdupq_n_u8(0xF8);
-        return {vandq_u8(p.high, top5), vandq_u8(GreenBits(p), top5), vshlq_n_u8(p.low, 3)};
-    }
-
-    __attribute__((always_inline)) static Channels SplitChannelValues(Pixels p) {
-        return {vshrq_n_u8(p.high, 3), vshrq_n_u8(GreenBits(p), 3), vandq_u8(p.low, vdupq_n_u8(31))};
-    }
 
     __attribute__((always_inline)) static Pixels PackSums(const Channels& sum) {
         return {vsriq_n_u8(vshlq_n_u8(sum.green, 3), sum.blue, 3), vsriq_n_u8(sum.red, sum.green, 5)};
@@ -93,24 +71,4 @@ struct Neon {
 
 } // namespace
 
-// Widening, for the screens: eight pixels a block in 16-bit lanes, which
-// vst2 interleaves as it stores.
-namespace {
-
-struct NeonWide {
-    using V = uint16x8_t;
-    static constexpr int kLanes = 8;
-    static V Load(const uint8_t* p) { return vreinterpretq_u16_u8(vld1q_u8(p)); }
-    static void Store(uint8_t* p, V low, V high) {
-        vst2q_u16(reinterpret_cast<uint16_t*>(p), uint16x8x2_t{{low, high}});
-    }
-    static V Set(int value) { return vdupq_n_u16(static_cast<uint16_t>(value)); }
-    static V And(V a, V b) { return vandq_u16(a, b); }
-    static V Or(V a, V b) { return vorrq_u16(a, b); }
-    template <int n> static V Srl(V a) { return vshrq_n_u16(a, n); }
-    template <int n> static V Sll(V a) { return vshlq_n_u16(a, n); }
-};
-
-} // namespace
-
-const RowKernels g_neonKernels = MakeRowKernels<ByteLaneRows<Neon>>("neon", WidenRows<NeonWide, NeonWide>::Widen);
+RowKernels g_neonKernels = MakeRowKernels<ByteLaneRows<Neon>>("neon");

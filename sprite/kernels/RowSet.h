@@ -1,13 +1,12 @@
 // What every vector kernel set shares, whichever way its rows are written
 // (VectorRows.h on 16-bit lanes, ByteLaneRows.h on 8-bit lanes): the one
-// factory that makes a RowKernels table of a rows template, the one fallback
-// chain that hands draws whose rows are too short for a set to the next
-// narrower one, the walk down a draw's rows and the one walk along a row with
-// an overlapping last block.
+// hand-over of draws whose rows are too short for a set to the next narrower
+// one, the walk down a draw's rows and the one walk along a row with an
+// overlapping last block.
 //
-// A rows template R provides the five routines for rows of at least
-// R::kShortest pixels, and R::Shorter(), the set that takes the shorter ones.
-// The choice is made once a call, for all of its rows.
+// A rows template R takes rows of at least R::kShortest pixels and names
+// R::Shorter(), the set that takes the shorter ones. The choice is made once
+// a call, for all of its rows.
 //
 // Everything here has internal linkage: a copy built with one file's flags
 // must never be linked in place of another's. For the same reason this header
@@ -21,81 +20,51 @@
 
 namespace {
 
-template <typename R> struct RowSet {
-    static bool Short(const PixelRows& rows) { return rows.width < R::kShortest; }
-
-    static void Keyed(const PixelRows& rows, uint16_t colorKey) {
-        if (Short(rows)) {
-            R::Shorter().keyed(rows, colorKey);
-        } else {
-            R::Keyed(rows, colorKey);
-        }
+// The table entry of a routine R writes as kLong: R's rows, or the same
+// routine of R::Shorter() for rows too short for R.
+template <typename R, RowKernel RowKernels::*kRoutine, RowKernel kLong> void ByWidth(const PixelRows& rows) {
+    if (rows.width < R::kShortest) {
+        (R::Shorter().*kRoutine)(rows);
+    } else {
+        kLong(rows);
     }
+}
 
-    static void Alpha(const PixelRows& rows, uint16_t colorKey) {
-        if (Short(rows)) {
-            R::Shorter().alpha(rows, colorKey);
-        } else {
-            R::Alpha(rows, colorKey);
-        }
-    }
-
-    static void Translucent(const PixelRows& rows, uint16_t colorKey, int weight) {
-        if (Short(rows)) {
-            R::Shorter().translucent(rows, colorKey, weight);
-        } else {
-            R::Translucent(rows, colorKey, weight);
-        }
-    }
-
-    static void Tinted(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
-        if (Short(rows)) {
-            R::Shorter().tinted(rows, colorKey, tint, tintWeight);
-        } else {
-            R::Tinted(rows, colorKey, tint, tintWeight);
-        }
-    }
-
-    static void TintedOpaque(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
-        if (Short(rows)) {
-            R::Shorter().tintedOpaque(rows, colorKey, tint, tintWeight);
-        } else {
-            R::TintedOpaque(rows, colorKey, tint, tintWeight);
-        }
-    }
-};
-
-template <typename R> struct RowSetSpans {
-    static void AlphaSpans(const PixelRows& rows, uint16_t colorKey, const SpanRows& spans) {
-        if (RowSet<R>::Short(rows)) {
-            R::Shorter().alphaSpans(rows, colorKey, spans);
-        } else {
-            R::AlphaSpans(rows, colorKey, spans);
-        }
-    }
-};
-
-// The table of one set: const RowKernels g_xKernels = MakeRowKernels<Rows>("x", widen).
-template <typename R>
-constexpr RowKernels MakeRowKernels(const char* name, void (*widen)(uint8_t*, const uint8_t*, int, WideOrder)) {
-    using S = RowSet<R>;
-    return {name, S::Keyed, S::Alpha, S::Translucent, S::Tinted, S::TintedOpaque, RowSetSpans<R>::AlphaSpans, widen};
+// The table of a rows template R that writes every routine: each R's for
+// rows of R's width, the narrower set's for shorter ones. A set leaves one
+// out by clearing it.
+template <typename R> constexpr RowKernels MakeRowKernels(const char* name) {
+    RowKernels set = {};
+    set.name = name;
+    set.keyed = ByWidth<R, &RowKernels::keyed, R::Keyed>;
+    set.alpha = ByWidth<R, &RowKernels::alpha, R::Alpha>;
+    set.translucent = ByWidth<R, &RowKernels::translucent, R::Translucent>;
+    set.tinted = ByWidth<R, &RowKernels::tinted, R::Tinted>;
+    set.tintedOpaque = ByWidth<R, &RowKernels::tintedOpaque, R::TintedOpaque>;
+    return set;
 }
 
 // Hands each of the draw's rows to row(destination, source, alpha), top to
-// bottom. The pitches are held apart from rows: a row's stores could alias
-// the record, which the compiler would then read again after every row.
+// bottom. The record is held apart from the rows: a row's stores could alias
+// it, which the compiler would then read again after every row.
 template <typename Row> __attribute__((always_inline)) inline void ForEachRow(const PixelRows& rows, Row row) {
     const PixelRows held = rows;
-    uint8_t* destination = held.destination;
     const uint8_t* source = held.source;
     const uint8_t* alpha = held.alpha;
-    for (int y = 0; y < held.height; ++y) {
+    for (uint8_t* destination = held.destination; destination < held.destinationEnd;
+         destination += held.destinationPitch) {
         row(destination, source, alpha);
-        destination += held.destinationPitch;
         source += held.sourcePitch;
         alpha += held.alphaPitch;
     }
+}
+
+// count pixels of one row from pixel `from`, as a draw of their own under
+// colorKey by every pixel: one row, which its pitch of 1 ends.
+inline PixelRows PartOfRow(uint8_t* destination, const uint8_t* source, const uint8_t* alpha, int from, int count,
+                           uint16_t colorKey) {
+    uint8_t* first = destination + 2 * from;
+    return {first, first + 1, source + 2 * from, alpha + from, 1, 0, 0, count, colorKey, 0, 0, nullptr};
 }
 
 // Stores block(i), the new values of pixels i to i + B::kLanes - 1, with

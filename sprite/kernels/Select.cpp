@@ -1,72 +1,32 @@
-// Chooses the row kernels once, from what the processor can run and what
-// SPRITEDEMO_ISA allows.
+// The sets' tables made whole, and the one the draws use: that of the
+// program's instruction set.
+#include "platform/InstructionSets.h"
 #include "sprite/kernels/Kernels.h"
-
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
-namespace {
 
 const RowKernels* g_activeKernels = nullptr;
 
-const RowKernels& ChooseKernels() {
-    int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    // The cap is a position in the list: the best runnable set at or below it.
-    int cap = count - 1;
-    const char* wanted = std::getenv("SPRITEDEMO_ISA");
-    if (wanted != nullptr && *wanted != '\0') {
-        int found = -1;
-        for (int i = 0; i < count; ++i) {
-            if (std::strcmp(sets[i].kernels->name, wanted) == 0) {
-                found = i;
+const RowKernels* const* BuiltKernelSets(int* count) {
+    RowKernels* const* sets = FamilyKernels(count);
+    static const bool filled = [&] {
+        for (int i = 1; i < *count; ++i) {
+            for (const KernelRoutine& routine : kKernelRoutines) {
+                if (sets[i]->*routine.kernel == nullptr) {
+                    sets[i]->*routine.kernel = sets[i - 1]->*routine.kernel;
+                }
             }
         }
-        if (found < 0) {
-            std::fprintf(stderr, "spritedemo: SPRITEDEMO_ISA=%s is not an instruction set of this build; ignored\n",
-                         wanted);
-        } else {
-            cap = found;
-        }
-    }
-    for (int i = cap; i >= 0; --i) {
-        if (sets[i].runnable) {
-            return *sets[i].kernels;
-        }
-    }
-    return g_scalarKernels;
+        return true;
+    }();
+    (void)filled;
+    return sets;
 }
 
-} // namespace
-
-const RowKernels& ActiveKernels() {
-    if (g_activeKernels == nullptr) {
-        g_activeKernels = &ChooseKernels();
-    }
-    return *g_activeKernels;
-}
-
-const RowKernels* FindKernels(const char* name) {
+const RowKernels& ChooseKernels() {
     int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    for (int i = 0; i < count; ++i) {
-        if (sets[i].runnable && std::strcmp(sets[i].kernels->name, name) == 0) {
-            return sets[i].kernels;
-        }
-    }
-    return nullptr;
+    g_activeKernels = BuiltKernelSets(&count)[ChosenInstructionSet()];
+    return *g_activeKernels;
 }
 
 void UseKernels(const RowKernels& kernels) {
     g_activeKernels = &kernels;
-}
-
-// The screens' widening (platform/Widen.h), with the draws' set.
-void WidenPixels(uint8_t* wide, ptrdiff_t widePitch, const uint8_t* pixels, ptrdiff_t pitch, int width, int height,
-                 WideOrder order) {
-    const RowKernels& kernels = ActiveKernels();
-    for (int y = 0; y < height; ++y) {
-        kernels.widen(wide + y * widePitch, pixels + y * pitch, width, order);
-    }
 }

@@ -1,7 +1,7 @@
 // The row kernels written once over a set of vector operations on 16-bit
 // lanes, one pixel a lane. Each instruction-set file includes this with its
 // own compiler flags and its own operations record O, which provides:
-//   V, M             a vector of lanes and a lane mask
+//   V, M             a vector of lanes (GCC's vector extensions) and a lane mask
 //   kLanes           pixels a block
 //   kShortest, Shorter()  rows shorter than kShortest go to the set Shorter()
 //                    (RowSet.h)
@@ -11,9 +11,13 @@
 //                    those where a == b, AlsoSkipWhere(skip, a, b) adds them
 //                    to skip
 //   Finish(skip, d, v)  the new pixels v, except where skip keeps d
-//   Load, LoadAlpha, Set, Add, Sub, And, Or, MulLo, MulHi (unsigned),
-//   Srl<n>, Sll<n>, Eq, Select(m, ifSet, otherwise),
-//   Opaque(v)        v, as a value the compiler cannot see into
+//   Load, LoadAlpha, MulHi (unsigned)
+//   Set, Add, Sub, And, Or, MulLo, Srl<n>, Sll<n>, Opaque(v) (v, as a value
+//                    the compiler cannot see into), Store, and for lane masks
+//                    that are vectors Eq, Select(m, ifSet, otherwise):
+//                    LaneArithmetic gives these
+// WholeBlocks gives the walk, loads and skips of a set whose blocks are
+// always whole and whose masks are vectors.
 //
 // Everything here has internal linkage: a copy built with one file's flags
 // must never be linked in place of another's. For the same reason this header
@@ -34,6 +38,53 @@
 #include <cstdint>
 
 namespace {
+
+// The lane arithmetic any record on a vector of 16-bit lanes shares, by the
+// language's operators, and its whole store.
+template <typename Vector> struct LaneArithmetic {
+    using V = Vector;
+    static V Set(int value) { return V{} + static_cast<uint16_t>(value); }
+    static V Add(V a, V b) { return a + b; }
+    static V Sub(V a, V b) { return a - b; }
+    static V And(V a, V b) { return a & b; }
+    static V Or(V a, V b) { return a | b; }
+    static V MulLo(V a, V b) { return a * b; }
+    template <int n> static V Srl(V a) { return a >> n; }
+    template <int n> static V Sll(V a) { return a << n; }
+    static V Opaque(V v) {
+        __asm__("" : "+v"(v));
+        return v;
+    }
+    static void Store(uint8_t* p, V v) { __builtin_memcpy(p, &v, sizeof v); }
+    // Lane masks as vectors, which sets with mask registers replace.
+    static V Eq(V a, V b) { return (V)(a == b); }
+    static V Select(V m, V ifSet, V otherwise) { return (m & ifSet) | (~m & otherwise); }
+};
+
+// A set O whose every block lies wholly in the row (rows of at least a
+// block, each ending in an overlapping one) and whose lane masks are vectors
+// of V: its walk, and its skips as the lanes of one mask.
+template <typename O, typename V> struct WholeBlocks {
+    static constexpr int kLanes = sizeof(V) / 2;
+    static constexpr int kShortest = kLanes;
+    static constexpr bool kWalksAnyCount = false;
+    struct Lanes {};
+    static constexpr Lanes kAll{};
+    static V Load(const uint8_t* p, Lanes) {
+        V v;
+        __builtin_memcpy(&v, p, sizeof v);
+        return v;
+    }
+    template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
+        WalkOverlapping<O>(
+            destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) { return block(i, Lanes{}); });
+    }
+    using M = V;
+    using Skip = V;
+    static Skip SkipWhere(V a, V b) { return O::Eq(a, b); }
+    static Skip AlsoSkipWhere(Skip skip, V a, V b) { return O::Or(skip, O::Eq(a, b)); }
+    static V Finish(Skip skip, V d, V v) { return O::Select(skip, d, v); }
+};
 
 template <typename O> struct VectorRows {
     using V = typename O::V;
@@ -115,8 +166,8 @@ template <typename O> struct VectorRows {
         });
     }
 
-    static void Keyed(const PixelRows& rows, uint16_t colorKey) {
-        const V key = O::Set(colorKey);
+    static void Keyed(const PixelRows& rows) {
+        const V key = O::Set(rows.colorKey);
         WalkRows(
             rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
                 const V s = O::Load(row.source + 2 * i, lanes);
@@ -143,8 +194,15 @@ template <typename O> struct VectorRows {
         return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, blended);
     }
 
-    static void Alpha(const PixelRows& rows, uint16_t colorKey) {
-        const V key = O::Set(colorKey);
+    // By the draw's plan where its spans are a block or more long on average
+    // (walking spans costs branches the block walk does not have), else
+    // every pixel in blocks.
+    static void Alpha(const PixelRows& rows) {
+        if (rows.spans != nullptr && rows.spans->pixelsPerSpan >= O::kLanes) {
+            AlphaBySpans(rows, *rows.spans);
+            return;
+        }
+        const V key = O::Set(rows.colorKey);
         const V one = O::Set(1);
         WalkRows(
             rows, [&](const Row& row, ptrdiff_t i, Lanes lanes)
@@ -158,15 +216,8 @@ template <typename O> struct VectorRows {
     // yet drawn, which a block draws by their own alpha, once: the row goes on
     // after the block. A span too near the row's end for that goes to the
     // narrower set.
-    static void AlphaSpans(const PixelRows& rows, uint16_t colorKey, const SpanRows& plan) {
-        // Walking spans costs branches the block walk does not have: only
-        // spans a block or more long on average (over the frame's width) pay.
-        const int64_t spanCount = plan.rowStarts[rows.height] - plan.rowStarts[0];
-        if (spanCount * O::kLanes > static_cast<int64_t>(rows.sourcePitch / 2) * rows.height) {
-            Alpha(rows, colorKey);
-            return;
-        }
-        const V key = O::Set(colorKey);
+    __attribute__((noinline)) static void AlphaBySpans(const PixelRows& rows, const SpanRows& plan) {
+        const V key = O::Set(rows.colorKey);
         const V one = O::Set(1);
         const int width = rows.width;
         const Lanes all = O::kAll;
@@ -204,9 +255,7 @@ template <typename O> struct VectorRows {
                     O::Store(destination + 2 * from, blend(from, all));
                     done = from + O::kLanes;
                 } else {
-                    const PixelRows tail = {
-                        destination + 2 * from, source + 2 * from, alpha + from, 0, 0, 0, to - from, 1};
-                    O::Shorter().alpha(tail, colorKey);
+                    O::Shorter().alpha(PartOfRow(destination, source, alpha, from, to - from, rows.colorKey));
                     done = to;
                 }
             }
@@ -214,10 +263,10 @@ template <typename O> struct VectorRows {
         });
     }
 
-    static void Translucent(const PixelRows& rows, uint16_t colorKey, int weight) {
-        const V key = O::Set(colorKey);
-        const V multiplier = O::Set(Multiplier(weight));
-        const V rest = O::Set(Multiplier(31 - weight));
+    static void Translucent(const PixelRows& rows) {
+        const V key = O::Set(rows.colorKey);
+        const V multiplier = O::Set(Multiplier(rows.weight));
+        const V rest = O::Set(Multiplier(31 - rows.weight));
         WalkRows(
             rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
                 const V s = O::Load(row.source + 2 * i, lanes);
@@ -232,11 +281,13 @@ template <typename O> struct VectorRows {
         return {entry(tint >> 11), entry((tint >> 6) & 31), entry(tint & 31)};
     }
 
-    static void Tinted(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
-        const V key = O::Set(colorKey);
+    // Every pixel alike, plan or none: whole spans are tinted too, which
+    // leaves a walk of the plan only the skip spans to save.
+    static void Tinted(const PixelRows& rows) {
+        const V key = O::Set(rows.colorKey);
         const V one = O::Set(1);
-        const Sums tintSums = TintSums(tint, tintWeight);
-        const V sourceRest = O::Set(Multiplier(31 - tintWeight));
+        const Sums tintSums = TintSums(rows.tint, rows.weight);
+        const V sourceRest = O::Set(Multiplier(31 - rows.weight));
         WalkRows(
             rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
                 const V s = O::Load(row.source + 2 * i, lanes);
@@ -252,10 +303,10 @@ template <typename O> struct VectorRows {
             });
     }
 
-    static void TintedOpaque(const PixelRows& rows, uint16_t colorKey, uint16_t tint, int tintWeight) {
-        const V key = O::Set(colorKey);
-        const Sums tintSums = TintSums(tint, tintWeight);
-        const V sourceRest = O::Set(Multiplier(31 - tintWeight));
+    static void TintedOpaque(const PixelRows& rows) {
+        const V key = O::Set(rows.colorKey);
+        const Sums tintSums = TintSums(rows.tint, rows.weight);
+        const V sourceRest = O::Set(Multiplier(31 - rows.weight));
         WalkRows(
             rows, [&](const Row& row, ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
                 const V s = O::Load(row.source + 2 * i, lanes);

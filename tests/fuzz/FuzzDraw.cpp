@@ -10,7 +10,8 @@
 #include "sprite/Blend.h"
 #include "sprite/PixelRules.h"
 #include "sprite/Sprite.h"
-#include "sprite/kernels/Kernels.h"
+#include "tests/support/DrawRoutines.h"
+#include "tests/support/EverySet.h"
 #include "tests/support/SpriteBytes.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -31,9 +32,6 @@ namespace {
 // vectors (32 pixels) and a tail.
 constexpr int kMaxSide = 300;
 constexpr int kMaxPadding = 16; // pixels past the width in a row
-
-enum class Routine { Draw, Keyed, Alpha, Translucent, Tinted };
-constexpr Routine kRoutines[] = {Routine::Draw, Routine::Keyed, Routine::Alpha, Routine::Translucent, Routine::Tinted};
 
 // The surface each input draws on: one portable surface whose size, pitch
 // and memory are set for the input, the memory exactly as long as its rows,
@@ -122,79 +120,35 @@ DataBlock Block(FuzzedDataProvider& data, int64_t exact) {
 
 struct Call {
     int32_t x, y;
-    int opacity;
-    COLORREF tintColour;
-    int tintAmount;
+    DrawArguments arguments;
 };
-
-void Run(const Sprite& sprite, Routine routine, const Call& call, LPDIRECTDRAWSURFACE7 surface) {
-    switch (routine) {
-    case Routine::Draw:
-        sprite.Draw(surface, call.x, call.y);
-        break;
-    case Routine::Keyed:
-        sprite.DrawKeyed(surface, call.x, call.y);
-        break;
-    case Routine::Alpha:
-        sprite.DrawAlpha(surface, call.x, call.y);
-        break;
-    case Routine::Translucent:
-        sprite.DrawTranslucent(surface, call.x, call.y, call.opacity);
-        break;
-    case Routine::Tinted:
-        sprite.DrawTinted(surface, call.x, call.y, call.tintColour, call.tintAmount);
-        break;
-    }
-}
 
 // after: the surface as it must be after the draw: the rules applied to each pixel
 // of the clipped frame rectangle, everything else as it was. A frame whose
 // blocks are too short for its size draws nothing; alpha is read only by the
 // routines that use it, and a frame without alpha values is opaque.
-void Expect(const Sprite& sprite, Routine routine, const Call& call, const std::vector<uint8_t>& before, LONG pitch,
-            RECT clip, std::vector<uint8_t>& after) {
+void Expect(const Sprite& sprite, const DrawRoutine& routine, const Call& call, const std::vector<uint8_t>& before,
+            LONG pitch, RECT clip, std::vector<uint8_t>& after) {
     after = before;
     if (sprite.frames.empty()) {
         return;
     }
     const SpriteFrame& frame = sprite.frames[0];
-    if (routine == Routine::Draw) {
-        routine = frame.alphaBlock.size != 0 ? Routine::Alpha : Routine::Keyed;
-    }
     const int64_t w = frame.width, h = frame.height;
-    const bool readsAlpha = routine == Routine::Alpha || routine == Routine::Tinted;
-    const bool hasAlpha = readsAlpha && frame.alphaBlock.size != 0;
+    const bool hasAlpha = routine.readsAlpha && frame.alphaBlock.size != 0;
     if (w <= 0 || h <= 0 || frame.pixelBlock.size < static_cast<uint64_t>(w * h * 2) ||
         (hasAlpha && frame.alphaBlock.size < static_cast<uint64_t>(w * h))) {
         return;
     }
     const int64_t left = frame.fixedX != -1 ? frame.fixedX : int64_t{call.x} - frame.hotspotX + frame.offsetX;
     const int64_t top = frame.fixedY != -1 ? frame.fixedY : int64_t{call.y} - frame.hotspotY + frame.offsetY;
-    const uint16_t tint = ColorToPixel(call.tintColour);
     for (int64_t y = std::max<int64_t>(top, clip.top); y < std::min<int64_t>(top + h, clip.bottom); ++y) {
         for (int64_t x = std::max<int64_t>(left, clip.left); x < std::min<int64_t>(left + w, clip.right); ++x) {
             const int64_t i = (x - left) + (y - top) * w;
             uint8_t* d = after.data() + y * pitch + 2 * x;
             const uint16_t s = LoadPixel(frame.pixelBlock.data.get() + 2 * i);
             const uint8_t a = hasAlpha ? frame.alphaBlock.data[static_cast<size_t>(i)] : 255;
-            const uint16_t old = LoadPixel(d);
-            uint16_t pixel = old;
-            switch (routine) {
-            case Routine::Draw:
-            case Routine::Keyed:
-                pixel = KeyedRule(old, s, frame.colorKey);
-                break;
-            case Routine::Alpha:
-                pixel = AlphaRule(old, s, a, frame.colorKey);
-                break;
-            case Routine::Translucent:
-                pixel = TranslucentRule(old, s, AmountToWeight(call.opacity), frame.colorKey);
-                break;
-            case Routine::Tinted:
-                pixel = TintedRule(old, s, a, frame.colorKey, tint, AmountToWeight(call.tintAmount));
-                break;
-            }
-            StorePixel(d, pixel);
+            StorePixel(d, routine.Rule(LoadPixel(d), s, a, frame.colorKey, call.arguments));
         }
     }
 }
@@ -229,9 +183,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Call call;
     call.x = Coordinate(data);
     call.y = Coordinate(data);
-    call.opacity = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, 255) : data.ConsumeIntegral<int>();
-    call.tintColour = data.ConsumeIntegral<uint32_t>();
-    call.tintAmount = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, 255) : data.ConsumeIntegral<int>();
+    call.arguments.opacity = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, 255) : data.ConsumeIntegral<int>();
+    call.arguments.tintColour = data.ConsumeIntegral<uint32_t>();
+    call.arguments.tintAmount = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, 255) : data.ConsumeIntegral<int>();
     // What the surface held: the rest of the input, repeated.
     const std::vector<uint8_t> rest = data.ConsumeRemainingBytes<uint8_t>();
     // Buffers kept from input to input: large allocations would cost more than the draws.
@@ -249,30 +203,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
     g_display.clipRect = clip;
     g_display.bitsPerPixel = 16;
-    int setCount = 0;
-    const KernelSet* sets = BuiltKernelSets(&setCount);
-    for (Routine routine : kRoutines) {
+    for (const DrawRoutine& routine : kDrawRoutines) {
         Expect(sprite, routine, call, before, target.pitch, clip, expected);
-        for (int set = 0; set < setCount; ++set) {
-            if (!sets[set].runnable) {
-                continue;
-            }
-            UseKernels(*sets[set].kernels);
+        ForEveryRunnableSet([&](const RunnableSet& set) {
             std::memcpy(target.memory.data(), before.data(), before.size());
-            Run(sprite, routine, call, target.surface);
+            routine.Run(sprite, target.surface, call.x, call.y, call.arguments);
             if (target.memory != expected) {
                 const size_t at = static_cast<size_t>(
                     std::mismatch(expected.begin(), expected.end(), target.memory.begin()).first - expected.begin());
                 std::fprintf(stderr,
-                             "fuzz_draw: routine %d with the %s kernels on %dx%d, pitch %ld, clip %ld,%ld-%ld,%ld: "
+                             "fuzz_draw: %s with the %s kernels on %dx%d, pitch %ld, clip %ld,%ld-%ld,%ld: "
                              "byte %zu (row %zu) is 0x%02X, not 0x%02X\n",
-                             static_cast<int>(routine), sets[set].kernels->name, target.width, target.height,
-                             static_cast<long>(target.pitch), static_cast<long>(clip.left), static_cast<long>(clip.top),
-                             static_cast<long>(clip.right), static_cast<long>(clip.bottom), at, at / target.pitch,
-                             target.memory[at], expected[at]);
+                             routine.name, set.name, target.width, target.height, static_cast<long>(target.pitch),
+                             static_cast<long>(clip.left), static_cast<long>(clip.top), static_cast<long>(clip.right),
+                             static_cast<long>(clip.bottom), at, at / target.pitch, target.memory[at], expected[at]);
                 std::abort();
             }
-        }
+        });
     }
     target.surface->pixels = target.ownPixels; // as the surface was made
     return 0;

@@ -3,6 +3,7 @@
 // and alignment, on several rows at odd pitches, every weight and alpha
 // value, and a million random pixels per routine, with nothing written
 // outside the rows; and every set's widening of every RGB565 word.
+#include "platform/InstructionSets.h"
 #include "platform/LittleEndian.h"
 #include "platform/Rgb565.h"
 #include "sprite/Blend.h"
@@ -16,21 +17,26 @@
 #include <string>
 #include <vector>
 
-// Test names and messages show a set by its name.
-void PrintTo(const KernelSet& set, std::ostream* out) {
-    *out << set.kernels->name;
-}
-
 namespace {
 
-enum class Routine { Keyed, Alpha, Translucent, Tinted, TintedOpaque };
-constexpr Routine kRoutines[] = {Routine::Keyed, Routine::Alpha, Routine::Translucent, Routine::Tinted,
-                                 Routine::TintedOpaque};
+// A built instruction set by its place in the build's list.
+const InstructionSet& SetAt(int set) {
+    int count = 0;
+    return BuiltInstructionSets(&count)[set];
+}
+
+const RowKernels& KernelsAt(int set) {
+    int count = 0;
+    return *BuiltKernelSets(&count)[set];
+}
+
+using Routine = RowKernel RowKernels::*;
+
 constexpr uint16_t kKey = 0xF81F;
 constexpr int kGuard = 64;
 
 struct RowCase {
-    Routine routine;
+    const KernelRoutine* routine;
     int count;
     int offset; // bytes between an aligned buffer start and the first pixel
     int weight; // the translucent weight, or the tint's
@@ -76,45 +82,30 @@ struct RowInputs {
     }
 };
 
-void RunRows(const RowKernels& kernels, Routine routine, const PixelRows& rows, int weight, uint16_t tint) {
-    switch (routine) {
-    case Routine::Keyed:
-        kernels.keyed(rows, kKey);
-        break;
-    case Routine::Alpha:
-        kernels.alpha(rows, kKey);
-        break;
-    case Routine::Translucent:
-        kernels.translucent(rows, kKey, weight);
-        break;
-    case Routine::Tinted:
-        kernels.tinted(rows, kKey, tint, weight);
-        break;
-    case Routine::TintedOpaque:
-        kernels.tintedOpaque(rows, kKey, tint, weight);
-        break;
-    }
+// rows rows of count pixels, pitches (destination, source, alpha) apart, under
+// the key, tint and weight.
+void RunRows(const RowKernels& kernels, Routine routine, uint8_t* destination, const uint8_t* source,
+             const uint8_t* alpha, const ptrdiff_t (&pitches)[3], int count, int rows, int weight, uint16_t tint) {
+    (kernels.*routine)({destination, destination + rows * pitches[0], source, alpha, pitches[0], pitches[1], pitches[2],
+                        count, kKey, tint, weight, nullptr});
 }
 
 void RunRows(const RowKernels& kernels, const RowCase& c, RowInputs& in) {
-    const PixelRows rows = {in.destination.data() + c.offset,
-                            in.source.data() + c.offset / 2 * 2 + 1, // sources misaligned too
-                            in.alpha.data() + c.offset,
-                            DestinationPitch(c),
-                            SourcePitch(c),
-                            AlphaPitch(c),
-                            c.count,
-                            c.rows};
-    RunRows(kernels, c.routine, rows, c.weight, c.tint);
+    RunRows(kernels, c.routine->kernel, in.destination.data() + c.offset,
+            in.source.data() + c.offset / 2 * 2 + 1, // sources misaligned too
+            in.alpha.data() + c.offset, {DestinationPitch(c), SourcePitch(c), AlphaPitch(c)}, c.count, c.rows, c.weight,
+            c.tint);
 }
 
-struct KernelTest : testing::TestWithParam<KernelSet> {
+struct KernelTest : testing::TestWithParam<int> {
     std::mt19937 random{12345};
+    const RowKernels& kernels = KernelsAt(GetParam());
 
     void SetUp() override {
         BuildBlendTable();
-        if (!GetParam().runnable) {
-            GTEST_SKIP() << GetParam().kernels->name << " is not supported by this processor";
+        ASSERT_STREQ(kernels.name, SetAt(GetParam()).name) << "the family files list the sets apart";
+        if (!SetAt(GetParam()).runnable) {
+            GTEST_SKIP() << SetAt(GetParam()).name << " is not supported by this processor";
         }
     }
 };
@@ -135,42 +126,42 @@ struct WorkedPixel {
 // T[a][b] = floor(64ab / 255); the word is R >> 3, G >> 2, B >> 3.
 constexpr uint16_t kS = 0xA2F5, kD = 0x2DBB, kTint = 0xFA03;
 constexpr WorkedPixel kWorkedPixels[] = {
-    {Routine::Keyed, kD, kS, 0, 0, kS},
-    {Routine::Keyed, kD, kKey, 0, 0, kD},
-    {Routine::Keyed, kD, kKey ^ 0x0800, 0, 0, kKey ^ 0x0800},
-    {Routine::Alpha, kD, kS, 0, 0, kD},
-    {Routine::Alpha, kD, kS, 7, 0, kD},
-    {Routine::Alpha, kD, kS, 8, 0, 0x2D3A},   // weight 1: 5+37, 2+165, 5+203
-    {Routine::Alpha, kD, kS, 127, 0, 0x5C17}, // 15: 75+20, 41+88, 79+108
-    {Routine::Alpha, kD, kS, 128, 0, 0x63F7}, // 16: 80+18, 44+82, 84+101
-    {Routine::Alpha, kD, kS, 247, 0, 0x92B4}, // 30: 150+1, 82+5, 158+6
-    {Routine::Alpha, kD, kS, 248, 0, kS},
-    {Routine::Alpha, kD, kS, 255, 0, kS},
-    {Routine::Alpha, kD, kKey, 255, 0, kD},
-    {Routine::Translucent, kD, kS, 0, 1, 0x2D3A},
-    {Routine::Translucent, kD, kS, 0, 16, 0x63F7},
-    {Routine::Translucent, kD, kS, 0, 30, 0x92B4},
-    {Routine::Translucent, kD, kKey, 0, 16, kD},
-    {Routine::Translucent, 0x0000, 0xFFFF, 0, 16, 0x7BEF}, // 124 each: 16 and 15 are not halves
-    {Routine::Translucent, 0xFFFF, 0x0000, 0, 16, 0x73AE}, // 116 each
+    {&RowKernels::keyed, kD, kS, 0, 0, kS},
+    {&RowKernels::keyed, kD, kKey, 0, 0, kD},
+    {&RowKernels::keyed, kD, kKey ^ 0x0800, 0, 0, kKey ^ 0x0800},
+    {&RowKernels::alpha, kD, kS, 0, 0, kD},
+    {&RowKernels::alpha, kD, kS, 7, 0, kD},
+    {&RowKernels::alpha, kD, kS, 8, 0, 0x2D3A},   // weight 1: 5+37, 2+165, 5+203
+    {&RowKernels::alpha, kD, kS, 127, 0, 0x5C17}, // 15: 75+20, 41+88, 79+108
+    {&RowKernels::alpha, kD, kS, 128, 0, 0x63F7}, // 16: 80+18, 44+82, 84+101
+    {&RowKernels::alpha, kD, kS, 247, 0, 0x92B4}, // 30: 150+1, 82+5, 158+6
+    {&RowKernels::alpha, kD, kS, 248, 0, kS},
+    {&RowKernels::alpha, kD, kS, 255, 0, kS},
+    {&RowKernels::alpha, kD, kKey, 255, 0, kD},
+    {&RowKernels::translucent, kD, kS, 0, 1, 0x2D3A},
+    {&RowKernels::translucent, kD, kS, 0, 16, 0x63F7},
+    {&RowKernels::translucent, kD, kS, 0, 30, 0x92B4},
+    {&RowKernels::translucent, kD, kKey, 0, 16, kD},
+    {&RowKernels::translucent, 0x0000, 0xFFFF, 0, 16, 0x7BEF}, // 124 each: 16 and 15 are not halves
+    {&RowKernels::translucent, 0xFFFF, 0x0000, 0, 16, 0x73AE}, // 116 each
     // S pulled towards the tint at the tint's weight, then laid down by its alpha: 0x9AB4 at
     // 0 (0+155, 0+85, 0+163), 0xC24B at 16 (124+75, 32+41, 12+79), 0xF1E2 at 31
     // (241, 62, 23: the tint alone).
-    {Routine::Tinted, kD, kS, 0, 16, kD},
-    {Routine::Tinted, kD, kS, 7, 16, kD},
-    {Routine::Tinted, kD, kS, 8, 16, 0x2D39},   // 0xC24B at 1: 6+37, 2+165, 2+203
-    {Routine::Tinted, kD, kS, 128, 0, 0x5BD6},  // 0x9AB4 at 16: 76+18, 40+82, 80+101
-    {Routine::Tinted, kD, kS, 128, 16, 0x73B2}, // 0xC24B at 16: 96+18, 36+82, 44+101
-    {Routine::Tinted, kD, kS, 128, 31, 0x8B6D}, // 0xF1E2 at 16: 120+18, 28+82, 8+101
-    {Routine::Tinted, kD, kS, 247, 16, 0xB24B}, // 0xC24B at 30: 180+1, 67+5, 82+6
-    {Routine::Tinted, kD, kS, 248, 16, 0xC24B},
-    {Routine::Tinted, kD, kS, 255, 0, 0x9AB4},
-    {Routine::Tinted, kD, kS, 255, 31, 0xF1E2},
-    {Routine::Tinted, kD, kKey, 255, 16, kD},
-    {Routine::TintedOpaque, kD, kS, 0, 0, 0x9AB4},
-    {Routine::TintedOpaque, kD, kS, 0, 16, 0xC24B},
-    {Routine::TintedOpaque, kD, kS, 0, 31, 0xF1E2},
-    {Routine::TintedOpaque, kD, kKey, 0, 16, kD},
+    {&RowKernels::tinted, kD, kS, 0, 16, kD},
+    {&RowKernels::tinted, kD, kS, 7, 16, kD},
+    {&RowKernels::tinted, kD, kS, 8, 16, 0x2D39},   // 0xC24B at 1: 6+37, 2+165, 2+203
+    {&RowKernels::tinted, kD, kS, 128, 0, 0x5BD6},  // 0x9AB4 at 16: 76+18, 40+82, 80+101
+    {&RowKernels::tinted, kD, kS, 128, 16, 0x73B2}, // 0xC24B at 16: 96+18, 36+82, 44+101
+    {&RowKernels::tinted, kD, kS, 128, 31, 0x8B6D}, // 0xF1E2 at 16: 120+18, 28+82, 8+101
+    {&RowKernels::tinted, kD, kS, 247, 16, 0xB24B}, // 0xC24B at 30: 180+1, 67+5, 82+6
+    {&RowKernels::tinted, kD, kS, 248, 16, 0xC24B},
+    {&RowKernels::tinted, kD, kS, 255, 0, 0x9AB4},
+    {&RowKernels::tinted, kD, kS, 255, 31, 0xF1E2},
+    {&RowKernels::tinted, kD, kKey, 255, 16, kD},
+    {&RowKernels::tintedOpaque, kD, kS, 0, 0, 0x9AB4},
+    {&RowKernels::tintedOpaque, kD, kS, 0, 16, 0xC24B},
+    {&RowKernels::tintedOpaque, kD, kS, 0, 31, 0xF1E2},
+    {&RowKernels::tintedOpaque, kD, kKey, 0, 16, kD},
 };
 
 // Each worked pixel filling a row long enough for every set's widest step
@@ -183,12 +174,13 @@ TEST_P(KernelTest, WorkedPixels) {
             StoreLe16(&destination[1 + 2 * i], c.destination);
             StoreLe16(&source[1 + 2 * i], c.source);
         }
-        const PixelRows row = {&destination[1], &source[1], alpha.data(), 0, 0, 0, kCount, 1};
-        RunRows(*GetParam().kernels, c.routine, row, c.weight, kTint);
+        RunRows(kernels, c.routine, &destination[1], &source[1], alpha.data(), {2 * kCount, 2 * kCount, kCount}, kCount,
+                1, c.weight, kTint);
         for (int i = 0; i < kCount; ++i) {
             ASSERT_EQ(LoadLe16(&destination[1 + 2 * i]), c.expected)
-                << "routine " << int(c.routine) << ", source " << std::hex << c.source << " over " << c.destination
-                << std::dec << ", alpha " << int(c.alpha) << ", weight " << c.weight << ": pixel " << i;
+                << "worked pixel " << &c - kWorkedPixels << ", source " << std::hex << c.source << " over "
+                << c.destination << std::dec << ", alpha " << int(c.alpha) << ", weight " << c.weight << ": pixel "
+                << i;
         }
     }
 }
@@ -223,7 +215,7 @@ TEST_P(KernelTest, WidensEveryWord) {
         };
         for (int count : {kWords, 0, 1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 70}) {
             std::fill(wide.begin(), wide.end(), 0xA5);
-            GetParam().kernels->widen(wide.data(), &words[1], count, order);
+            SetAt(GetParam()).widen(&words[1], count, wide.data(), order);
             ASSERT_TRUE(check(count)) << (order == WideOrder::Rgba ? "rgba" : "bgra");
         }
     }
@@ -233,18 +225,18 @@ TEST_P(KernelTest, WidensEveryWord) {
 struct KernelAgainstScalar : KernelTest {
     // Both sets on the same inputs; false (with a report) at the first differing byte.
     bool Same(const RowCase& c) {
-        if (c.routine == Routine::Translucent && (c.weight == 0 || c.weight == 31)) {
+        if (c.routine->kernel == &RowKernels::translucent && (c.weight == 0 || c.weight == 31)) {
             return true; // outside what the draws pass (Kernels.h)
         }
         RowInputs expected(c, random);
         RowInputs actual = expected;
         RunRows(g_scalarKernels, c, expected);
-        RunRows(*GetParam().kernels, c, actual);
+        RunRows(kernels, c, actual);
         for (size_t i = 0; i < expected.destination.size(); ++i) {
             if (expected.destination[i] != actual.destination[i]) {
-                ADD_FAILURE() << "routine " << int(c.routine) << ", " << c.rows << " rows of " << c.count
-                              << " pixels at offset " << c.offset << ", weight " << c.weight << ", tint " << c.tint << ": byte " << i - c.offset << " is "
-                              << int(actual.destination[i]) << ", not " << int(expected.destination[i]);
+                ADD_FAILURE() << c.routine->name << ", " << c.rows << " rows of " << c.count << " pixels at offset "
+                              << c.offset << ", weight " << c.weight << ", tint " << c.tint << ": byte " << i - c.offset
+                              << " is " << int(actual.destination[i]) << ", not " << int(expected.destination[i]);
                 return false;
             }
         }
@@ -254,11 +246,11 @@ struct KernelAgainstScalar : KernelTest {
 
 // Every remainder of every set's widest step, on one row and on three.
 TEST_P(KernelAgainstScalar, EveryRowLengthAndAlignment) {
-    for (Routine routine : kRoutines) {
+    for (const KernelRoutine& routine : kKernelRoutines) {
         for (int count = 0; count <= 67; ++count) {
             for (int offset = 0; offset < 66; ++offset) {
                 const int weight = static_cast<int>(random() % 32);
-                if (!Same({routine, count, offset, weight, static_cast<uint16_t>(random()), 1 + offset % 2 * 2})) {
+                if (!Same({&routine, count, offset, weight, static_cast<uint16_t>(random()), 1 + offset % 2 * 2})) {
                     return;
                 }
             }
@@ -268,10 +260,10 @@ TEST_P(KernelAgainstScalar, EveryRowLengthAndAlignment) {
 
 // A 256-pixel row meets every alpha value, with every weight.
 TEST_P(KernelAgainstScalar, EveryWeight) {
-    for (Routine routine : kRoutines) {
+    for (const KernelRoutine& routine : kKernelRoutines) {
         for (int weight = 0; weight < 32; ++weight) {
             for (uint16_t tint : {0x0000, 0xFFFF, 0xF800, 0x07E0, 0x001F, 0x8410}) {
-                if (!Same({routine, 256, 2, weight, tint})) {
+                if (!Same({&routine, 256, 2, weight, tint})) {
                     return;
                 }
             }
@@ -280,9 +272,9 @@ TEST_P(KernelAgainstScalar, EveryWeight) {
 }
 
 TEST_P(KernelAgainstScalar, AMillionRandomPixelsPerRoutine) {
-    for (Routine routine : kRoutines) {
+    for (const KernelRoutine& routine : kKernelRoutines) {
         for (int row = 0; row < 1000; ++row) {
-            if (!Same({routine, 1000, static_cast<int>(random() % 64), static_cast<int>(random() % 32),
+            if (!Same({&routine, 1000, static_cast<int>(random() % 64), static_cast<int>(random() % 32),
                        static_cast<uint16_t>(random())})) {
                 return;
             }
@@ -290,20 +282,18 @@ TEST_P(KernelAgainstScalar, AMillionRandomPixelsPerRoutine) {
     }
 }
 
-std::vector<KernelSet> BuiltSets(bool withScalar) {
+std::vector<int> BuiltSets(bool withScalar) {
     int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    std::vector<KernelSet> chosen;
-    for (int i = 0; i < count; ++i) {
-        if (withScalar || sets[i].kernels != &g_scalarKernels) {
-            chosen.push_back(sets[i]);
-        }
+    BuiltInstructionSets(&count);
+    std::vector<int> chosen;
+    for (int i = withScalar ? 0 : 1; i < count; ++i) {
+        chosen.push_back(i);
     }
     return chosen;
 }
 
-std::string SetName(const testing::TestParamInfo<KernelSet>& info) {
-    return info.param.kernels->name;
+std::string SetName(const testing::TestParamInfo<int>& info) {
+    return SetAt(info.param).name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, KernelTest, testing::ValuesIn(BuiltSets(true)), SetName);

@@ -5,7 +5,7 @@
 
 #include "app/Scene.h"
 #include "display/DisplayDevice.h"
-#include "sprite/kernels/Kernels.h"
+#include "tests/support/EverySet.h"
 #include "tools/common/PngIo.h"
 
 #include <gtest/gtest.h>
@@ -159,22 +159,15 @@ TEST(SceneFrame, MatchesTheGoldenFramesUnderEveryKernelSet) {
         int x, y;
         const char* name;
     } cases[] = {{0, 0, "scene-0-0"}, {300, 200, "scene-300-200"}, {610, 460, "scene-610-460"}};
-    const RowKernels& chosen = ActiveKernels();
-    int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    for (int i = 0; i < count; ++i) {
-        if (!sets[i].runnable) {
-            continue;
-        }
-        UseKernels(*sets[i].kernels); // the rendering child inherits the choice
+    // The rendering child inherits the set in use.
+    ForEveryRunnableSet([&](const RunnableSet& set) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + " with " + sets[i].kernels->name);
+            SCOPED_TRACE(std::string(c.name) + " with " + set.name);
             RenderedFrame frame = RenderScene(c.x, c.y, kGirl, kBackground);
             ASSERT_TRUE(frame.ok);
             ExpectGolden(frame.pixels, c.name);
         }
-    }
-    UseKernels(chosen);
+    });
 }
 
 TEST(SceneFrame, WithoutSpriteFilesOnlyTheTextIsDrawn) {

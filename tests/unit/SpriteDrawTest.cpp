@@ -3,14 +3,14 @@
 #include "TestSupport.h"
 #include "display/DisplayDevice.h"
 #include "sprite/Blend.h"
-#include "sprite/kernels/Kernels.h"
+#include "tests/support/DrawRoutines.h"
+#include "tests/support/EverySet.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -146,9 +146,9 @@ TEST_F(SpriteDrawTest, FramesWhollyOutsideChangeNothing) {
                                   {INT32_MIN, 0},  {0, INT32_MIN}, {INT32_MAX - 2, INT32_MAX - 2},
                                   {-32768, -32768}};
     for (const auto& corner : corners) {
-        sprite.DrawKeyed(surface.surface, corner[0], corner[1]);
-        sprite.DrawTranslucent(surface.surface, corner[0], corner[1], 128);
-        sprite.DrawTinted(surface.surface, corner[0], corner[1], 0x0000FF, 128);
+        for (const DrawRoutine& routine : kDrawRoutines) {
+            routine.Run(sprite, surface.surface, corner[0], corner[1], {});
+        }
     }
     ExpectUnchanged();
 }
@@ -159,23 +159,18 @@ TEST_F(SpriteDrawTest, ColorKeyIsNeverWritten) {
     frame.pixels[5] = kKey;
     frame.alpha.assign(6, 255);
     const Sprite sprite = MakeSprite(frame);
-    const auto notKey = [&](int u, int v) { return frame.pixels[static_cast<size_t>(v * 3 + u)] != kKey; };
-
-    sprite.DrawKeyed(surface.surface, 2, 1);
-    ExpectFramePixels(frame, 2, 1, notKey);
-    surface.Fill(kBackground);
-    sprite.DrawAlpha(surface.surface, 2, 1);
-    ExpectFramePixels(frame, 2, 1, notKey);
-    surface.Fill(kBackground);
-    sprite.DrawTranslucent(surface.surface, 2, 1, 255);
-    ExpectFramePixels(frame, 2, 1, notKey);
-    surface.Fill(kBackground);
-    for (int amount : {0, 128, 255}) {
-        sprite.DrawTinted(surface.surface, 2, 1, 0x00FF00, amount);
+    for (const DrawRoutine& routine : kDrawRoutines) {
+        for (int amount : {0, 128, 255}) {
+            SCOPED_TRACE(testing::Message() << routine.name << " at " << amount);
+            const DrawArguments call = {amount, 0x00FF00, amount};
+            surface.Fill(kBackground);
+            routine.Run(sprite, surface.surface, 2, 1, call);
+            ExpectDrawnPixels(frame, 2, 1, [&](int u, int v) {
+                const uint16_t s = frame.pixels[static_cast<size_t>(v * 3 + u)];
+                return s == kKey ? kBackground : routine.Rule(kBackground, s, 255, kKey, call);
+            });
+        }
     }
-    EXPECT_EQ(surface.Get(3, 1), kBackground);
-    EXPECT_EQ(surface.Get(4, 2), kBackground);
-    EXPECT_NE(surface.Get(2, 1), kBackground);
 }
 
 // Every draw at every edge: each pixel that stays is its own frame pixel,
@@ -194,34 +189,17 @@ TEST_F(SpriteDrawTest, EveryDrawClipsOnEveryEdge) {
     }
     frame.hotspotX = 1; // placement is applied: requested x + 1 is the corner
     const Sprite sprite = MakeSprite(frame);
-    const auto source = [&](int u, int v) { return frame.pixels[static_cast<size_t>(5 * v + u)]; };
-    const auto laid = [&](uint16_t pixel, int u, int v) {
-        const int weight = frame.alpha[static_cast<size_t>(5 * v + u)] >> 3;
-        return weight == 0 ? kBackground : (weight == 31 ? pixel : BlendPixel(pixel, kBackground, weight));
-    };
-    struct Routine {
-        std::function<void(int32_t, int32_t)> draw;
-        std::function<uint16_t(int, int)> drawn;
-    };
-    const Routine routines[] = {
-        {[&](int32_t x, int32_t y) { sprite.DrawKeyed(surface.surface, x, y); }, source},
-        {[&](int32_t x, int32_t y) { sprite.DrawAlpha(surface.surface, x, y); },
-         [&](int u, int v) { return laid(source(u, v), u, v); }},
-        {[&](int32_t x, int32_t y) { sprite.Draw(surface.surface, x, y); },
-         [&](int u, int v) { return laid(source(u, v), u, v); }},
-        {[&](int32_t x, int32_t y) { sprite.DrawTranslucent(surface.surface, x, y, 128); },
-         [&](int u, int v) { return BlendPixel(source(u, v), kBackground, 16); }},
-        {[&](int32_t x, int32_t y) { sprite.DrawTinted(surface.surface, x, y, 0x0000FF, 128); },
-         [&](int u, int v) { return laid(BlendPixel(0xF800, source(u, v), 16), u, v); }},
-    };
     const int32_t corners[][2] = {{1, 1}, {-3, 1},  {1, -2}, {5, 1},  {1, 3},   {-3, -2},
                                   {5, 3}, {-1, -1}, {-3, 0}, {0, -2}, {-2, -1}, {4, 2}};
-    for (size_t routine = 0; routine < std::size(routines); ++routine) {
+    for (const DrawRoutine& routine : kDrawRoutines) {
         for (const auto& corner : corners) {
-            SCOPED_TRACE(testing::Message() << "routine " << routine << ", corner " << corner[0] << "," << corner[1]);
+            SCOPED_TRACE(testing::Message() << routine.name << ", corner " << corner[0] << "," << corner[1]);
             surface.Fill(kBackground);
-            routines[routine].draw(corner[0] + 1, corner[1]);
-            ExpectDrawnPixels(frame, corner[0], corner[1], routines[routine].drawn);
+            routine.Run(sprite, surface.surface, corner[0] + 1, corner[1], {});
+            ExpectDrawnPixels(frame, corner[0], corner[1], [&](int u, int v) {
+                const size_t i = static_cast<size_t>(5 * v + u);
+                return routine.Rule(kBackground, frame.pixels[i], frame.alpha[i], kKey, {});
+            });
         }
     }
 }
@@ -307,27 +285,25 @@ TEST_F(SpriteDrawTest, FramesTooSmallForTheirBlocksDrawNothing) {
     TestFrame shortPixels = SolidFrame(3, 2, kWhite, {255, 255, 255, 255, 255, 255});
     shortPixels.pixels.pop_back();
     TestFrame shortAlpha = SolidFrame(3, 2, kWhite, {255, 255, 255, 255, 255});
-    const TestFrame frames[] = {shortPixels, shortAlpha, SolidFrame(0, 2, kWhite), SolidFrame(2, 0, kWhite)};
-    for (const TestFrame& frame : frames) {
-        const Sprite sprite = MakeSprite(frame);
-        sprite.Draw(surface.surface, 0, 0);
-        sprite.DrawAlpha(surface.surface, 0, 0);
-        sprite.DrawTinted(surface.surface, 0, 0, 0x0000FF, 128);
-        if (&frame != &frames[1]) {
-            sprite.DrawKeyed(surface.surface, 0, 0);
-            sprite.DrawTranslucent(surface.surface, 0, 0, 255);
-        }
-    }
     TestFrame negative = SolidFrame(1, 1, kWhite);
     negative.width = -1;
-    MakeSprite(negative).DrawKeyed(surface.surface, 0, 0);
-    const Sprite empty;
-    empty.Draw(surface.surface, 0, 0);
-    empty.DrawTranslucent(surface.surface, 0, 0, 255);
+    const Sprite sprites[] = {MakeSprite(shortPixels),
+                              MakeSprite(shortAlpha),
+                              MakeSprite(SolidFrame(0, 2, kWhite)),
+                              MakeSprite(SolidFrame(2, 0, kWhite)),
+                              MakeSprite(negative),
+                              Sprite()};
+    for (const Sprite& sprite : sprites) {
+        for (const DrawRoutine& routine : kDrawRoutines) {
+            // Alpha is not read by the keyed copy, so a short alpha block is no obstacle there.
+            if (routine.readsAlpha || &sprite != &sprites[1]) {
+                routine.Run(sprite, surface.surface, 0, 0, {255, 0x0000FF, 128});
+            }
+        }
+    }
     ExpectUnchanged();
 
-    // Alpha is not read by the keyed copy, so a short alpha block is no obstacle there.
-    MakeSprite(shortAlpha).DrawKeyed(surface.surface, 0, 0);
+    sprites[1].DrawKeyed(surface.surface, 0, 0);
     ExpectFramePixels(shortAlpha, 0, 0, Always);
 }
 
@@ -350,23 +326,17 @@ TEST_F(SpriteDrawTest, EmptyFrameStillLocksItsTarget) {
     TempDir dir;
     ScopedWorkingDir workingDir(dir.path);
     ScopedHeadless headless;
-    const std::function<void(const Sprite&)> draws[] = {
-        [&](const Sprite& sprite) { sprite.DrawKeyed(surface.surface, 1, 1); },
-        [&](const Sprite& sprite) { sprite.DrawAlpha(surface.surface, 1, 1); },
-        [&](const Sprite& sprite) { sprite.DrawTranslucent(surface.surface, 1, 1, 128); },
-        [&](const Sprite& sprite) { sprite.DrawTinted(surface.surface, 1, 1, 0x0000FF, 128); },
-    };
     for (const auto& [width, height] : {std::pair<int16_t, int16_t>{0, 2}, {2, 0}, {-3, 2}, {2, -1}}) {
         TestFrame frame = PatternFrame(2, 2);
         frame.alpha.assign(4, 128);
         frame.width = width;
         frame.height = height;
         const Sprite sprite = MakeSprite(frame);
-        for (size_t draw = 0; draw < std::size(draws); ++draw) {
+        for (const DrawRoutine& routine : kDrawRoutines) {
             headless.state->lockFailures = 1;
             std::remove("ErrLog.txt");
-            draws[draw](sprite);
-            EXPECT_EQ(ReadFileText("ErrLog.txt"), "Lock\n") << width << "x" << height << ", draw " << draw;
+            routine.Run(sprite, surface.surface, 1, 1, {});
+            EXPECT_EQ(ReadFileText("ErrLog.txt"), "Lock\n") << width << "x" << height << ", " << routine.name;
             EXPECT_EQ(headless.state->lockFailures, 0);
         }
     }
@@ -398,37 +368,30 @@ TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
     }
     Sprite planned = MakeSprite(frame);
     planned.frames[0].spans = MakeSpanPlan(planned.frames[0]);
-    ASSERT_TRUE(PlanFits(planned.frames[0].spans, planned.frames[0]));
+    ASSERT_TRUE(PlanFits(planned.frames[0].spans, planned.frames[0].height));
     const Sprite unplanned = MakeSprite(frame);
+    // A plan left from before the frame grew: the draws must not follow it.
+    Sprite stale = MakeSprite(frame);
+    stale.frames[0].height = 3;
+    stale.frames[0].spans = MakeSpanPlan(stale.frames[0]);
+    stale.frames[0].height = 6;
 
     TestSurface bySpans{96, 4}, byPixels{96, 4};
     ScopedDrawTarget target{bySpans};
-    const RowKernels& chosen = ActiveKernels();
-    int count = 0;
-    const KernelSet* sets = BuiltKernelSets(&count);
-    for (int set = 0; set < count; ++set) {
-        if (!sets[set].runnable) {
-            continue;
-        }
-        UseKernels(*sets[set].kernels);
-        for (int tinted = 0; tinted < 2; ++tinted) {
+    ForEveryRunnableSet([&](const RunnableSet& set) {
+        for (const DrawRoutine& routine : kDrawRoutines) {
             for (int x : {0, -1, -7, -8, -9, -20, -24, -30, -61, -75, 3, 20, 26, 47, 70, 80}) {
                 for (int y : {0, -1, -3, 1, 2}) {
-                    SCOPED_TRACE(testing::Message() << sets[set].kernels->name << (tinted ? " tinted" : " alpha")
-                                                    << " at " << x << "," << y);
-                    for (TestSurface* surface : {&bySpans, &byPixels}) {
-                        surface->Fill(0x5AA5);
-                        const Sprite& sprite = surface == &bySpans ? planned : unplanned;
-                        if (tinted) {
-                            sprite.DrawTinted(surface->surface, x, y, 0x00FF00, 100);
-                        } else {
-                            sprite.DrawAlpha(surface->surface, x, y);
-                        }
+                    SCOPED_TRACE(testing::Message() << set.name << " " << routine.name << " at " << x << "," << y);
+                    byPixels.Fill(0x5AA5);
+                    routine.Run(unplanned, byPixels.surface, x, y, {128, 0x00FF00, 100});
+                    for (const Sprite* sprite : {&planned, &stale}) {
+                        bySpans.Fill(0x5AA5);
+                        routine.Run(*sprite, bySpans.surface, x, y, {128, 0x00FF00, 100});
+                        ASSERT_EQ(bySpans.Bytes(), byPixels.Bytes()) << (sprite == &stale ? "stale plan" : "");
                     }
-                    ASSERT_EQ(bySpans.Bytes(), byPixels.Bytes());
                 }
             }
         }
-    }
-    UseKernels(chosen);
+    });
 }

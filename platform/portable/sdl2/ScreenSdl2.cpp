@@ -111,8 +111,8 @@ bool StartVideo() {
 // converts every frame otherwise (its GL renderers have no RGB565 textures,
 // so before each upload). Best first: RGB565 as the frame is; R, G, B, A
 // bytes, the upload every GL takes as it is (BGRA is an extension, which
-// Mesa's software GL swizzles at four times the cost); then B, G, R, A. The
-// row kernels widen into the 32-bit ones. The software renderer lists nearly
+// Mesa's software GL swizzles at four times the cost); then B, G, R, A.
+// WidenPixels widens into the 32-bit ones. The software renderer lists nearly
 // everything but converts on each scaled copy unless the texture has the
 // window's format, so for it only that one counts.
 void ChooseTextureFormat() {

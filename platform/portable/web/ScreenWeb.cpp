@@ -1,7 +1,7 @@
 // The web screen: a canvas in a browser page (Emscripten). Frames go as
 // RGB565 to a WebGL texture, or where the canvas has no WebGL (or
-// SPRITEDEMO_PRESENT=2d asks for it) are widened to RGBA by the row kernels
-// (SIMD128 in the build that has it) and put on a 2D canvas; the page's pointer, keys
+// SPRITEDEMO_PRESENT=2d asks for it) are widened to RGBA (WidenPixels, on
+// SIMD128 in the build that has it) and put on a 2D canvas; the page's pointer, keys
 // and closing are reported as the screen's events. ScreenWeb.js is the
 // browser's half.
 //
