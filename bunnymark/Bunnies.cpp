@@ -1,5 +1,6 @@
 #include "bunnymark/Bunnies.h"
 
+#include "display/DisplayDevice.h"
 #include "sprite/Sprite.h"
 
 namespace {
@@ -57,4 +58,11 @@ void DrawBunnies(const BunnyField& field, const Sprite& bunny, LPDIRECTDRAWSURFA
     for (const Bunny& b : field.bunnies) {
         bunny.DrawAlpha(target, b.x, b.y);
     }
+}
+
+void DrawBunnyFrame(BunnyField& field, const Sprite& bunny, const char* line) {
+    MoveBunnies(field);
+    g_display.Clear(0x00FFFFFF);
+    DrawBunnies(field, bunny, g_display.backBuffer);
+    g_display.DrawOutlinedText(g_display.backBuffer, 8, 4, 0x0000FF, 0xFFFFFF, line);
 }

@@ -45,3 +45,8 @@ void MoveBunnies(BunnyField& field);
 
 // Every bunny through Sprite::DrawAlpha, in the order they were added.
 void DrawBunnies(const BunnyField& field, const Sprite& bunny, LPDIRECTDRAWSURFACE7 target);
+
+// One frame of the bunnymark into g_display's back buffer, as the program and
+// the benchmark draw it: every bunny moved, the buffer cleared to white, every
+// bunny drawn, then line written outlined at the top. The caller presents it.
+void DrawBunnyFrame(BunnyField& field, const Sprite& bunny, const char* line);
