@@ -5,11 +5,12 @@
 #                     frame is shown 1:1 and equals the headless render,
 #                     compared as RGB565, frame-rate text box aside;
 #   Esc ends it       then Esc ends the program with status 0, nothing logged;
-#   scaled to 1024x768
-#                     the frame is scaled by 1.6 without bars; the pointer at
-#                     screen (480,320) is frame (300,200), so the screen,
-#                     sampled at the centre of each frame pixel, equals the
-#                     same render; Esc ends it with status 0;
+#   whole steps at 1920x1080
+#                     the frame is shown at 1280x960+320+60 (two whole steps),
+#                     black around it; the pointer at screen (920,460) is
+#                     frame (300,200), so the screen, sampled at the centre of
+#                     each frame pixel, equals the same render; Esc ends it
+#                     with status 0;
 #   a lost display ends it
 #                     the X server stops under the running program: it says
 #                     so on stderr and is gone within 5 s (Xlib's own handler
@@ -74,11 +75,13 @@ e2e_begin linux-e2e
 unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_RENDER_SCALE_QUALITY
 export SDL_RENDER_DRIVER=software
 
-# sample_frame SHOT W H OUT: the W x H frame as a screen scaled to fit without
-# bars shows it: the screen pixel at the centre of each frame pixel's area.
-# With a scale above 1 that pixel lies inside the area for every frame pixel,
-# so any nearest-neighbour scaler shows exactly that frame pixel there, and a
-# frame displaced by one pixel differs along every edge.
+# sample_frame SHOT W H OUT: the W x H frame as the screen shows it, at the
+# largest whole step that fits, centred: the screen pixel at the centre of
+# each frame pixel's area. Says where the frame lies; fails when the screen
+# is lit anywhere around it. With a step above 1 that pixel lies inside the
+# area for every frame pixel, so any nearest-neighbour scaler shows exactly
+# that frame pixel there, and a frame displaced by one pixel differs along
+# every edge.
 sample_frame() {
     timeout 60 "$PYTHON" - "$HERE" "$@" <<'EOF'
 import sys
@@ -90,15 +93,25 @@ try:
 except (OSError, SyntaxError) as e:
     sys.exit("sample_frame: %s" % e)
 sw, sh = shot.width, shot.height
-if sw * fh != sh * fw or sw < fw:
-    sys.exit("sample_frame: a %dx%d screen does not show a %dx%d frame scaled up without bars"
-             % (sw, sh, fw, fh))
-xs = [(2 * x + 1) * sw // (2 * fw) for x in range(fw)]
+step = min(sw // fw, sh // fh)
+if step < 1:
+    sys.exit("sample_frame: a %dx%d screen is smaller than the %dx%d frame" % (sw, sh, fw, fh))
+left, top = (sw - fw * step) // 2, (sh - fh * step) // 2
+frame = "%dx%d+%d+%d" % (fw * step, fh * step, left, top)
+lit = [y for y in range(sh) if shot.rows[y].strip(b"\0")]
+if lit:
+    x0 = min((len(shot.rows[y]) - len(shot.rows[y].lstrip(b"\0"))) // 3 for y in lit)
+    x1 = max((len(shot.rows[y].rstrip(b"\0")) + 2) // 3 for y in lit)
+    if x0 < left or lit[0] < top or x1 > left + fw * step or lit[-1] >= top + fh * step:
+        sys.exit("sample_frame: the screen is lit over %dx%d+%d+%d, beyond %s, the frame at %d whole steps"
+                 % (x1 - x0, lit[-1] + 1 - lit[0], x0, lit[0], frame, step))
+xs = [left + x * step + step // 2 for x in range(fw)]
 rows = []
 for y in range(fh):
-    row = shot.rows[(2 * y + 1) * sh // (2 * fh)]
+    row = shot.rows[top + y * step + step // 2]
     rows.append(b"".join(bytes(row[3 * x:3 * x + 3]) for x in xs))
 write_png(out, fw, rows)
+print("shown at %s, %d whole steps, black around" % (frame, step))
 EOF
 }
 
@@ -109,7 +122,7 @@ matches_screen() {
     local dir=$1 actual=$1/shot.png
     if [ "$4" = yes ]; then
         actual=$dir/sampled.png
-        sample_frame "$dir/shot.png" 640 480 "$actual" >"$dir/compare.txt" 2>&1 || return 1
+        sample_frame "$dir/shot.png" 640 480 "$actual" >"$dir/shown.txt" 2>"$dir/compare.txt" || return 1
     fi
     matches_render "$dir" "$actual" && return 0
     point_at "$2" "$3"
@@ -191,11 +204,12 @@ if [ "$SHOWN" = yes ]; then
 fi
 stop_session
 
-# --- c: scaled by 1.6; the pointer arrives in frame coordinates.
-new_case "scaled to 1024x768" c
-show_case "$name" "$dir" 1024x768x24 480 320 yes \
+# --- c: two whole steps, centred; the pointer arrives in frame coordinates.
+new_case "whole steps at 1920x1080" c
+show_case "$name" "$dir" 1920x1080x24 920 460 yes \
     "the screen (shot.png) sampled at frame pixel centres (sampled.png)"
 if [ "$MATCHED" = yes ]; then
+    sed 's/^/    /' "$dir/shown.txt"
     sed 's/^/    sampled at frame pixel centres: /' "$dir/compare.txt"
     esc_ends "$name" "$dir"
 fi
