@@ -47,12 +47,16 @@ TOTAL_SECONDS = 240
 MEASURED_FRAMES = 300  # the page's script time a frame is reported over at least these
 
 # Viewport width, height, device pixel ratio, touch; the canvas's expected
-# shown size in CSS pixels.
+# shown size in CSS pixels; then: None, a width and height the viewport is
+# made after loading, or OWN_PNGS, the guide's PNGs used and their files listed.
+OWN_PNGS = "own PNGs"
 VIEWPORTS = [
-    (1920, 1080, 1, False, 1280, 960),  # two steps: the caption does not cost one
-    (1440, 900, 2, False, 960, 720),    # three device pixels a frame pixel
-    (844, 390, 3, True, 520, 390),      # a phone across: below 1:1, fitted to the height
-    (390, 844, 3, True, 390, 292.5),    # upright: fitted to the width
+    (1920, 1080, 1, False, 1280, 960, OWN_PNGS),  # two steps: the caption does not cost one
+    (1440, 900, 2, False, 960, 720, None),        # three device pixels a frame pixel
+    (844, 390, 3, True, 520, 390, None),          # a phone across: below 1:1, fitted to the height
+    (390, 844, 3, True, 390, 292.5, None),        # upright: fitted to the width
+    (1366, 768, 1, False, 640, 480, OWN_PNGS),    # the caption beside the canvas
+    (1366, 768, 1, False, 640, 480, (1000, 800)),  # made smaller: it would cover the canvas
 ]
 GUIDE_PNGS = [os.path.join(HERE_TOP, "docs", "sprites", name) for name in ("star.png", "backdrop.png")]
 # Files the page refuses: name, how to make its bytes from the sample girl.spr,
@@ -487,21 +491,50 @@ def shown_one_to_one(run):
         print("    screenshot: %s" % run.args.screenshot)
 
 
-def shown_in_viewport(width, height, ratio, touch, shown_width, shown_height, run):
+def words_apart(run, touch):
+    """What the page says without a tap, the open caption or else its
+    one-line hint, names the pointer or, with touch, the finger, and keeps
+    off the canvas."""
+    folded, text, lines, across, down = run.browser.evaluate(
+        "(() => { const w = about.hidden ? hint : about, r = w.getBoundingClientRect();"
+        " const c = document.getElementById('screen').getBoundingClientRect();"
+        " return [about.hidden, w.textContent, r.height / parseFloat(getComputedStyle(w).lineHeight),"
+        " Math.min(r.right, c.right) - Math.max(r.left, c.left), Math.min(r.bottom, c.bottom) - Math.max(r.top, c.top)];"
+        " })()")
+    what = "the hint" if folded else "the caption"
+    if ("finger" if touch else "pointer") not in text or (folded and round(lines) != 1):
+        raise Failure("%s says %r in %.1f lines" % (what, text, lines))
+    if across > 0 and down > 0:
+        raise Failure("%s covers the canvas by %gx%g px" % (what, across, down))
+    return what
+
+
+def shown_in_viewport(width, height, ratio, touch, shown_width, shown_height, then, run):
     """The canvas shown at its whole step (below 1:1, fitted), all of it in
-    the viewport; the caption names the pointer or, with touch, the finger;
-    and the sprites follow a pointer move or a touch there."""
+    the viewport, after a resize too; the words shown apart from it (see
+    words_apart), also once own PNGs are listed; and the sprites follow a
+    pointer move or a touch there."""
+    browser = run.browser
+    if isinstance(then, tuple):
+        width, height = then
+        # Heard after the page's own handler: by then it has placed everything.
+        browser.evaluate("window.resized = new Promise(done => addEventListener('resize', done, {once: true})); 0")
+        browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+                     mobile=touch)
+        browser.evaluate("resized.then(() => 0)", 10)
     box = run.page.canvas_box()
     if abs(box[2] - shown_width) > 0.01 or abs(box[3] - shown_height) > 0.01:
         raise Failure("the canvas is shown %gx%g, not %gx%g" % (box[2], box[3], shown_width, shown_height))
     if box[0] < 0 or box[1] < 0 or box[0] + box[2] > width + 0.01 or box[1] + box[3] > height + 0.01:
         raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport" % (box[2], box[3], box[0], box[1]))
-    caption = run.browser.evaluate("document.getElementById('how').textContent")
-    if ("finger" if touch else "pointer") not in caption:
-        raise Failure("the caption says %r" % caption)
-    print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel" % (
-        box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH))
+    print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel, %s beside it" % (
+        box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH, words_apart(run, touch)))
     run.matches_render(137, 251, "touch" if touch else "pointer")
+    if then == OWN_PNGS:
+        browser.evaluate(COUNT_INSTANCES)
+        run.page.drop(GUIDE_PNGS)
+        run.page.use_files(1)
+        print("    with the packed files listed, %s beside it" % words_apart(run, touch))
 
 
 def picked_files(run):
@@ -528,7 +561,8 @@ def picked_files(run):
 def refused(name, make, reason, run):
     """A file of REFUSED dropped alone is refused in the page's problem style
     with the reader's reason (spritetool info's for a sprite file), asks
-    nothing and leaves the demo running as it was."""
+    nothing and leaves the demo running as it was; the problem goes when
+    a good file is dropped."""
     browser, page = run.browser, run.page
     browser.evaluate(COUNT_INSTANCES)
     with open(os.path.join(run.site, "girl.spr"), "rb") as f:
@@ -552,6 +586,11 @@ def refused(name, make, reason, run):
         raise Failure("after the refused file the page asked, restarted or stopped (%s)" % page.state())
     print("    says: %s" % said)
     run.matches_render(300, 200, "still the samples")
+    page.drop([os.path.join(run.site, "girl.spr")])
+    if wait_for("the question about a good file", lambda: browser.evaluate(
+            "which.open && document.getElementById('status').className + '.'"), 10) != ".":
+        raise Failure("a good file is asked about beside the old problem")
+    browser.evaluate("which.close()")
 
 
 def pngs_packed(run):
@@ -689,7 +728,8 @@ def escape_ends_it(run):
 # None: the page the case before left) and check, in the order they run.
 PLAIN = ("", 800, 720)
 CASES = ([("matches the headless render", PLAIN, shown_one_to_one)]
-         + [("viewport %dx%d@%d%s" % (v[:3] + (" touch" if v[3] else "",)), ("",) + v[:4],
+         + [("viewport %dx%d@%d%s%s" % (v[:3] + (" touch" if v[3] else "", (v[6] and " then %s" % (v[6],)) or "")),
+             ("",) + v[:4],
              functools.partial(shown_in_viewport, *v)) for v in VIEWPORTS]
          + [("picked files", PLAIN, picked_files)]
          + [("refused " + r[0], PLAIN, functools.partial(refused, *r)) for r in REFUSED]
