@@ -48,15 +48,14 @@ MEASURED_FRAMES = 300  # the page's script time a frame is reported over at leas
 
 # Viewport width, height, device pixel ratio, touch; the canvas's expected
 # shown size in CSS pixels; then: None, a width and height the viewport is
-# made after loading, or OWN_PNGS, the guide's PNGs used and their files listed.
-OWN_PNGS = "own PNGs"
+# made after loading, or "own PNGs": the guide's PNGs used, their files listed.
 VIEWPORTS = [
-    (1920, 1080, 1, False, 1280, 960, OWN_PNGS),  # two steps: the caption does not cost one
-    (1440, 900, 2, False, 960, 720, None),        # three device pixels a frame pixel
-    (844, 390, 3, True, 520, 390, None),          # a phone across: below 1:1, fitted to the height
-    (390, 844, 3, True, 390, 292.5, None),        # upright: fitted to the width
-    (1366, 768, 1, False, 640, 480, OWN_PNGS),    # the caption beside the canvas
-    (1366, 768, 1, False, 640, 480, (1000, 800)),  # made smaller: it would cover the canvas
+    (1920, 1080, 1, False, 1280, 960, "own PNGs"),  # two steps: the caption does not cost one
+    (1440, 900, 2, False, 960, 720, None),          # three device pixels a frame pixel
+    (844, 390, 3, True, 520, 390, None),            # a phone across: below 1:1, fitted to the height
+    (390, 844, 3, True, 390, 292.5, None),          # upright: fitted to the width
+    (1366, 768, 1, False, 640, 480, "own PNGs"),    # the caption beside the canvas
+    (1366, 768, 1, False, 640, 480, (1000, 800)),   # made smaller: it would cover the canvas
 ]
 GUIDE_PNGS = [os.path.join(HERE_TOP, "docs", "sprites", name) for name in ("star.png", "backdrop.png")]
 # Files the page refuses: name, how to make its bytes from the sample girl.spr,
@@ -501,40 +500,33 @@ def words_apart(run, touch):
         " return [about.hidden, w.textContent, r.height / parseFloat(getComputedStyle(w).lineHeight),"
         " Math.min(r.right, c.right) - Math.max(r.left, c.left), Math.min(r.bottom, c.bottom) - Math.max(r.top, c.top)];"
         " })()")
-    what = "the hint" if folded else "the caption"
-    if ("finger" if touch else "pointer") not in text or (folded and round(lines) != 1):
-        raise Failure("%s says %r in %.1f lines" % (what, text, lines))
-    if across > 0 and down > 0:
-        raise Failure("%s covers the canvas by %gx%g px" % (what, across, down))
-    return what
+    if ("finger" if touch else "pointer") not in text or (folded and round(lines) != 1) or min(across, down) > 0:
+        raise Failure("the %s says %r in %.1f lines, over the canvas by %gx%g px" % (
+            "hint" if folded else "caption", " ".join(text.split())[:60], lines, max(across, 0), max(down, 0)))
 
 
 def shown_in_viewport(width, height, ratio, touch, shown_width, shown_height, then, run):
     """The canvas shown at its whole step (below 1:1, fitted), all of it in
     the viewport, after a resize too; the words shown apart from it (see
-    words_apart), also once own PNGs are listed; and the sprites follow a
-    pointer move or a touch there."""
-    browser = run.browser
+    words_apart), also once the PNGs of pngs_packed are listed; and the
+    sprites follow a pointer move or a touch there."""
     if isinstance(then, tuple):
         width, height = then
-        # Heard after the page's own handler: by then it has placed everything.
-        browser.evaluate("window.resized = new Promise(done => addEventListener('resize', done, {once: true})); 0")
-        browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
-                     mobile=touch)
-        browser.evaluate("resized.then(() => 0)", 10)
+        run.browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+                         mobile=touch)
+        wait_for("the canvas placed anew", lambda: run.page.canvas_box()[0] == (width - shown_width) / 2, 10)
     box = run.page.canvas_box()
     if abs(box[2] - shown_width) > 0.01 or abs(box[3] - shown_height) > 0.01:
         raise Failure("the canvas is shown %gx%g, not %gx%g" % (box[2], box[3], shown_width, shown_height))
     if box[0] < 0 or box[1] < 0 or box[0] + box[2] > width + 0.01 or box[1] + box[3] > height + 0.01:
         raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport" % (box[2], box[3], box[0], box[1]))
-    print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel, %s beside it" % (
-        box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH, words_apart(run, touch)))
+    words_apart(run, touch)
+    print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel" % (
+        box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH))
     run.matches_render(137, 251, "touch" if touch else "pointer")
-    if then == OWN_PNGS:
-        browser.evaluate(COUNT_INSTANCES)
-        run.page.drop(GUIDE_PNGS)
-        run.page.use_files(1)
-        print("    with the packed files listed, %s beside it" % words_apart(run, touch))
+    if then == "own PNGs":
+        pngs_packed(run)
+        words_apart(run, touch)
 
 
 def picked_files(run):
@@ -694,19 +686,14 @@ def webgl_context_lost(run):
     run.matches_render(300, 200, "context restored")
 
 
-def canvas_2d(run):
-    """Frames widened onto a 2D canvas, the path where WebGL is missing."""
+def on_2d_canvas(build, run):
+    """Frames widened onto a 2D canvas, the path where WebGL is missing, by
+    the build asked for (?simd=0: the one without SIMD)."""
+    ran = run.browser.evaluate("spritedemoPage.build")
+    if ran != build:
+        raise Failure("the page ran the %r build, not %r" % (ran, build))
     run.matches_render(100, 80, "2D canvas")  # the pointer of the benchmark's Frame/<isa>
-    report_work(run, "SIMD128 build")
-
-
-def without_simd(run):
-    """The page's build without SIMD, on the 2D canvas."""
-    build = run.browser.evaluate("spritedemoPage.build")
-    if build != "nosimd":
-        raise Failure("?simd=0 ran the %r build" % build)
-    run.matches_render(300, 200, "without SIMD")
-    report_work(run, "build without SIMD")
+    report_work(run, {"simd": "SIMD128 build", "nosimd": "build without SIMD"}[build])
 
 
 def escape_ends_it(run):
@@ -728,18 +715,17 @@ def escape_ends_it(run):
 # None: the page the case before left) and check, in the order they run.
 PLAIN = ("", 800, 720)
 CASES = ([("matches the headless render", PLAIN, shown_one_to_one)]
-         + [("viewport %dx%d@%d%s%s" % (v[:3] + (" touch" if v[3] else "", (v[6] and " then %s" % (v[6],)) or "")),
+         + [("viewport %dx%d@%d%s%s" % (v[:3] + (" touch" if v[3] else "", v[6] and " then %s" % (v[6],) or "")),
              ("",) + v[:4],
              functools.partial(shown_in_viewport, *v)) for v in VIEWPORTS]
          + [("picked files", PLAIN, picked_files)]
          + [("refused " + r[0], PLAIN, functools.partial(refused, *r)) for r in REFUSED]
-         + [("PNGs packed", PLAIN, pngs_packed),
-            ("fullscreen", ("", 1024, 768), fullscreen),
+         + [("fullscreen", ("", 1024, 768), fullscreen),
             ("one instance", PLAIN, one_instance),
             ("hidden tab", PLAIN, hidden_tab),
             ("WebGL context lost", PLAIN, webgl_context_lost),
-            ("2D canvas", ("?present=2d", 800, 720), canvas_2d),
-            ("without SIMD", ("?simd=0&present=2d", 800, 720), without_simd),
+            ("2D canvas", ("?present=2d", 800, 720), functools.partial(on_2d_canvas, "simd")),
+            ("without SIMD", ("?simd=0&present=2d", 800, 720), functools.partial(on_2d_canvas, "nosimd")),
             ("Esc ends it", None, escape_ends_it)])
 
 
