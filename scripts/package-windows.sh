@@ -3,8 +3,10 @@
 # sprites, packed by a spritetool built for this machine) and writes
 # build/windows/spritedemo-windows.zip holding the stripped spritedemo.exe,
 # the sample sprites and README.txt, the files a user unpacks into one folder.
+# Installs what it needs first (scripts/setup.sh windows).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh" windows
 cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset windows >/dev/null

@@ -33,7 +33,7 @@ echo "run-demo: no display here, so the demo runs on a virtual screen ($DISPLAY)
 SDL_RENDER_DRIVER=${SDL_RENDER_DRIVER:-software} "$program" &
 demo_pid=$!
 sleep 2
-# The screen is 1024x768; the 640x480 frame is scaled up to fill its height.
+# The screen is 1024x768; the 640x480 frame is shown 1:1 in its middle.
 xdotool mousemove 400 300
 sleep 2
 import -window root -depth 8 "PNG24:$shot"

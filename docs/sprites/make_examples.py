@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the example art of docs/SPRITES.md: star.png and backdrop.png.
 
-Needs Pillow (Debian: python3-pil). The output is the same on every run.
+Needs Pillow (Debian: python3-pil, for /usr/bin/python3; scripts/setup.sh
+demo installs it). The output is the same on every run; it says what it wrote.
 
   star.png      64 x 64, a gold five-pointed star with an anti-aliased
                 outline and a soft glow around it (alpha falling to 0):
@@ -85,8 +86,11 @@ def backdrop():
 
 def main():
     directory = sys.argv[1] if len(sys.argv) > 1 else "."
-    star().save(os.path.join(directory, "star.png"), optimize=True)
-    backdrop().save(os.path.join(directory, "backdrop.png"), optimize=True)
+    for name, image in (("star.png", star()), ("backdrop.png", backdrop())):
+        path = os.path.normpath(os.path.join(directory, name))
+        image.save(path, optimize=True)
+        print("wrote %s: %d\u00d7%d, %s" % (path, image.width, image.height,
+                                           "with alpha" if image.mode == "RGBA" else "opaque"))
 
 
 if __name__ == "__main__":

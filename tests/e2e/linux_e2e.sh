@@ -5,11 +5,12 @@
 #                     frame is shown 1:1 and equals the headless render,
 #                     compared as RGB565, frame-rate text box aside;
 #   Esc ends it       then Esc ends the program with status 0, nothing logged;
-#   scaled to 1024x768
-#                     the frame is scaled by 1.6 without bars; the pointer at
-#                     screen (480,320) is frame (300,200), so the screen,
-#                     sampled at the centre of each frame pixel, equals the
-#                     same render; Esc ends it with status 0;
+#   whole steps at 1920x1080
+#                     the frame is shown at 1280x960+320+60 (two whole steps),
+#                     black around it; the pointer at screen (920,460) is
+#                     frame (300,200), so the screen, sampled at the centre of
+#                     each frame pixel, equals the same render; Esc ends it
+#                     with status 0;
 #   a lost display ends it
 #                     the X server stops under the running program: it says
 #                     so on stderr and is gone within 5 s (Xlib's own handler
@@ -74,11 +75,13 @@ e2e_begin linux-e2e
 unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_RENDER_SCALE_QUALITY
 export SDL_RENDER_DRIVER=software
 
-# sample_frame SHOT W H OUT: the W x H frame as a screen scaled to fit without
-# bars shows it: the screen pixel at the centre of each frame pixel's area.
-# With a scale above 1 that pixel lies inside the area for every frame pixel,
-# so any nearest-neighbour scaler shows exactly that frame pixel there, and a
-# frame displaced by one pixel differs along every edge.
+# sample_frame SHOT W H OUT: the W x H frame as the screen shows it, at the
+# largest whole step that fits, centred: the screen pixel at the centre of
+# each frame pixel's area. Says where the frame lies; fails when the screen
+# is not black all around it. With a step above 1 that pixel lies inside the
+# area for every frame pixel, so any nearest-neighbour scaler shows exactly
+# that frame pixel there, and a frame displaced by one pixel differs along
+# every edge.
 sample_frame() {
     timeout 60 "$PYTHON" - "$HERE" "$@" <<'EOF'
 import sys
@@ -90,15 +93,21 @@ try:
 except (OSError, SyntaxError) as e:
     sys.exit("sample_frame: %s" % e)
 sw, sh = shot.width, shot.height
-if sw * fh != sh * fw or sw < fw:
-    sys.exit("sample_frame: a %dx%d screen does not show a %dx%d frame scaled up without bars"
-             % (sw, sh, fw, fh))
-xs = [(2 * x + 1) * sw // (2 * fw) for x in range(fw)]
+step = min(sw // fw, sh // fh)
+if step < 1:
+    sys.exit("sample_frame: a %dx%d screen is smaller than the %dx%d frame" % (sw, sh, fw, fh))
+left, top = (sw - fw * step) // 2, (sh - fh * step) // 2
+frame = "%dx%d+%d+%d" % (fw * step, fh * step, left, top)
+lit = lambda rows: sum(len(row) - row.count(0) for row in rows)
+if lit(shot.rows) != lit(row[3 * left:3 * (left + fw * step)] for row in shot.rows[top:top + fh * step]):
+    sys.exit("sample_frame: the screen is lit outside %s, the frame at %d whole steps" % (frame, step))
+xs = [left + x * step + step // 2 for x in range(fw)]
 rows = []
 for y in range(fh):
-    row = shot.rows[(2 * y + 1) * sh // (2 * fh)]
+    row = shot.rows[top + y * step + step // 2]
     rows.append(b"".join(bytes(row[3 * x:3 * x + 3]) for x in xs))
 write_png(out, fw, rows)
+print("shown at %s, %d whole steps, black around" % (frame, step))
 EOF
 }
 
@@ -109,7 +118,7 @@ matches_screen() {
     local dir=$1 actual=$1/shot.png
     if [ "$4" = yes ]; then
         actual=$dir/sampled.png
-        sample_frame "$dir/shot.png" 640 480 "$actual" >"$dir/compare.txt" 2>&1 || return 1
+        sample_frame "$dir/shot.png" 640 480 "$actual" >"$dir/shown.txt" 2>"$dir/compare.txt" || return 1
     fi
     matches_render "$dir" "$actual" && return 0
     point_at "$2" "$3"
@@ -191,15 +200,35 @@ if [ "$SHOWN" = yes ]; then
 fi
 stop_session
 
-# --- c: scaled by 1.6; the pointer arrives in frame coordinates.
-new_case "scaled to 1024x768" c
-show_case "$name" "$dir" 1024x768x24 480 320 yes \
+# --- c: two whole steps, centred; the pointer arrives in frame coordinates.
+new_case "whole steps at 1920x1080" c
+show_case "$name" "$dir" 1920x1080x24 920 460 yes \
     "the screen (shot.png) sampled at frame pixel centres (sampled.png)"
 if [ "$MATCHED" = yes ]; then
+    sed 's/^/    /' "$dir/shown.txt"
     sed 's/^/    sampled at frame pixel centres: /' "$dir/compare.txt"
     esc_ends "$name" "$dir"
 fi
 stop_session
+
+# ends_saying NAME DIR SECONDS WHEN PATTERN: the program ends within SECONDS
+# of WHEN, by itself and with a failure status, a line matching PATTERN on
+# stderr and nothing logged. Records PASS or FAIL under NAME.
+ends_saying() {
+    local message
+    if ! wait_exit "$3"; then
+        fail "$1" "$2" "the program still runs $3 s after $4"
+    elif [ "$STATUS" -eq 0 ] || [ "$STATUS" -eq 124 ] || [ "$STATUS" -eq 137 ]; then
+        fail "$1" "$2" "the program ended with status $STATUS, expected a failure of its own"
+    elif ! message=$(grep -m 1 -- "$5" "$2/stderr.log"); then
+        fail "$1" "$2" "no line matching \"$5\" on stderr (status $STATUS)"
+    elif [ -e "$2/ErrLog.txt" ]; then
+        fail "$1" "$2" "ErrLog.txt appeared: $(errlog_text "$2")"
+    else
+        echo "    status $STATUS, stderr: $message"
+        pass "$1"
+    fi
+}
 
 # --- e: the X server goes away under the running program.
 new_case "a lost display ends it" e
@@ -207,35 +236,13 @@ if window_shown "$name" "$dir" 640x480x24; then
     kill "$XVFB_PID"
     wait "$XVFB_PID" 2>/dev/null || true
     XVFB_PID=""
-    if ! wait_exit 5; then
-        fail "$name" "$dir" "the program still runs 5 s after its X server ended"
-    elif [ "$STATUS" -eq 124 ] || [ "$STATUS" -eq 137 ]; then
-        fail "$name" "$dir" "the program was stopped by its time limit"
-    elif ! message=$(grep -m 1 'lost the connection to the display' "$dir/stderr.log"); then
-        fail "$name" "$dir" "no line saying the display was lost on stderr (status $STATUS)"
-    else
-        echo "    status $STATUS, stderr: $message"
-        pass "$name"
-    fi
+    ends_saying "$name" "$dir" 5 "its X server ended" 'lost the connection to the display'
 fi
 stop_session
 
 # --- d: no display: a message on stderr and a non-zero status, at once.
 new_case "no display" d
 start_demo "$dir"
-if ! wait_exit 10; then
-    fail "$name" "$dir" "the program still runs 10 s after starting without a display"
-elif [ "$STATUS" -eq 0 ]; then
-    fail "$name" "$dir" "the program ended with status 0, expected a failure"
-elif [ "$STATUS" -eq 124 ] || [ "$STATUS" -eq 137 ]; then
-    fail "$name" "$dir" "the program was stopped by its time limit"
-elif ! message=$(grep -m 1 '^spritedemo: ' "$dir/stderr.log"); then
-    fail "$name" "$dir" "no \"spritedemo: ...\" message on stderr (status $STATUS)"
-elif [ -e "$dir/ErrLog.txt" ]; then
-    fail "$name" "$dir" "ErrLog.txt appeared: $(errlog_text "$dir")"
-else
-    echo "    status $STATUS, stderr: $message"
-    pass "$name"
-fi
+ends_saying "$name" "$dir" 10 "starting without a display" '^spritedemo: '
 
 e2e_end

@@ -47,12 +47,15 @@ TOTAL_SECONDS = 240
 MEASURED_FRAMES = 300  # the page's script time a frame is reported over at least these
 
 # Viewport width, height, device pixel ratio, touch; the canvas's expected
-# shown size in CSS pixels.
+# shown size in CSS pixels; then: None, a width and height the viewport is
+# made after loading, or "own PNGs": the guide's PNGs used, their files listed.
 VIEWPORTS = [
-    (1920, 1080, 1, False, 1280, 960),  # two steps: the caption does not cost one
-    (1440, 900, 2, False, 960, 720),    # three device pixels a frame pixel
-    (844, 390, 3, True, 520, 390),      # a phone across: below 1:1, fitted to the height
-    (390, 844, 3, True, 390, 292.5),    # upright: fitted to the width
+    (1920, 1080, 1, False, 1280, 960, "own PNGs"),  # two steps: the caption does not cost one
+    (1440, 900, 2, False, 960, 720, None),          # three device pixels a frame pixel
+    (844, 390, 3, True, 520, 390, None),            # a phone across: below 1:1, fitted to the height
+    (390, 844, 3, True, 390, 292.5, None),          # upright: fitted to the width
+    (1366, 768, 1, False, 640, 480, "own PNGs"),    # the caption beside the canvas
+    (1366, 768, 1, False, 640, 480, (1000, 800)),   # made smaller: it would cover the canvas
 ]
 GUIDE_PNGS = [os.path.join(HERE_TOP, "docs", "sprites", name) for name in ("star.png", "backdrop.png")]
 # Files the page refuses: name, how to make its bytes from the sample girl.spr,
@@ -487,21 +490,43 @@ def shown_one_to_one(run):
         print("    screenshot: %s" % run.args.screenshot)
 
 
-def shown_in_viewport(width, height, ratio, touch, shown_width, shown_height, run):
+def words_apart(run, touch):
+    """What the page says without a tap, the open caption or else its
+    one-line hint, names the pointer or, with touch, the finger, and keeps
+    off the canvas."""
+    folded, text, lines, across, down = run.browser.evaluate(
+        "(() => { const w = about.hidden ? hint : about, r = w.getBoundingClientRect();"
+        " const c = document.getElementById('screen').getBoundingClientRect();"
+        " return [about.hidden, w.textContent, r.height / parseFloat(getComputedStyle(w).lineHeight),"
+        " Math.min(r.right, c.right) - Math.max(r.left, c.left), Math.min(r.bottom, c.bottom) - Math.max(r.top, c.top)];"
+        " })()")
+    if ("finger" if touch else "pointer") not in text or (folded and round(lines) != 1) or min(across, down) > 0:
+        raise Failure("the %s says %r in %.1f lines, over the canvas by %gx%g px" % (
+            "hint" if folded else "caption", " ".join(text.split())[:60], lines, max(across, 0), max(down, 0)))
+
+
+def shown_in_viewport(width, height, ratio, touch, shown_width, shown_height, then, run):
     """The canvas shown at its whole step (below 1:1, fitted), all of it in
-    the viewport; the caption names the pointer or, with touch, the finger;
-    and the sprites follow a pointer move or a touch there."""
+    the viewport, after a resize too; the words shown apart from it (see
+    words_apart), also once the PNGs of pngs_packed are listed; and the
+    sprites follow a pointer move or a touch there."""
+    if isinstance(then, tuple):
+        width, height = then
+        run.browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+                         mobile=touch)
+        wait_for("the canvas placed anew", lambda: run.page.canvas_box()[0] == (width - shown_width) / 2, 10)
     box = run.page.canvas_box()
     if abs(box[2] - shown_width) > 0.01 or abs(box[3] - shown_height) > 0.01:
         raise Failure("the canvas is shown %gx%g, not %gx%g" % (box[2], box[3], shown_width, shown_height))
     if box[0] < 0 or box[1] < 0 or box[0] + box[2] > width + 0.01 or box[1] + box[3] > height + 0.01:
         raise Failure("the canvas at %gx%g+%g+%g reaches outside the viewport" % (box[2], box[3], box[0], box[1]))
-    caption = run.browser.evaluate("document.getElementById('how').textContent")
-    if ("finger" if touch else "pointer") not in caption:
-        raise Failure("the caption says %r" % caption)
+    words_apart(run, touch)
     print("    canvas shown at %gx%g+%g+%g, %g device pixels a frame pixel" % (
         box[2], box[3], box[0], box[1], box[2] * ratio / WIDTH))
     run.matches_render(137, 251, "touch" if touch else "pointer")
+    if then == "own PNGs":
+        pngs_packed(run)
+        words_apart(run, touch)
 
 
 def picked_files(run):
@@ -528,7 +553,8 @@ def picked_files(run):
 def refused(name, make, reason, run):
     """A file of REFUSED dropped alone is refused in the page's problem style
     with the reader's reason (spritetool info's for a sprite file), asks
-    nothing and leaves the demo running as it was."""
+    nothing and leaves the demo running as it was; the problem goes when
+    a good file is dropped."""
     browser, page = run.browser, run.page
     browser.evaluate(COUNT_INSTANCES)
     with open(os.path.join(run.site, "girl.spr"), "rb") as f:
@@ -552,6 +578,11 @@ def refused(name, make, reason, run):
         raise Failure("after the refused file the page asked, restarted or stopped (%s)" % page.state())
     print("    says: %s" % said)
     run.matches_render(300, 200, "still the samples")
+    page.drop([os.path.join(run.site, "girl.spr")])
+    if wait_for("the question about a good file", lambda: browser.evaluate(
+            "which.open && document.getElementById('status').className + '.'"), 10) != ".":
+        raise Failure("a good file is asked about beside the old problem")
+    browser.evaluate("which.close()")
 
 
 def pngs_packed(run):
@@ -655,19 +686,14 @@ def webgl_context_lost(run):
     run.matches_render(300, 200, "context restored")
 
 
-def canvas_2d(run):
-    """Frames widened onto a 2D canvas, the path where WebGL is missing."""
+def on_2d_canvas(build, run):
+    """Frames widened onto a 2D canvas, the path where WebGL is missing, by
+    the build asked for (?simd=0: the one without SIMD)."""
+    ran = run.browser.evaluate("spritedemoPage.build")
+    if ran != build:
+        raise Failure("the page ran the %r build, not %r" % (ran, build))
     run.matches_render(100, 80, "2D canvas")  # the pointer of the benchmark's Frame/<isa>
-    report_work(run, "SIMD128 build")
-
-
-def without_simd(run):
-    """The page's build without SIMD, on the 2D canvas."""
-    build = run.browser.evaluate("spritedemoPage.build")
-    if build != "nosimd":
-        raise Failure("?simd=0 ran the %r build" % build)
-    run.matches_render(300, 200, "without SIMD")
-    report_work(run, "build without SIMD")
+    report_work(run, {"simd": "SIMD128 build", "nosimd": "build without SIMD"}[build])
 
 
 def escape_ends_it(run):
@@ -689,17 +715,17 @@ def escape_ends_it(run):
 # None: the page the case before left) and check, in the order they run.
 PLAIN = ("", 800, 720)
 CASES = ([("matches the headless render", PLAIN, shown_one_to_one)]
-         + [("viewport %dx%d@%d%s" % (v[:3] + (" touch" if v[3] else "",)), ("",) + v[:4],
+         + [("viewport %dx%d@%d%s%s" % (v[:3] + (" touch" if v[3] else "", v[6] and " then %s" % (v[6],) or "")),
+             ("",) + v[:4],
              functools.partial(shown_in_viewport, *v)) for v in VIEWPORTS]
          + [("picked files", PLAIN, picked_files)]
          + [("refused " + r[0], PLAIN, functools.partial(refused, *r)) for r in REFUSED]
-         + [("PNGs packed", PLAIN, pngs_packed),
-            ("fullscreen", ("", 1024, 768), fullscreen),
+         + [("fullscreen", ("", 1024, 768), fullscreen),
             ("one instance", PLAIN, one_instance),
             ("hidden tab", PLAIN, hidden_tab),
             ("WebGL context lost", PLAIN, webgl_context_lost),
-            ("2D canvas", ("?present=2d", 800, 720), canvas_2d),
-            ("without SIMD", ("?simd=0&present=2d", 800, 720), without_simd),
+            ("2D canvas", ("?present=2d", 800, 720), functools.partial(on_2d_canvas, "simd")),
+            ("without SIMD", ("?simd=0&present=2d", 800, 720), functools.partial(on_2d_canvas, "nosimd")),
             ("Esc ends it", None, escape_ends_it)])
 
 

@@ -31,12 +31,15 @@ check() {
   done
 }
 
-check demo "libsdl2-dev xvfb cmake" "wine emscripten chromium clang-14 .*:arm64 --add-architecture"
+check demo "libsdl2-dev xvfb cmake python3-pil" "wine emscripten chromium clang-14 .*:arm64 --add-architecture"
 check web "emscripten libgtest-dev cmake" "wine libsdl2-dev chromium xvfb .*:arm64 --add-architecture"
+check windows "g++-mingw-w64-x86-64-posix zip cmake libpng-dev" "wine libsdl2-dev emscripten chromium .*:arm64 --add-architecture"
+check wine "wine wine64 unzip" "g++-mingw-w64-x86-64-posix libsdl2-dev emscripten chromium .*:arm64 --add-architecture"
 check all "libsdl2-dev emscripten wine chromium zip unzip libpng-dev:arm64 --add-architecture" ""
 
 # The README's commands ask for their own part.
-grep -q 'setup.sh" demo$' "$SRC/scripts/run-demo.sh" || { echo "FAIL: run-demo.sh does not ask for the demo only"; failures=$((failures + 1)); }
-grep -q 'setup.sh" web$' "$SRC/scripts/run-web.sh" || { echo "FAIL: run-web.sh does not ask for the page only"; failures=$((failures + 1)); }
+for script_part in run-demo.sh:demo run-web.sh:web package-windows.sh:windows; do
+  grep -q "setup.sh\" ${script_part#*:}\$" "$SRC/scripts/${script_part%:*}" || { echo "FAIL: ${script_part%:*} does not ask for ${script_part#*:} only"; failures=$((failures + 1)); }
+done
 [ $failures -eq 0 ] && echo "setup: all cases pass"
 exit $((failures > 0))

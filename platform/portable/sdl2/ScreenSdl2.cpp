@@ -1,6 +1,6 @@
 // The sdl2 screen: one window covering the desktop, the front buffer shown as
-// a streaming texture scaled to fit (letterboxed, aspect kept), and SDL's
-// input reported as the screen's events.
+// a streaming texture at the largest whole step that fits, centred on black,
+// and SDL's input reported as the screen's events.
 #include "platform/Widen.h"
 #include "platform/portable/Screen.h"
 
@@ -152,6 +152,8 @@ void ChooseTextureFormat() {
 
 // Makes the texture width x height and the renderer's logical size the same,
 // so the frame is scaled to fit and pointer positions arrive in frame pixels.
+// Whole steps only, so that every frame pixel is as wide as the next; a
+// screen smaller than the frame gets it fitted instead (SDL would crop it).
 bool UseFrameSize(int width, int height) {
     if (g_sdlScreen.texture && g_sdlScreen.frameWidth == width && g_sdlScreen.frameHeight == height) {
         return true;
@@ -172,6 +174,11 @@ bool UseFrameSize(int width, int height) {
         g_sdlScreen.texture = nullptr;
         return false;
     }
+    int outputWidth = 0;
+    int outputHeight = 0;
+    const bool fits = SDL_GetRendererOutputSize(g_sdlScreen.renderer, &outputWidth, &outputHeight) == 0 &&
+                      outputWidth >= width && outputHeight >= height;
+    SDL_RenderSetIntegerScale(g_sdlScreen.renderer, fits ? SDL_TRUE : SDL_FALSE);
     g_sdlScreen.frameWidth = width;
     g_sdlScreen.frameHeight = height;
     return true;

@@ -18,6 +18,8 @@
   const canvas = document.getElementById('screen');
   const statusLine = document.getElementById('status');
   const about = document.getElementById('about');
+  const side = document.getElementById('side');
+  const hint = document.getElementById('hint');
   const aboutToggle = document.getElementById('about-toggle');
   const filePicker = document.getElementById('files');
   const samplesButton = document.getElementById('samples');
@@ -53,13 +55,15 @@
   const files = {};   // name -> the bytes the next run gets
   const chosen = {};  // name -> the name of the user's file now used for it
   let restarting = false;
+  let runningLine = ''; // what the status line says while the current run runs
   const packed = {};  // name -> {role, bytes, command} of a file packed from a PNG, offered for download
   let spritetool = null; // the module instance that checks and packs (spritetool.js)
 
+  // A problem opens the caption, over the picture if need be.
   function say(text, problem) {
     statusLine.textContent = text;
     statusLine.classList.toggle('problem', Boolean(problem));
-    if (problem) showAbout(true);
+    if (problem) showAbout(true); else placeCaption();
   }
 
   function fail(text) {
@@ -67,18 +71,21 @@
     say(text, true);
   }
 
+  // Folded, the caption leaves its one-line hint beside the button.
   function showAbout(shown) {
     about.hidden = !shown;
+    hint.hidden = shown;
     aboutToggle.setAttribute('aria-expanded', String(shown));
   }
 
-  // --- The canvas's size and place.
+  // --- The canvas's size and place, and the controls beside it: for a page
+  // with the frame's canvas and a box of controls (side) in its corner.
 
   // As many whole screen (device) pixels per frame pixel as fit in the
   // viewport, when that is at least the page's own 1:1; on a screen too small
   // for that, the largest size that fits, whole steps or not. Placed on whole
   // device pixels, centred.
-  function fit() {
+  function fit(canvas, side) {
     const ratio = window.devicePixelRatio || 1;
     const roomWidth = document.documentElement.clientWidth;
     const roomHeight = document.documentElement.clientHeight;
@@ -91,16 +98,25 @@
     canvas.style.left = Math.floor((roomWidth - width) * ratio / 2) / ratio + 'px';
     canvas.style.top = Math.floor((roomHeight - height) * ratio / 2) / ratio + 'px';
     // The controls stacked up the side where the room is beside the canvas.
-    document.getElementById('side').classList.toggle('column', roomWidth - width > roomHeight - height);
-    return {right: roomWidth - width, below: roomHeight - height};
+    side.classList.toggle('column', roomWidth - width > roomHeight - height);
   }
 
-  // The caption starts open where it fits beside or under the canvas, folded
-  // under its button where it would cover the picture.
+  function overlap(element, other) {
+    const a = element.getBoundingClientRect();
+    const b = other.getBoundingClientRect();
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+  }
+
+  // The open caption folds (fold()) where it would cover the canvas: at the
+  // start, when the page is resized and when the caption grows. It opens
+  // only when asked, or to show a problem.
+  function foldOffPicture(caption, canvas, fold) {
+    if (!caption.hidden && overlap(caption, canvas)) fold();
+  }
+
   function placeCaption() {
-    const room = fit();
-    const side = document.getElementById('side');
-    if (side.offsetWidth > room.right / 2 && side.offsetHeight > room.below / 2) showAbout(false);
+    fit(canvas, side);
+    foldOffPicture(about, canvas, function () { showAbout(false); });
   }
 
   // --- Fullscreen: the whole page, so that its controls stay at hand. The
@@ -120,7 +136,7 @@
     });
     document.addEventListener('fullscreenchange', function () {
       fullscreenButton.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
-      fit();
+      placeCaption();
     });
   }
 
@@ -202,8 +218,9 @@
     page.module = module;
     page.state = 'running';
     const uses = Object.keys(chosen).map(function (name) { return chosen[name] + ' as ' + kRoles[name]; });
-    say('Running' + (page.build === 'simd' ? '' : ' (without WebAssembly SIMD)') +
-        (uses.length ? ', with ' + uses.join(' and ') : '') + '.');
+    runningLine = 'Running' + (page.build === 'simd' ? '' : ' (without WebAssembly SIMD)') +
+      (uses.length ? ', with ' + uses.join(' and ') : '') + '.';
+    say(runningLine);
     samplesButton.hidden = uses.length === 0;
     module.callMain([]);
   }
@@ -311,6 +328,7 @@
       line.append(i ? ', ' : '', link, ' (', command, ')');
     });
     line.append('. Save them to use them again, here or with the demo on Windows or Linux.');
+    placeCaption();
   }
 
   // A first guess at each file's role: a name saying background is the
@@ -382,6 +400,7 @@
 
   async function offered(fileList) {
     if (which.open || !fileList.length) return; // still asking about the last ones
+    if (page.state === 'running') say(runningLine); // a problem with files before is past
     const offers = [];
     const refused = [];
     for (const file of Array.from(fileList)) {
@@ -437,6 +456,7 @@
     document.getElementById('how').textContent = touch
       ? 'Move your finger over it; leaving the page ends it.'
       : 'Move the pointer over it; Esc ends it.';
+    hint.textContent = touch ? 'Move a finger over it.' : 'Move the pointer over it.';
     document.getElementById('files-how').textContent = touch
       ? 'Pick PNGs or .spr files made with spritetool (Sprite files) to see them as the girl or the ' +
         'background; PNGs are packed as spritetool packs them, for you to save.'
@@ -460,7 +480,7 @@
       if (event.dataTransfer) offered(event.dataTransfer.files);
     });
     setUpFullscreen();
-    window.addEventListener('resize', fit);
+    window.addEventListener('resize', placeCaption);
     placeCaption();
   }
 
