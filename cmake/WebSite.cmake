@@ -1,6 +1,7 @@
 # The web build's product: build/web/site/, a folder any static file server
 # can serve.
-#   index.html, page.js          the page (platform/portable/web/)
+#   index.html, page.js          the page (platform/portable/web/), and
+#   page-common.js               what it shares with the bunnymark's page
 #   spritedemo.js, .wasm         the program, with the SIMD128 row kernels
 #   spritedemo-nosimd.js, .wasm  the same without SIMD, for browsers lacking it
 #   spritetool.js, .wasm         the demo's SPRITE reader and spritetool's
@@ -60,7 +61,7 @@ if(NOT EXISTS ${npm_dir}/node_modules/pngjs/browser.js OR
 endif()
 
 set(site_files)
-foreach(source ${page_dir}/index.html ${page_dir}/page.js ${SPRITEDEMO_SAMPLE_SPRITES}
+foreach(source ${page_dir}/index.html ${page_dir}/page.js ${page_dir}/page-common.js ${SPRITEDEMO_SAMPLE_SPRITES}
     ${npm_dir}/node_modules/pngjs/browser.js)
   get_filename_component(name ${source} NAME)
   if(name STREQUAL "browser.js")

@@ -15,41 +15,19 @@
 'use strict';
 
 (function () {
-  const canvas = document.getElementById('screen');
-  const statusLine = document.getElementById('status');
-  const about = document.getElementById('about');
-  const side = document.getElementById('side');
-  const hint = document.getElementById('hint');
-  const aboutToggle = document.getElementById('about-toggle');
+  const {canvas, statusLine, about, side, hint, aboutToggle, fullscreenButton, params, touch, kSimdProbe, page,
+         say, fail, showAbout, fit, overlap, foldOffPicture, placeCaption, setUpFullscreen, loadScript,
+         control} = window.pageCommon;
   const filePicker = document.getElementById('files');
   const samplesButton = document.getElementById('samples');
-  const fullscreenButton = document.getElementById('fullscreen');
   const which = document.getElementById('which');
-  const params = new URLSearchParams(location.search);
-  const touch = window.matchMedia('(pointer: coarse)').matches;
 
-  // The smallest module with a SIMD instruction (a function returning
-  // i8x16.splat of 0): it validates only where WebAssembly SIMD runs.
-  const kSimdProbe = new Uint8Array([
-    0x00, 0x61, 0x73, 0x6d, 0x01, 0x00, 0x00, 0x00, // magic, version
-    0x01, 0x05, 0x01, 0x60, 0x00, 0x01, 0x7b,       // type: () -> v128
-    0x03, 0x02, 0x01, 0x00,                         // one function of that type
-    0x0a, 0x08, 0x01, 0x06, 0x00, 0x41, 0x00, 0xfd, 0x0f, 0x0b, // i32.const 0, i8x16.splat
-  ]);
   const kPngSignature = [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a];
   const kRoles = {'girl.spr': 'the girl', 'bg.spr': 'the background'};
   // How a PNG is packed for each role: the girl centred on the pointer, the
   // background pinned to the top-left corner when asked (as the guide packs them).
   const kHotspotCenter = 1;
   const kMaxSide = 32767; // of a sprite frame, whose sides are signed 16-bit
-
-  const page = {
-    state: 'loading', // then 'running', 'ended' or 'failed'
-    build: '',        // 'simd' or 'nosimd'
-    exitStatus: null,
-    module: null,     // the module instance of the program's current or last run
-  };
-  window.spritedemoPage = page;
 
   const samples = {}; // name in the program's working directory -> the sample's bytes
   const files = {};   // name -> the bytes the next run gets
@@ -59,98 +37,7 @@
   const packed = {};  // name -> {role, bytes, command} of a file packed from a PNG, offered for download
   let spritetool = null; // the module instance that checks and packs (spritetool.js)
 
-  // A problem opens the caption, over the picture if need be.
-  function say(text, problem) {
-    statusLine.textContent = text;
-    statusLine.classList.toggle('problem', Boolean(problem));
-    if (problem) showAbout(true); else placeCaption();
-  }
-
-  function fail(text) {
-    page.state = 'failed';
-    say(text, true);
-  }
-
-  // Folded, the caption leaves its one-line hint beside the button.
-  function showAbout(shown) {
-    about.hidden = !shown;
-    hint.hidden = shown;
-    aboutToggle.setAttribute('aria-expanded', String(shown));
-  }
-
-  // --- The canvas's size and place, and the controls beside it: for a page
-  // with the frame's canvas and a box of controls (side) in its corner.
-
-  // As many whole screen (device) pixels per frame pixel as fit in the
-  // viewport, when that is at least the page's own 1:1; on a screen too small
-  // for that, the largest size that fits, whole steps or not. Placed on whole
-  // device pixels, centred.
-  function fit(canvas, side) {
-    const ratio = window.devicePixelRatio || 1;
-    const roomWidth = document.documentElement.clientWidth;
-    const roomHeight = document.documentElement.clientHeight;
-    const steps = Math.floor(Math.min(roomWidth * ratio / canvas.width, roomHeight * ratio / canvas.height));
-    const scale = steps >= ratio ? steps / ratio : Math.min(roomWidth / canvas.width, roomHeight / canvas.height);
-    const width = canvas.width * scale;
-    const height = canvas.height * scale;
-    canvas.style.width = width + 'px';
-    canvas.style.height = height + 'px';
-    canvas.style.left = Math.floor((roomWidth - width) * ratio / 2) / ratio + 'px';
-    canvas.style.top = Math.floor((roomHeight - height) * ratio / 2) / ratio + 'px';
-    // The controls stacked up the side where the room is beside the canvas.
-    side.classList.toggle('column', roomWidth - width > roomHeight - height);
-  }
-
-  function overlap(element, other) {
-    const a = element.getBoundingClientRect();
-    const b = other.getBoundingClientRect();
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-  }
-
-  // The open caption folds (fold()) where it would cover the canvas: at the
-  // start, when the page is resized and when the caption grows. It opens
-  // only when asked, or to show a problem.
-  function foldOffPicture(caption, canvas, fold) {
-    if (!caption.hidden && overlap(caption, canvas)) fold();
-  }
-
-  function placeCaption() {
-    fit(canvas, side);
-    foldOffPicture(about, canvas, function () { showAbout(false); });
-  }
-
-  // --- Fullscreen: the whole page, so that its controls stay at hand. The
-  // browser keeps the Esc that leaves fullscreen to itself; the next one
-  // reaches the program and ends it, as before.
-  function setUpFullscreen() {
-    if (!document.fullscreenEnabled) return;
-    fullscreenButton.hidden = false;
-    control(fullscreenButton, function () {
-      if (document.fullscreenElement) {
-        document.exitFullscreen();
-      } else {
-        document.documentElement.requestFullscreen().catch(function (error) {
-          say('The browser refused fullscreen: ' + error.message, true);
-        });
-      }
-    });
-    document.addEventListener('fullscreenchange', function () {
-      fullscreenButton.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
-      placeCaption();
-    });
-  }
-
   // --- Running the program.
-
-  function loadScript(src) {
-    return new Promise(function (resolve, reject) {
-      const script = document.createElement('script');
-      script.src = src;
-      script.onload = resolve;
-      script.onerror = function () { reject(new Error('cannot load ' + src)); };
-      document.head.appendChild(script);
-    });
-  }
 
   async function fetchSample(name) {
     try {
@@ -442,15 +329,6 @@
   }
 
   // --- Controls and captions.
-
-  // After a click the page's controls give the keyboard back, so that Esc
-  // reaches the program again.
-  function control(element, action) {
-    element.addEventListener('click', function () {
-      action();
-      element.blur();
-    });
-  }
 
   function setUpControls() {
     document.getElementById('how').textContent = touch
