@@ -5,8 +5,6 @@
 #include "sprite/Blend.h"
 #include "sprite/Sprite.h"
 
-#include <cstdio>
-
 const char* g_girlFileName = "girl.spr";
 const char* g_backgroundFileName = "bg.spr";
 
@@ -62,14 +60,6 @@ void DrawScene() {
 }
 
 void DrawFrameRate(FrameRate& frameRate) {
-    frameRate.passCount++;
-    if (static_cast<uint32_t>(GetTickCount() - frameRate.lastMeasurement) > 1000) {
-        frameRate.rate = frameRate.passCount;
-        const uint32_t elapsed = GetTickCount() - frameRate.lastMeasurement;
-        frameRate.passCount = 0;
-        frameRate.rate = frameRate.rate / elapsed * 1000.0;
-        frameRate.lastMeasurement = GetTickCount();
-    }
-    std::snprintf(frameRate.text, sizeof(frameRate.text), "FPS : %f", frameRate.rate);
+    CountFrameRate(frameRate);
     g_display.DrawOutlinedText(g_display.backBuffer, 20, 20, 0x0000FF, 0xFFFFFF, frameRate.text);
 }

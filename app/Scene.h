@@ -2,6 +2,8 @@
 // frame, and the measured frame rate in the top-left corner.
 #pragma once
 
+#include "display/FrameRate.h"
+
 #include <cstdint>
 
 // The files the scene loads from the working directory. Fixed in the program;
@@ -9,19 +11,11 @@
 extern const char* g_girlFileName;
 extern const char* g_backgroundFileName;
 
-struct FrameRate {
-    int32_t passCount = 0;
-    uint32_t lastMeasurement = 0; // tick of the last measurement
-    double rate = 0.0;
-    char text[256] = {};
-};
-
 // Loads both sprite sets (a failed load leaves its set empty) and builds the blend table.
 void StartScene();
 
 // The sprite draws of one frame into the back buffer, following the pointer.
 void DrawScene();
 
-// Counts the pass, measures the rate once a little over a second has gone by,
-// and writes "FPS : ..." over everything else.
+// CountFrameRate, and its "FPS : ..." written over everything else.
 void DrawFrameRate(FrameRate& frameRate);

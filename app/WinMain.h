@@ -1,4 +1,5 @@
-// Process entry, the full-screen window and the frame loop.
+// Process entry and the demo's window procedure; the window, the display's
+// set-up and the loop's messages are every program's (display/MainWindow.h).
 #pragma once
 
 #include "platform/Platform.h"
@@ -9,10 +10,5 @@
 extern int32_t g_mouseX;
 extern int32_t g_mouseY;
 
-struct DisplayDevice;
-
-HWND CreateMainWindow(HINSTANCE instance);
-// DisplayDevice::Init, and on failure the code appended to the log after the
-// failing step's message. Init's result.
-HRESULT StartDisplay(DisplayDevice& device, HWND window);
+// The pointer's moves; Esc and closing as every program's window handles them.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

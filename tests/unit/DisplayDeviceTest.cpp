@@ -5,6 +5,7 @@
 
 #include "app/WinMain.h"
 #include "display/DisplayDevice.h"
+#include "display/MainWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +103,7 @@ TEST_P(SetupFailure, LogsTheStepAndReleasesWhatWasObtained) {
     int (*const startWindowed)() = [] {
         DisplayDevice device;
         device.fullscreen = false;
-        StartDisplay(device, CreateMainWindow(nullptr));
+        StartDisplay(device, CreateMainWindow(nullptr, WindowProc));
         return 0;
     };
     const ChildResult result = child.Run(inject, param.fullscreen ? CallWinMain : startWindowed);
