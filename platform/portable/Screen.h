@@ -22,10 +22,13 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch);
 
 // Input in the screen's own terms. The portable layer alone turns these into
 // the window messages the program expects (Win32.cpp).
-enum class ScreenEventKind { PointerMoved, KeyDown, Close };
+// ButtonDown and ButtonUp are the left mouse button's (or a finger's, a pen's).
+enum class ScreenEventKind { PointerMoved, KeyDown, Close, ButtonDown, ButtonUp };
 struct ScreenEvent {
     ScreenEventKind kind;
-    int x, y;       // PointerMoved: in frame pixels, outside the frame over a border (the layer pins it)
+    // PointerMoved, ButtonDown, ButtonUp: in frame pixels, outside the frame
+    // over a border (the layer pins it).
+    int x, y;
     int virtualKey; // KeyDown: the Windows virtual key, 0 for a key the program has no use for
     bool repeat;    // KeyDown: an auto-repeat of a key already down
 };

@@ -108,6 +108,13 @@ void PumpScreenEvents() {
         case ScreenEventKind::PointerMoved:
             Post(g_inputWindow, WM_MOUSEMOVE, 0, PointerPosition(event.x, event.y));
             break;
+        case ScreenEventKind::ButtonDown:
+            // wParam: the buttons down after the change, as Windows gives them.
+            Post(g_inputWindow, WM_LBUTTONDOWN, MK_LBUTTON, PointerPosition(event.x, event.y));
+            break;
+        case ScreenEventKind::ButtonUp:
+            Post(g_inputWindow, WM_LBUTTONUP, 0, PointerPosition(event.x, event.y));
+            break;
         case ScreenEventKind::KeyDown:
             // Repeat count 1; bit 30 marks an auto-repeat (the key already down).
             Post(g_inputWindow, WM_KEYDOWN, static_cast<WPARAM>(event.virtualKey),

@@ -63,6 +63,9 @@ typedef void* HGDIOBJ;
 #define WM_QUIT 0x0012
 #define WM_KEYDOWN 0x0100
 #define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
+#define MK_LBUTTON 0x0001
 #define VK_ESCAPE 0x1B
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001

@@ -1,5 +1,6 @@
 // The portable layer keeps the real platform's rules that the system's own
-// tests rely on: how a flip chain is destroyed, and the message queue's limit.
+// tests rely on: how a flip chain is destroyed, the message queue's limit, and
+// the messages of the left button.
 #include "ChildProcess.h"
 #include "TestSupport.h"
 
@@ -55,4 +56,22 @@ TEST(PortableWin32, TheQuitMessageFindsItsPlaceInAFullQueue) {
                                          10);
     ASSERT_TRUE(result.ExitedWith(3)) << "killed: the quit message was lost";
     EXPECT_EQ(result.state->stats.messagesRetrieved, 1024);
+}
+
+// The left button comes as Windows sends it: MK_LBUTTON in a press's wParam,
+// and in lParam the position pinned to the frame as a move's is.
+TEST(PortableWin32, TheLeftButtonArrivesAsWindowsSendsIt) {
+    ScopedHeadless headless;
+    TestWindow();
+    HeadlessQueue(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1000, 900));
+    HeadlessQueue(WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+    const MSG expected[] = {{nullptr, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(639, 479), 0, {}},
+                            {nullptr, WM_LBUTTONUP, 0, MAKELPARAM(5, 6), 0, {}}};
+    for (const MSG& want : expected) {
+        MSG msg;
+        ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
+        EXPECT_EQ(msg.message, want.message);
+        EXPECT_EQ(msg.wParam, want.wParam);
+        EXPECT_EQ(msg.lParam, want.lParam);
+    }
 }

@@ -62,6 +62,6 @@ extern HeadlessState* g_headless;
 void HeadlessReset(HeadlessState* state);
 
 // Append a scripted input event, written as the window message the program
-// is to receive: WM_MOUSEMOVE, WM_KEYDOWN (bit 30 of lParam: a repeat) or
-// WM_CLOSE. Other messages are not input a screen reports, and are dropped.
+// is to receive: WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_KEYDOWN (bit
+// 30 of lParam: a repeat) or WM_CLOSE. Other messages are not input a screen reports, and are dropped.
 void HeadlessQueue(UINT message, WPARAM wParam, LPARAM lParam, int atFrame = 0);

@@ -61,6 +61,11 @@ void HeadlessQueue(UINT message, WPARAM wParam, LPARAM lParam, int atFrame) {
     case WM_MOUSEMOVE:
         event = {ScreenEventKind::PointerMoved, LOWORD(lParam), HIWORD(lParam), 0, false};
         break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        event = {message == WM_LBUTTONDOWN ? ScreenEventKind::ButtonDown : ScreenEventKind::ButtonUp, LOWORD(lParam),
+                 HIWORD(lParam), 0, false};
+        break;
     case WM_KEYDOWN:
         event = {ScreenEventKind::KeyDown, 0, 0, static_cast<int>(wParam), (lParam & (1L << 30)) != 0};
         break;

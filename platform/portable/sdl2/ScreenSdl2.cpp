@@ -308,6 +308,16 @@ bool ScreenNextEvent(ScreenEvent* out) {
             // (frame) coordinates; over the black bars it lies outside.
             *out = {ScreenEventKind::PointerMoved, event.motion.x, event.motion.y, 0, false};
             return true;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            // A finger comes as the left button too: SDL makes mouse events
+            // of touches unless told not to. Mapped like a motion's.
+            if (event.button.button != SDL_BUTTON_LEFT) {
+                break;
+            }
+            *out = {event.type == SDL_MOUSEBUTTONDOWN ? ScreenEventKind::ButtonDown : ScreenEventKind::ButtonUp,
+                    event.button.x, event.button.y, 0, false};
+            return true;
         case SDL_KEYDOWN:
             *out = {ScreenEventKind::KeyDown, 0, 0, VirtualKey(event.key.keysym.sym), event.key.repeat != 0};
             return true;

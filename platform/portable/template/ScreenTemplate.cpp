@@ -72,6 +72,10 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
 // - PointerMoved: x, y in the mode's coordinates (the frame's pixels). Over
 //   a border around the frame they may lie outside it; the layer pins them
 //   to the nearest edge.
+// - ButtonDown, ButtonUp: the left mouse button pressed or released, or a
+//   finger or pen put down or lifted, at x, y as for PointerMoved. Report
+//   the pointer's move there first if it was not there yet, and once it is
+//   down, the release even when it happens beside the frame.
 // - KeyDown: virtualKey the Windows virtual key (VK_ESCAPE 0x1B ends the
 //   program; letters and digits are their upper-case ASCII; anything else
 //   may be 0), repeat true for an auto-repeat of a key already down.

@@ -1,8 +1,8 @@
 // The web screen: a canvas in a browser page (Emscripten). Frames go as
 // RGB565 to a WebGL texture, or where the canvas has no WebGL (or
 // SPRITEDEMO_PRESENT=2d asks for it) are widened to RGBA (WidenPixels, on
-// SIMD128 in the build that has it) and put on a 2D canvas; the page's pointer, keys
-// and closing are reported as the screen's events. ScreenWeb.js is the
+// SIMD128 in the build that has it) and put on a 2D canvas; the page's pointer
+// (mouse, pen or finger), keys and closing are reported as the screen's events. ScreenWeb.js is the
 // browser's half.
 //
 // The program's loop never returns, and a browser paints and delivers input
@@ -34,7 +34,7 @@ void spritedemo_web_yield(int untilNextFrame);
 
 namespace {
 
-enum EventKind { kPointerMove = 1, kKeyDown = 2, kClose = 3 };
+enum EventKind { kPointerMove = 1, kKeyDown = 2, kClose = 3, kButtonDown = 4, kButtonUp = 5 };
 
 // An empty poll gives the browser a turn when it has had none for this long.
 constexpr double kLongestWithoutTurnMs = 20.0;
@@ -147,6 +147,10 @@ bool ScreenNextEvent(ScreenEvent* event) {
         return true;
     case kClose:
         *event = {ScreenEventKind::Close, 0, 0, 0, false};
+        return true;
+    case kButtonDown:
+    case kButtonUp:
+        *event = {kind == kButtonDown ? ScreenEventKind::ButtonDown : ScreenEventKind::ButtonUp, a, b, 0, false};
         return true;
     default:
         return false;

@@ -15,7 +15,8 @@ mergeInto(LibraryManager.library, {
     program: null,
     texture: null,
     size: null,
-    events: [],    // [kind, a, b]: 1 pointer move (x, y), 2 key down (virtual key, repeat), 3 close
+    events: [],    // [kind, a, b]: 1 pointer move (x, y), 2 key down (virtual key, repeat), 3 close,
+                   // 4 button down (x, y), 5 button up (x, y)
     listeners: [], // [target, type, handler], to take them off again
     wake: null,    // resumes the program while it waits in a hidden page
     closing: false, // asked to close: it takes a few more passes of the loop to end
@@ -35,12 +36,31 @@ mergeInto(LibraryManager.library, {
     // A pointer position in canvas pixels: the canvas may be shown larger
     // (or smaller) than its size in pixels. The portable layer pins it to the frame.
     pointerMoved: function(event) {
+      WebScreen.pointerEvent(1, event);
+    },
+
+    // An event of kind at the pointer's position, when the canvas is shown.
+    pointerEvent: function(kind, event) {
       var canvas = WebScreen.canvas;
       var box = canvas.getBoundingClientRect();
       if (box.width <= 0 || box.height <= 0) return;
       var x = Math.floor((event.clientX - box.left) * canvas.width / box.width);
       var y = Math.floor((event.clientY - box.top) * canvas.height / box.height);
-      WebScreen.events.push([1, x, y]);
+      WebScreen.events.push([kind, x, y]);
+    },
+
+    // The left button, a pen's tip or the first finger, as the left mouse
+    // button. Captured while down, so that its release arrives from beside
+    // the canvas too; a cancelled touch is a release.
+    buttonPressed: function(event) {
+      WebScreen.pointerEvent(1, event); // a tap moves there too
+      if (event.button !== 0 || !event.isPrimary) return;
+      WebScreen.pointerEvent(4, event);
+      if (WebScreen.canvas.setPointerCapture) WebScreen.canvas.setPointerCapture(event.pointerId);
+    },
+    buttonReleased: function(event) {
+      if (!event.isPrimary || (event.type === 'pointerup' && event.button !== 0)) return;
+      WebScreen.pointerEvent(5, event);
     },
 
     // Closing, even while the program waits for a frame that a hidden page
@@ -139,7 +159,9 @@ mergeInto(LibraryManager.library, {
     if (!WebScreen.gl && !WebScreen.context) return 0;
     WebScreen.canvas = canvas;
     WebScreen.listen(canvas, 'pointermove', WebScreen.pointerMoved);
-    WebScreen.listen(canvas, 'pointerdown', WebScreen.pointerMoved); // a tap moves there too
+    WebScreen.listen(canvas, 'pointerdown', WebScreen.buttonPressed);
+    WebScreen.listen(canvas, 'pointerup', WebScreen.buttonReleased);
+    WebScreen.listen(canvas, 'pointercancel', WebScreen.buttonReleased);
     WebScreen.listen(window, 'keydown', function(event) {
       // Keys for the page's own controls (Esc closing a dialog) are not the program's.
       var target = event.target;
