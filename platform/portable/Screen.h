@@ -33,6 +33,10 @@ struct ScreenEvent {
     bool repeat;    // KeyDown: an auto-repeat of a key already down
 };
 
+// The window's title is now text (SetWindowTextA): wherever the screen shows
+// a title, or a caption beside the frame.
+void ScreenSetTitle(const char* text);
+
 // The next input event, without waiting; false when none.
 bool ScreenNextEvent(ScreenEvent* event);
 

@@ -178,6 +178,17 @@ BOOL ShowWindow(HWND window, int) {
     return wasVisible;
 }
 
+// Only the window the screen shows has a title anyone sees.
+BOOL SetWindowTextA(HWND window, LPCSTR text) {
+    if (window == nullptr) {
+        return FALSE;
+    }
+    if (window == g_inputWindow) {
+        ScreenSetTitle(text != nullptr ? text : "");
+    }
+    return TRUE;
+}
+
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR) {
     static int arrow;
     return reinterpret_cast<HCURSOR>(&arrow);

@@ -126,6 +126,7 @@ ATOM RegisterClassExA(const WNDCLASSEXA* windowClass);
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL ShowWindow(HWND window, int command);
+BOOL SetWindowTextA(HWND window, LPCSTR text);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 int GetSystemMetrics(int index);
 BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);

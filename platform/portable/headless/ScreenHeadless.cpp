@@ -120,6 +120,8 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     }
 }
 
+void ScreenSetTitle(const char*) {}
+
 bool ScreenNextEvent(ScreenEvent* event) {
     HeadlessState& state = State();
     if (state.nextEvent >= state.eventCount || state.events[state.nextEvent].atFrame > state.framesPresented) {

@@ -296,6 +296,12 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     SDL_RenderPresent(g_sdlScreen.renderer);
 }
 
+void ScreenSetTitle(const char* text) {
+    if (g_sdlScreen.window) {
+        SDL_SetWindowTitle(g_sdlScreen.window, text);
+    }
+}
+
 bool ScreenNextEvent(ScreenEvent* out) {
     if (!g_sdlScreen.window) {
         return false;

@@ -66,6 +66,14 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     (void)pitch;
 }
 
+// SetWindowTextA on the program's window: show text as its title where the
+// screen has one (a window's title bar, a caption beside the frame), or
+// ignore it. Called when the text changes, possibly every frame; text is
+// only valid during the call.
+void ScreenSetTitle(const char* text) {
+    (void)text;
+}
+
 // PeekMessageA and GetMessageA drain this until it returns false; the layer
 // turns each event into a message for the program's window. Never wait:
 // return false at once when nothing is pending. The events:

@@ -29,6 +29,7 @@ int spritedemo_web_set_mode(int width, int height);
 void spritedemo_web_present(const uint8_t* rgba, int width, int height);
 void spritedemo_web_present_565(const uint8_t* pixels, int width, int height);
 int spritedemo_web_next_event(int* kind, int* a, int* b);
+void spritedemo_web_title(const char* text);
 void spritedemo_web_yield(int untilNextFrame);
 }
 
@@ -120,6 +121,12 @@ void ScreenPresent(const uint8_t* pixels, int width, int height, LONG pitch) {
     }
     // Returns once the browser has painted it: at its next animation frame.
     Yield(true);
+}
+
+void ScreenSetTitle(const char* text) {
+    if (g_webScreen.open) {
+        spritedemo_web_title(text);
+    }
 }
 
 bool ScreenNextEvent(ScreenEvent* event) {

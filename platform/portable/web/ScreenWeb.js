@@ -236,6 +236,11 @@ mergeInto(LibraryManager.library, {
     Module['framesPresented']++;
   },
 
+  // The window's title, for the page to show (Module.onTitle, when it gave one).
+  spritedemo_web_title: function(text) {
+    if (Module['onTitle']) Module['onTitle'](UTF8ToString(text));
+  },
+
   // The next event, or 0 when none is waiting.
   spritedemo_web_next_event__deps: ['$WebScreen'],
   spritedemo_web_next_event: function(kind, a, b) {
