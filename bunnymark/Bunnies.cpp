@@ -3,6 +3,8 @@
 #include "display/DisplayDevice.h"
 #include "sprite/Sprite.h"
 
+#include <algorithm>
+
 namespace {
 
 // A velocity component: 1 to 4 pixels a frame, either way.
@@ -30,9 +32,12 @@ void AddBunnies(BunnyField& field, int32_t count, int32_t x, int32_t y) {
 }
 
 void ScatterBunnies(BunnyField& field, int32_t count) {
+    // A bunny as wide or high as the screen stands at its edge.
+    const int32_t columns = std::max(1, field.width - field.bunnyWidth);
+    const int32_t rows = std::max(1, field.height - field.top - field.bunnyHeight);
     for (int32_t i = 0; i < count; ++i) {
-        const int32_t x = NextRandom(field.random, field.width - field.bunnyWidth);
-        const int32_t y = field.top + NextRandom(field.random, field.height - field.top - field.bunnyHeight);
+        const int32_t x = NextRandom(field.random, columns);
+        const int32_t y = field.top + NextRandom(field.random, rows);
         field.bunnies.push_back(NewBunny(field.random, x, y));
     }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # spritetool end to end: pack/unpack round trips, exact file bytes, info on
 # good and broken files, usage errors, and no partial output on failure; and
-# that spritedemo-render takes options and reports errors the same way.
+# that spritedemo-render and spritedemo-bunnymark take options and report
+# errors the same way.
 # Usage: spritetool.sh BINARY_DIR SOURCE_DIR [EMULATOR...]
 set -u
 
@@ -255,6 +256,18 @@ run 1 -o girl.spr
 expect_in err.txt "spritedemo-render: girl.spr: is the same file as the input girl.spr" "render onto its input"
 same girl.spr girl.copy "render onto its input"
 run 0 --help && expect_in out.txt "usage: spritedemo-render" "render --help"
+
+# --- spritedemo-bunnymark: a bunny.spr it cannot draw is named, with why.
+TOOL="$1/bunnymark/spritedemo-bunnymark"
+for bunny in "missing.spr:cannot open: No such file or directory" "cut.spr:byte 43: block is larger" \
+    "$2/tests/fuzz/corpus/sprite_read/no-frames.spr:it holds no frame"; do
+    rm -f bunny.spr && { [ "${bunny%%:*}" = missing.spr ] || cp "${bunny%%:*}" bunny.spr; }
+    run 1 -o bunny.png
+    expect_in err.txt "spritedemo-bunnymark: bunny.spr: did not load (${bunny#*:}" "bunnymark with ${bunny%%:*}"
+done
+[ -e bunny.png ] && fail "a bunnymark that did not start left bunny.png"
+run 2 --bunnies 200001 -o bunny.png
+expect_in err.txt "--bunnies needs a whole number 0..200000" "bunnymark: too many bunnies"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
