@@ -1,30 +1,38 @@
 # The web build's product: build/web/site/, a folder any static file server
 # can serve.
-#   index.html, page.js          the page (platform/portable/web/), and
-#   page-common.js               what it shares with the bunnymark's page
+#   index.html, page.js          the demo's page (platform/portable/web/)
+#   bunnymark.html, bunnymark.js the bunnymark's page
+#   page-common.js, page.css     what the two pages share
 #   spritedemo.js, .wasm         the program, with the SIMD128 row kernels
 #   spritedemo-nosimd.js, .wasm  the same without SIMD, for browsers lacking it
+#   spritedemo-bunnymark.js, .wasm, spritedemo-bunnymark-nosimd.js, .wasm
+#                                the bunnymark, likewise (bunnymark/)
 #   spritetool.js, .wasm         the demo's SPRITE reader and spritetool's
 #                                packing, which the page checks dropped files
 #                                with and packs dropped PNGs with
 #   pngjs.js                     the PNG decoder the page hands the packing
 #                                exact RGBA with (npm's pngjs, its browser
 #                                build; installed by npm ci at configure time)
-#   girl.spr, bg.spr             the sample sprites (assets/); the page puts
-#                                them (or files dropped on it) in the
-#                                program's file system before it starts
+#   girl.spr, bg.spr, bunny.spr  the sample sprites (assets/); the pages put
+#                                them (or files dropped on the demo's) in
+#                                the program's file system before it starts
 set(SPRITEDEMO_SITE_DIR ${PROJECT_BINARY_DIR}/site)
 set(page_dir ${PROJECT_SOURCE_DIR}/platform/portable/web)
 
-# Both programs: a factory the page calls for each run (MODULARIZE), main
-# started by the page once the files are in place, exit-time destruction and
-# an exit status when the loop ends, memory that grows for large sprites.
+# All four programs: a factory the page calls for each run (MODULARIZE,
+# createSpritedemo or createBunnymark), main started by the page once the
+# files are in place, exit-time destruction and an exit status when the loop
+# ends, memory that grows for large sprites.
 add_executable(spritedemo-nosimd)
 target_link_libraries(spritedemo-nosimd PRIVATE spritedemo_app spritedemo_portable_main)
 spritedemo_link(spritedemo-nosimd web scalar)
-foreach(program spritedemo spritedemo-nosimd)
+foreach(program spritedemo spritedemo-nosimd spritedemo-bunnymark spritedemo-bunnymark-nosimd)
+  set(factory createSpritedemo)
+  if(program MATCHES "bunnymark")
+    set(factory createBunnymark)
+  endif()
   set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SPRITEDEMO_SITE_DIR})
-  target_link_options(${program} PRIVATE -sMODULARIZE -sEXPORT_NAME=createSpritedemo -sINVOKE_RUN=0
+  target_link_options(${program} PRIVATE -sMODULARIZE -sEXPORT_NAME=${factory} -sINVOKE_RUN=0
     -sEXIT_RUNTIME -sENVIRONMENT=web -sFORCE_FILESYSTEM -sALLOW_MEMORY_GROWTH
     "-sEXPORTED_RUNTIME_METHODS=['callMain','FS','ENV']")
 endforeach()
@@ -61,8 +69,9 @@ if(NOT EXISTS ${npm_dir}/node_modules/pngjs/browser.js OR
 endif()
 
 set(site_files)
-foreach(source ${page_dir}/index.html ${page_dir}/page.js ${page_dir}/page-common.js ${SPRITEDEMO_SAMPLE_SPRITES}
-    ${npm_dir}/node_modules/pngjs/browser.js)
+set(page_files index.html page.js bunnymark.html bunnymark.js page-common.js page.css)
+list(TRANSFORM page_files PREPEND ${page_dir}/)
+foreach(source ${page_files} ${SPRITEDEMO_SAMPLE_SPRITES} ${npm_dir}/node_modules/pngjs/browser.js)
   get_filename_component(name ${source} NAME)
   if(name STREQUAL "browser.js")
     set(name pngjs.js)
@@ -74,5 +83,6 @@ foreach(source ${page_dir}/index.html ${page_dir}/page.js ${page_dir}/page-commo
     COMMENT "Site: ${name}")
   list(APPEND site_files ${SPRITEDEMO_SITE_DIR}/${name})
 endforeach()
-add_custom_target(site ALL DEPENDS ${site_files} spritedemo spritedemo-nosimd spritetool-web)
+add_custom_target(site ALL DEPENDS ${site_files} spritedemo spritedemo-nosimd spritedemo-bunnymark
+  spritedemo-bunnymark-nosimd spritetool-web)
 add_dependencies(site sample_art)

@@ -22,6 +22,7 @@ import functools
 import http.server
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -43,6 +44,8 @@ from spritetool_helper import raw_png, scanlines  # noqa: E402
 CHROMIUM = "/usr/bin/chromium"
 TEXT_BOX = (0, 0, 200, 50)  # where the frame-rate text may differ: the rate itself
 WIDTH, HEIGHT = 640, 480
+BUNNY_RATE_BOX = (175, 0, WIDTH, 20)  # the rate's digits after "bunnies: 2000  FPS : "
+FROZEN = (2000, 120, 7)  # bunnies, frames and seed of the bunnymark's frozen frame
 TOTAL_SECONDS = 240
 MEASURED_FRAMES = 300  # the page's script time a frame is reported over at least these
 
@@ -212,13 +215,17 @@ class Page:
     def __init__(self, browser):
         self.browser = browser
 
-    def open(self, url, width, height, ratio=1, touch=False):
+    def open(self, url, width, height, ratio=1, touch=False, ends=False):
+        """The page in a viewport, once it runs; with ends, once the program has ended."""
         self.touch = touch
         self.browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
                           deviceScaleFactor=ratio, mobile=touch)
         self.browser.call("Emulation.setTouchEmulationEnabled", enabled=touch, maxTouchPoints=5)
         self.browser.call("Page.navigate", url=url)
-        self.running()
+        if ends:
+            wait_for("the program ending by itself", lambda: self.state() == "ended", 30)
+        else:
+            self.running()
 
     def running(self, instances=None):
         """Waits for a run with frames; with instances, for that many made."""
@@ -317,7 +324,9 @@ class Run:
         self.render_tool = args.render_tool
         self.spritetool = os.path.join(os.path.dirname(os.path.dirname(args.render_tool)), "spritetool", "spritetool")
         self.work = work
-        self.url = server.url + "index.html"
+        self.url = server.url
+        self.bunnymark = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(args.render_tool))),
+                                      "bunnymark", "spritedemo-bunnymark")
         self.browser = browser
         self.page = Page(browser)
         self.failures = 0
@@ -353,22 +362,26 @@ class Run:
         """The canvas, pointer at (x, y), against the render; a Failure names
         the kept pictures when they differ."""
         self.page.point_at(x, y)
+        self.canvas_is(self.expected(x, y, girl, bg), TEXT_BOX, "pointer at (%d,%d)" % (x, y))
+        print("    %s: pointer at (%d,%d): the canvas equals the render outside the text box" % (name, x, y))
+
+    def canvas_is(self, expected, box, what):
+        """A Failure naming the kept pictures unless the canvas equals the
+        PNG expected outside box."""
         actual = self.page.canvas_picture()
         if (actual.width, actual.height) != (WIDTH, HEIGHT):
             raise Failure("the canvas is %dx%d, not %dx%d" % (actual.width, actual.height, WIDTH, HEIGHT))
-        expected = self.expected(x, y, girl, bg)
         # Exact to the byte: both ways of showing a frame widen each channel
         # by bit replication, as the render's PNG does.
-        masks = list(differing(actual, read_png(expected), TEXT_BOX, exact=True))
+        masks = list(differing(actual, read_png(expected), box, exact=True))
         count = sum(sum(m) for m in masks)
         if count:
             kept = tempfile.mkdtemp(prefix="web-e2e-failed.")
             write_png(os.path.join(kept, "canvas.png"), WIDTH, actual.rows)
-            write_png(os.path.join(kept, "diff.png"), WIDTH, diff_picture(actual, masks, TEXT_BOX))
+            write_png(os.path.join(kept, "diff.png"), WIDTH, diff_picture(actual, masks, box))
             shutil.copy(expected, os.path.join(kept, "render.png"))
-            raise Failure("pointer at (%d,%d): %d pixels differ from the render outside %s; "
-                          "canvas, render and diff (red) kept in %s" % (x, y, count, TEXT_BOX, kept))
-        print("    %s: pointer at (%d,%d): the canvas equals the render outside the text box" % (name, x, y))
+            raise Failure("%s: %d pixels differ from the render outside %s; "
+                          "canvas, render and diff (red) kept in %s" % (what, count, box, kept))
 
     def case(self, name, setup, check):
         """check(run) on the page opened as setup says (see CASES)."""
@@ -479,7 +492,7 @@ def shown_one_to_one(run):
     if run.args.screenshot:
         # Wide enough for the caption to open beside the picture by itself,
         # and a second of frames for a frame rate to show.
-        run.page.open(run.url, 1400, 560)
+        run.page.open(run.url + "index.html", 1400, 560)
         if run.browser.evaluate("document.getElementById('about').hidden"):
             raise Failure("in a 1400x560 viewport the caption is folded")
         run.matches_render(100, 80, "1:1 beside the caption")
@@ -711,22 +724,68 @@ def escape_ends_it(run):
     print("    exit status 0; %d frames, none in the second after" % frames)
 
 
-# Name, set-up (query; viewport width, height, device pixel ratio, touch;
-# None: the page the case before left) and check, in the order they run.
-PLAIN = ("", 800, 720)
+def bunnymark_frozen(run):
+    """bunnymark.html?bunnies=N&frames=K&seed=S (FROZEN) ends by itself after
+    frame K, the canvas showing the headless program's frame K of the same,
+    all but the frame rate's digits."""
+    status, frames = run.browser.evaluate("[spritedemoPage.exitStatus, spritedemoPage.module.framesPresented]")
+    if status != 0 or frames != FROZEN[1]:
+        raise Failure("the program ended with status %r after %d frames" % (status, frames))
+    options = "--bunnies %d --frames %d --seed %d" % FROZEN
+    expected = os.path.join(run.work, "bunnymark.png")
+    shutil.copy(os.path.join(run.site, "bunny.spr"), run.work)
+    subprocess.run([run.bunnymark] + options.split() + ["-o", expected], cwd=run.work, check=True, timeout=60)
+    run.canvas_is(expected, BUNNY_RATE_BOX, "bunnymark " + options)
+    print("    %d frames, then the frame of spritedemo-bunnymark %s" % (frames, options))
+
+
+def bunnymark_press(run):
+    """Held down on the bunnymark's canvas, the button (or a finger) adds
+    bunnies: the caption's count grows from 100, and stops on release."""
+    browser, page = run.browser, run.page
+    count = lambda: int(re.match(r"\d*", browser.evaluate(  # noqa: E731
+        "document.getElementById('count').textContent")).group() or 0)
+    wait_for("100 bunnies in the caption", lambda: count() == 100, 10)
+    left, top, width, height = page.canvas_box()
+    at = {"x": left + width / 2, "y": top + height / 2}
+    for down in (True, False):
+        if page.touch:
+            browser.call("Input.dispatchTouchEvent", type="touchStart" if down else "touchEnd",
+                         touchPoints=[at] if down else [])
+        else:
+            browser.call("Input.dispatchMouseEvent", type="mousePressed" if down else "mouseReleased",
+                         button="left", clickCount=1, **at)
+        if down:
+            wait_for("bunnies added while held", lambda: count() >= 1000, 10)
+    frames_later(page, 3)  # the release taken, the frames before it shown
+    released = count()
+    time.sleep(0.5)
+    if count() != released:
+        raise Failure("bunnies kept coming after the release (%d, then %d)" % (released, count()))
+    print("    %d bunnies when released, none added after" % released)
+
+
+# Name, set-up (page and query; viewport width, height, device pixel ratio,
+# touch, whether the program ends by itself; None: the page the case before
+# left) and check, in the order they run.
+PLAIN = ("index.html", 800, 720)
 CASES = ([("matches the headless render", PLAIN, shown_one_to_one)]
          + [("viewport %dx%d@%d%s%s" % (v[:3] + (" touch" if v[3] else "", v[6] and " then %s" % (v[6],) or "")),
-             ("",) + v[:4],
+             ("index.html",) + v[:4],
              functools.partial(shown_in_viewport, *v)) for v in VIEWPORTS]
          + [("picked files", PLAIN, picked_files)]
          + [("refused " + r[0], PLAIN, functools.partial(refused, *r)) for r in REFUSED]
-         + [("fullscreen", ("", 1024, 768), fullscreen),
+         + [("fullscreen", ("index.html", 1024, 768), fullscreen),
             ("one instance", PLAIN, one_instance),
             ("hidden tab", PLAIN, hidden_tab),
             ("WebGL context lost", PLAIN, webgl_context_lost),
-            ("2D canvas", ("?present=2d", 800, 720), functools.partial(on_2d_canvas, "simd")),
-            ("without SIMD", ("?simd=0&present=2d", 800, 720), functools.partial(on_2d_canvas, "nosimd")),
-            ("Esc ends it", None, escape_ends_it)])
+            ("2D canvas", ("index.html?present=2d", 800, 720), functools.partial(on_2d_canvas, "simd")),
+            ("without SIMD", ("index.html?simd=0&present=2d", 800, 720), functools.partial(on_2d_canvas, "nosimd")),
+            ("Esc ends it", None, escape_ends_it),
+            ("bunnymark: frozen frame", ("bunnymark.html?bunnies=%d&frames=%d&seed=%d" % FROZEN, 800, 720, 1, False,
+                                         True), bunnymark_frozen),
+            ("bunnymark: a press adds bunnies", ("bunnymark.html", 800, 720), bunnymark_press),
+            ("bunnymark: a finger adds bunnies", ("bunnymark.html", 844, 390, 3, True), bunnymark_press)])
 
 
 def main(argv):

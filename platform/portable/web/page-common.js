@@ -124,6 +124,51 @@ window.pageCommon = (function () {
     });
   }
 
+  // The About button folding and opening the caption, Fullscreen, the canvas
+  // fitted again and the caption folded where need be whenever the window
+  // changes size, and both placed now.
+  function setUpCaption() {
+    control(aboutToggle, function () { showAbout(about.hidden); });
+    setUpFullscreen();
+    window.addEventListener('resize', placeCaption);
+    placeCaption();
+  }
+
+  // A new instance of a program from factory (its build's createSpritedemo
+  // or createBunnymark) on the page's canvas, started by callMain: its draws
+  // capped by ?isa= as SPRITEDEMO_ISA caps them, its frames on a 2D canvas
+  // with ?present=2d, and hooks for the rest (onExit, onAbort, ...).
+  function createProgram(factory, hooks) {
+    return factory(Object.assign({
+      canvas: canvas,
+      noInitialRun: true,
+      print: function (line) { console.log(line); },
+      printErr: function (line) { console.warn(line); },
+      preRun: [function (m) {
+        if (params.has('isa')) m.ENV.SPRITEDEMO_ISA = params.get('isa');
+        if (params.has('present')) m.ENV.SPRITEDEMO_PRESENT = params.get('present');
+      }],
+    }, hooks));
+  }
+
+  // The build this browser runs, in page.build: 'simd', or 'nosimd' without
+  // WebAssembly SIMD or with ?simd=0. False, the page failed with the reason,
+  // where it can run none.
+  function chooseBuild() {
+    if (location.protocol === 'file:') {
+      fail('Opened from a file, the page may not load the program: serve this folder and open its address ' +
+           'instead, for example with ./scripts/run-web.sh in the source folder (or python3 -m http.server ' +
+           'in this one).');
+      return false;
+    }
+    if (typeof WebAssembly !== 'object') {
+      fail('This browser cannot run WebAssembly, which the demo needs.');
+      return false;
+    }
+    page.build = params.get('simd') !== '0' && WebAssembly.validate(kSimdProbe) ? 'simd' : 'nosimd';
+    return true;
+  }
+
   // After a click the page's controls give the keyboard back, so that Esc
   // reaches the program again.
   function control(element, action) {
@@ -135,6 +180,7 @@ window.pageCommon = (function () {
 
   return {
     canvas, statusLine, about, side, hint, aboutToggle, fullscreenButton, params, touch, kSimdProbe, page,
-    say, fail, showAbout, fit, overlap, foldOffPicture, placeCaption, setUpFullscreen, loadScript, control,
+    say, fail, showAbout, fit, overlap, foldOffPicture, placeCaption, setUpFullscreen, setUpCaption, loadScript,
+    createProgram, chooseBuild, control,
   };
 })();

@@ -15,9 +15,8 @@
 'use strict';
 
 (function () {
-  const {canvas, statusLine, about, side, hint, aboutToggle, fullscreenButton, params, touch, kSimdProbe, page,
-         say, fail, showAbout, fit, overlap, foldOffPicture, placeCaption, setUpFullscreen, loadScript,
-         control} = window.pageCommon;
+  const {canvas, statusLine, hint, touch, page, say, fail, placeCaption, setUpCaption, loadScript,
+         createProgram, chooseBuild, control} = window.pageCommon;
   const filePicker = document.getElementById('files');
   const samplesButton = document.getElementById('samples');
   const which = document.getElementById('which');
@@ -83,17 +82,9 @@
     say('Starting\u2026');
     let module;
     try {
-      module = await window.createSpritedemo({
-        canvas: canvas,
-        noInitialRun: true,
-        print: function (line) { console.log(line); },
-        printErr: function (line) { console.warn(line); },
+      module = await createProgram(window.createSpritedemo, {
         onExit: ended,
         onAbort: function (what) { fail('The demo stopped: ' + what); },
-        preRun: [function (m) {
-          if (params.has('isa')) m.ENV.SPRITEDEMO_ISA = params.get('isa');
-          if (params.has('present')) m.ENV.SPRITEDEMO_PRESENT = params.get('present');
-        }],
       });
     } catch (error) {
       fail('The demo could not start: ' + error);
@@ -340,7 +331,6 @@
         'background; PNGs are packed as spritetool packs them, for you to save.'
       : 'Drop PNGs or .spr files made with spritetool on the page, or pick them (Sprite files), to see them ' +
         'as the girl or the background; PNGs are packed as spritetool packs them, for you to save.';
-    control(aboutToggle, function () { showAbout(about.hidden); });
     control(samplesButton, useSamples);
     filePicker.addEventListener('change', function () {
       offered(filePicker.files);
@@ -357,23 +347,11 @@
       document.body.classList.remove('drop-target');
       if (event.dataTransfer) offered(event.dataTransfer.files);
     });
-    setUpFullscreen();
-    window.addEventListener('resize', placeCaption);
-    placeCaption();
+    setUpCaption();
   }
 
   async function start() {
-    if (location.protocol === 'file:') {
-      fail('Opened from a file, the page may not load the program: serve this folder and open its address ' +
-           'instead, for example with ./scripts/run-web.sh in the source folder (or python3 -m http.server ' +
-           'in this one).');
-      return;
-    }
-    if (typeof WebAssembly !== 'object') {
-      fail('This browser cannot run WebAssembly, which the demo needs.');
-      return;
-    }
-    page.build = params.get('simd') !== '0' && WebAssembly.validate(kSimdProbe) ? 'simd' : 'nosimd';
+    if (!chooseBuild()) return;
     try {
       await Promise.all([
         loadScript(page.build === 'simd' ? 'spritedemo.js' : 'spritedemo-nosimd.js'),
