@@ -131,13 +131,16 @@ wait_exit() {
     return 0
 }
 
-# wait_window SECONDS: waits for the "Client" window; sets WINDOW. Fails when
+# The program's window by its name: "Client", or the bunnymark's title.
+WINDOW_NAME='^(Client|[0-9]+ bunnies, .*)$'
+
+# wait_window SECONDS: waits for the program's window; sets WINDOW. Fails when
 # it does not show or the program ends first (STATUS then holds its status).
 wait_window() {
     local deadline=$(($(date +%s) + $1))
     STATUS=""
     while [ "$(date +%s)" -lt "$deadline" ]; do
-        WINDOW=$(timeout 10 xdotool search --onlyvisible --name '^Client$' 2>/dev/null | head -n 1 || true)
+        WINDOW=$(timeout 10 xdotool search --onlyvisible --name "$WINDOW_NAME" 2>/dev/null | head -n 1 || true)
         [ -n "$WINDOW" ] && return 0
         if ! kill -0 "$DEMO_PID" 2>/dev/null; then
             wait_exit 1 || true
@@ -155,7 +158,7 @@ describe_exit() {  # DIR, after wait_window failed
     elif [ -n "$STATUS" ]; then
         echo "the program ended with status $STATUS before its window appeared"
     else
-        echo "no \"Client\" window within the time allowed"
+        echo "no window named $WINDOW_NAME within the time allowed"
     fi
 }
 

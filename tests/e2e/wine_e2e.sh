@@ -7,6 +7,10 @@
 #   broken sprite files
 #                     the same screen, a wrong-magic girl.spr and a cut bg.spr:
 #                     both are skipped, the same white screen and clean end;
+#   bunnymark         the same screen, spritedemo-bunnymark.exe with the zip's
+#                     bunny.spr: its window comes and Esc ends it with status
+#                     0; without bunny.spr it ends with status 1 at once,
+#                     naming the file on standard error;
 #   mode set fails    1024x768x24: the mode set fails, the program ends with
 #                     status 0 and ErrLog.txt names the step and the code;
 #   mode set fails, log blocked
@@ -94,8 +98,8 @@ e2e_begin wine-e2e
 # What a user gets: the zip's files, and nothing else, in a new folder.
 UNPACKED=$WORK/unpacked
 if ! unzip -q -d "$UNPACKED" "$ZIP" ||
-    [ "$(find "$UNPACKED" -mindepth 1 -printf '%P\n' | LC_ALL=C sort | tr '\n' ' ')" != "README.txt bg.spr girl.spr spritedemo.exe " ]; then
-    echo "FAIL: set-up: $ZIP does not unpack to README.txt, bg.spr, girl.spr and spritedemo.exe"
+    [ "$(find "$UNPACKED" -mindepth 1 -printf '%P\n' | LC_ALL=C sort | tr '\n' ' ')" != "README.txt bg.spr bunny.spr girl.spr spritedemo-bunnymark.exe spritedemo.exe " ]; then
+    echo "FAIL: set-up: $ZIP does not unpack to README.txt, bg.spr, bunny.spr, girl.spr, spritedemo-bunnymark.exe and spritedemo.exe"
     exit 1
 fi
 EXE=$UNPACKED/spritedemo.exe
@@ -153,6 +157,27 @@ printf 'SPRITEX\0\0\0\0\0\0\0\0\1\0\0\0' >"$dir/girl.spr"
 printf 'SPRITE\0\0\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\37\370\0\0' >"$dir/bg.spr"
 start_demo "$dir"
 white_until_escape "$name" "$dir"
+
+# --- f, g, on the same screen: Esc ends the bunnymark; without bunny.spr it
+# names the file and ends with status 1.
+begin_case "bunnymark" f
+cp "$UNPACKED/bunny.spr" "$dir"/
+EXE=$UNPACKED/spritedemo-bunnymark.exe start_demo "$dir"
+if ! wait_window 60; then
+    fail "$name" "$dir" "$(describe_exit "$dir")"
+else
+    esc_ends "$name" "$dir"
+fi
+begin_case "bunnymark without bunny.spr" g
+EXE=$UNPACKED/spritedemo-bunnymark.exe start_demo "$dir"
+STATUS=""
+if ! wait_exit 60 || [ "$STATUS" -ne 1 ]; then
+    fail "$name" "$dir" "the program did not end with status 1 (${STATUS:-still running after 60 s})"
+elif ! grep -qF "spritedemo-bunnymark: bunny.spr: did not load (cannot open" "$dir/wine.log"; then
+    fail "$name" "$dir" "bunny.spr is not named on standard error"
+else
+    pass "$name"
+fi
 stop_session
 
 # --- b: a 24-bit screen refuses the 16-bit mode; the log names the step and code.
