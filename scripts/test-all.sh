@@ -54,7 +54,8 @@ step "run-demo.sh" env -u DISPLAY "$root/scripts/run-demo.sh"
 step "linux end to end on xvfb" bash "$root/tests/e2e/linux_e2e.sh" \
   "$root/build/linux/app/spritedemo" \
   "$root/build/headless/tools/render/spritedemo-render" \
-  "$root/build/linux/demo"
+  "$root/build/linux/demo" \
+  "$root/build/linux/bunnymark/spritedemo-bunnymark"
 step "windows build and zip" "$root/scripts/package-windows.sh"
 step "windows end to end under wine" bash "$root/tests/e2e/wine_e2e.sh" \
   "$root/build/windows/spritedemo-windows.zip" \

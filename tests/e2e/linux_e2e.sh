@@ -16,17 +16,22 @@
 #                     so on stderr and is gone within 5 s (Xlib's own handler
 #                     would leave it spinning on the dead connection);
 #   no display        without DISPLAY the program says so on stderr and ends
-#                     with a non-zero status at once.
-# Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR
+#                     with a non-zero status at once;
+#   bunnymark: a press adds bunnies
+#                     (with BUNNYMARK) 640x480x24, bunny.spr: the window's
+#                     title counts 100 bunnies, more once the left button has
+#                     been held down a second; Esc ends it with status 0.
+# Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR [BUNNYMARK]
 # Needs Xvfb, xdotool, ImageMagick's import, Debian's python3 with Pillow.
 # Leaves nothing behind except, for a failed case, a kept directory with its
 # screenshots and logs.
 set -euo pipefail
 
-if [ $# -ne 3 ]; then
-    echo "usage: $0 PROGRAM RENDER_TOOL SPRITE_DIR" >&2
+if [ $# -ne 3 ] && [ $# -ne 4 ]; then
+    echo "usage: $0 PROGRAM RENDER_TOOL SPRITE_DIR [BUNNYMARK]" >&2
     exit 2
 fi
+BUNNYMARK=${4:+$(realpath -e -- "$4")}
 PROGRAM=$(realpath -e -- "$1")
 RENDER_TOOL=$(realpath -e -- "$2")
 SPRITE_DIR=$(realpath -e -- "$3")
@@ -244,5 +249,27 @@ stop_session
 new_case "no display" d
 start_demo "$dir"
 ends_saying "$name" "$dir" 10 "starting without a display" '^spritedemo: '
+
+# --- f: the bunnymark's title counts its bunnies: more after a press held a second.
+bunnies() { xdo getwindowname "$WINDOW" | grep -oE '^[0-9]+' || echo none; }
+begin_case "bunnymark: a press adds bunnies" f
+if [ -z "$BUNNYMARK" ]; then
+    echo "SKIP: $name (give BUNNYMARK to run it)"
+elif cp "$SPRITE_DIR/bunny.spr" "$dir"/ &&
+    WINDOW_NAME='^[0-9]+ bunnies' PROGRAM=$BUNNYMARK window_shown "$name" "$dir" 640x480x24; then
+    before=$(bunnies)
+    point_at 320 240
+    xdo mousedown 1
+    sleep 1
+    xdo mouseup 1
+    after=$(bunnies)
+    if [ "$before" != 100 ] || ! [ "$after" -gt 100 ] 2>/dev/null; then
+        fail "$name" "$dir" "the title counted $before bunnies, then $after after the press (expected 100, then more)"
+    else
+        echo "    the title counts $before bunnies, then $after"
+        esc_ends "$name" "$dir"
+    fi
+fi
+stop_session
 
 e2e_end
