@@ -7,8 +7,8 @@
 #include <cstdint>
 
 // Holding the button stops adding here: twice the largest count the
-// benchmark measures, where even the widest instruction set draws a frame in
-// over 30 ms, so a longer hold only slows the picture; and 3.2 MB of bunnies.
+// benchmark measures, where even the widest instruction set takes about
+// 30 ms a frame, so a longer hold only slows the picture; and 3.2 MB of bunnies.
 constexpr long kMaxBunnies = 200000;
 constexpr int32_t kBunniesPerFrame = 100; // added while the button is held
 

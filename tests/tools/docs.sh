@@ -9,7 +9,8 @@
 # must come out pixel for pixel as committed), and my-hero.png, the art
 # README.md packs. build/linux/app/spritedemo, which needs a screen, is a
 # stand-in: the same frame loop headless on the folder's sprite files, failing
-# when one of them does not load.
+# when one of them does not load. This build's bunnymark, which writes its
+# frame only headless, is under build/headless/ with its bunny.spr.
 # Usage: docs.sh BINARY_DIR SOURCE_DIR
 set -u
 BIN=$1
@@ -29,6 +30,8 @@ EOF
 chmod +x "$WORK/build/linux/app/spritedemo"
 ln -s "$BIN/tools" "$WORK/build/linux/tools"
 cp "$BIN/demo/girl.spr" "$BIN/demo/bg.spr" "$WORK/build/linux/demo/"
+mkdir -p "$WORK/build/headless/demo" && cp "$BIN/demo/bunny.spr" "$WORK/build/headless/demo/"
+ln -s "$BIN/bunnymark" "$WORK/build/headless/bunnymark"
 cp "$SRC/assets/girl.png" "$WORK/my-hero.png"
 ln -s /usr/bin/python3 "$WORK/python/python3" # Debian's, with Pillow (scripts/setup.sh)
 export PATH=$WORK/python:$PATH
