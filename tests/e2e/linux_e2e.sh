@@ -20,7 +20,9 @@
 #   bunnymark: a press adds bunnies
 #                     (with BUNNYMARK) 640x480x24, bunny.spr: the window's
 #                     title counts 100 bunnies, more once the left button has
-#                     been held down a second; Esc ends it with status 0.
+#                     been held down a second; Esc ends it with status 0;
+#   bunnymark without bunny.spr
+#                     it names the file on stderr and ends with status 1.
 # Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR [BUNNYMARK]
 # Needs Xvfb, xdotool, ImageMagick's import, Debian's python3 with Pillow.
 # Leaves nothing behind except, for a failed case, a kept directory with its
@@ -271,5 +273,12 @@ elif cp "$SPRITE_DIR/bunny.spr" "$dir"/ &&
     fi
 fi
 stop_session
+
+# --- g: without bunny.spr the bunnymark names it and ends, before any window.
+begin_case "bunnymark without bunny.spr" g
+if [ -n "$BUNNYMARK" ]; then
+    PROGRAM=$BUNNYMARK start_demo "$dir"
+    ends_saying "$name" "$dir" 10 "its start" 'bunny.spr: did not load (cannot open'
+fi
 
 e2e_end
