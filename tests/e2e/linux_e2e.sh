@@ -18,25 +18,25 @@
 #   no display        without DISPLAY the program says so on stderr and ends
 #                     with a non-zero status at once;
 #   bunnymark: a press adds bunnies
-#                     (with BUNNYMARK) 640x480x24, bunny.spr: the window's
+#                     BUNNYMARK on 640x480x24 with bunny.spr: the window's
 #                     title counts 100 bunnies, more once the left button has
 #                     been held down a second; Esc ends it with status 0;
 #   bunnymark without bunny.spr
 #                     it names the file on stderr and ends with status 1.
-# Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR [BUNNYMARK]
+# Usage: linux_e2e.sh PROGRAM RENDER_TOOL SPRITE_DIR BUNNYMARK
 # Needs Xvfb, xdotool, ImageMagick's import, Debian's python3 with Pillow.
 # Leaves nothing behind except, for a failed case, a kept directory with its
 # screenshots and logs.
 set -euo pipefail
 
-if [ $# -ne 3 ] && [ $# -ne 4 ]; then
-    echo "usage: $0 PROGRAM RENDER_TOOL SPRITE_DIR [BUNNYMARK]" >&2
+if [ $# -ne 4 ]; then
+    echo "usage: $0 PROGRAM RENDER_TOOL SPRITE_DIR BUNNYMARK" >&2
     exit 2
 fi
-BUNNYMARK=${4:+$(realpath -e -- "$4")}
 PROGRAM=$(realpath -e -- "$1")
 RENDER_TOOL=$(realpath -e -- "$2")
 SPRITE_DIR=$(realpath -e -- "$3")
+BUNNYMARK=$(realpath -e -- "$4")
 HERE=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh source-path=SCRIPTDIR
 . "$HERE/e2e_lib.sh"
@@ -255,9 +255,7 @@ ends_saying "$name" "$dir" 10 "starting without a display" '^spritedemo: '
 # --- f: the bunnymark's title counts its bunnies: more after a press held a second.
 bunnies() { xdo getwindowname "$WINDOW" | grep -oE '^[0-9]+' || echo none; }
 begin_case "bunnymark: a press adds bunnies" f
-if [ -z "$BUNNYMARK" ]; then
-    echo "SKIP: $name (give BUNNYMARK to run it)"
-elif cp "$SPRITE_DIR/bunny.spr" "$dir"/ &&
+if cp "$SPRITE_DIR/bunny.spr" "$dir"/ &&
     WINDOW_NAME='^[0-9]+ bunnies' PROGRAM=$BUNNYMARK window_shown "$name" "$dir" 640x480x24; then
     before=$(bunnies)
     point_at 320 240
@@ -276,9 +274,8 @@ stop_session
 
 # --- g: without bunny.spr the bunnymark names it and ends, before any window.
 begin_case "bunnymark without bunny.spr" g
-if [ -n "$BUNNYMARK" ]; then
-    PROGRAM=$BUNNYMARK start_demo "$dir"
-    ends_saying "$name" "$dir" 10 "its start" 'bunny.spr: did not load (cannot open'
-fi
+PROGRAM=$BUNNYMARK start_demo "$dir"
+ends_saying "$name" "$dir" 10 "its start" 'bunny.spr: did not load (cannot open'
+
 
 e2e_end

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 // The front of a flip chain takes its back buffer with it, so releasing the
 // front first makes the back buffer's release reach a destroyed surface: what
@@ -65,13 +66,10 @@ TEST(PortableWin32, TheLeftButtonArrivesAsWindowsSendsIt) {
     TestWindow();
     HeadlessQueue(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1000, 900));
     HeadlessQueue(WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
-    const MSG expected[] = {{nullptr, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(639, 479), 0, {}},
-                            {nullptr, WM_LBUTTONUP, 0, MAKELPARAM(5, 6), 0, {}}};
-    for (const MSG& want : expected) {
-        MSG msg;
-        ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
-        EXPECT_EQ(msg.message, want.message);
-        EXPECT_EQ(msg.wParam, want.wParam);
-        EXPECT_EQ(msg.lParam, want.lParam);
-    }
+    MSG down, up;
+    ASSERT_TRUE(GetMessageA(&down, nullptr, 0, 0) && GetMessageA(&up, nullptr, 0, 0));
+    EXPECT_EQ(std::make_tuple(down.message, down.wParam, down.lParam),
+              std::make_tuple(UINT{WM_LBUTTONDOWN}, WPARAM{MK_LBUTTON}, MAKELPARAM(639, 479)));
+    EXPECT_EQ(std::make_tuple(up.message, up.wParam, up.lParam),
+              std::make_tuple(UINT{WM_LBUTTONUP}, WPARAM{0}, MAKELPARAM(5, 6)));
 }
