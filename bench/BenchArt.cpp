@@ -139,3 +139,10 @@ void FillBackground(uint8_t* pixels, ptrdiff_t pitch) {
         std::memcpy(pixels + y * pitch, background.data() + y * 2 * kSurfaceWidth, 2 * kSurfaceWidth);
     }
 }
+
+BunnyField SeededBunnies(int count) {
+    BunnyField field;
+    field.random.state = 7;
+    ScatterBunnies(field, count);
+    return field;
+}
