@@ -18,6 +18,33 @@ struct DrawRows {
     SpanRows spans;
 };
 
+// The frame's plan of the draw's rows, from row firstRow and column
+// firstColumn on, each part that fits the frame: its shares, its runs,
+// and its chunks for rows of the frame's whole width (which start at its
+// left edge).
+__attribute__((always_inline)) inline void PlanRows(const SpriteFrame& frame, int64_t firstColumn, int64_t firstRow,
+                                                    DrawRows* draw) {
+    const SpanPlan& plan = frame.spans;
+    const int64_t width = frame.width;
+    PixelRows& rows = draw->rows;
+    const bool shared = SharesFit(plan, frame.width, frame.height);
+    if (shared) {
+        rows.shares =
+            reinterpret_cast<const uint8_t*>(plan.shares.data()) + 2 * (firstColumn + kSharePlanes * firstRow * width);
+        rows.sharesPitch = static_cast<ptrdiff_t>(2 * kSharePlanes * width);
+    }
+    if (PlanFits(plan, frame.height)) {
+        const bool chunked = shared && rows.width == width && ChunksFit(plan, frame.width, frame.height);
+        draw->spans = {&plan.rowStarts[static_cast<size_t>(firstRow)],
+                       plan.spans.data(),
+                       static_cast<int>(firstColumn),
+                       plan.pixelsPerSpan,
+                       chunked ? &plan.chunkStarts[static_cast<size_t>(firstRow)] : nullptr,
+                       plan.chunks.data()};
+        rows.spans = &draw->spans;
+    }
+}
+
 // Places the sprite's frame 0 at (x, y), opens its window on target, clipped
 // to the display's bounds, and fills draw with what the window leaves of the
 // frame: the window's rows, from its first row to its end, the frame's rows
@@ -73,10 +100,10 @@ __attribute__((always_inline)) inline bool OpenDraw(const Sprite& sprite, LPDIRE
     rows.tint = 0;
     rows.weight = 0;
     rows.spans = nullptr;
-    if (hasAlpha && PlanFits(frame.spans, frame.height)) {
-        draw->spans = {&frame.spans.rowStarts[static_cast<size_t>(firstRow)], frame.spans.spans.data(),
-                       static_cast<int>(firstColumn), frame.spans.pixelsPerSpan};
-        rows.spans = &draw->spans;
+    rows.shares = nullptr;
+    rows.sharesPitch = 0;
+    if (hasAlpha) {
+        PlanRows(frame, firstColumn, firstRow, draw);
     }
     return true;
 }
