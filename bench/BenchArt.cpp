@@ -43,6 +43,7 @@ Sprite MakeSprite(std::mt19937& random, int width, int height) {
     frame.height = static_cast<int16_t>(height);
     frame.pixelBlock = CopyBlock(pixels);
     frame.alphaBlock = CopyBlock(alpha);
+    frame.spans = MakeSpanPlan(frame);
     return sprite;
 }
 

@@ -4,7 +4,9 @@
 // opaque, a quarter in between and one in eight the colour key, so no run of
 // pixels can be skipped. 1024 different sprites of each size up to 64x64 (16
 // above), each at its own place: cycling through them keeps the branch
-// predictor from learning a sprite, which would flatter branchy code.
+// predictor from learning a sprite, which would flatter branchy code. Each
+// is planned as the reader plans a sprite: shares only, no run being long
+// enough.
 //
 // Real art: the demo's girl.spr and the same girl drawn four times the size
 // (bench/art/girl4x.png), long transparent and opaque runs with a thin
