@@ -43,6 +43,7 @@ Sprite MakeSprite(std::mt19937& random, int width, int height) {
     frame.height = static_cast<int16_t>(height);
     frame.pixelBlock = CopyBlock(pixels);
     frame.alphaBlock = CopyBlock(alpha);
+    frame.spans = MakeSpanPlan(frame);
     return sprite;
 }
 
@@ -138,4 +139,11 @@ void FillBackground(uint8_t* pixels, ptrdiff_t pitch) {
     for (int y = 0; y < kSurfaceHeight; ++y) {
         std::memcpy(pixels + y * pitch, background.data() + y * 2 * kSurfaceWidth, 2 * kSurfaceWidth);
     }
+}
+
+BunnyField SeededBunnies(int count) {
+    BunnyField field;
+    field.random.state = 7;
+    ScatterBunnies(field, count);
+    return field;
 }

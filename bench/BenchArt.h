@@ -4,13 +4,17 @@
 // opaque, a quarter in between and one in eight the colour key, so no run of
 // pixels can be skipped. 1024 different sprites of each size up to 64x64 (16
 // above), each at its own place: cycling through them keeps the branch
-// predictor from learning a sprite, which would flatter branchy code.
+// predictor from learning a sprite, which would flatter branchy code. Each
+// is planned as the reader plans a sprite: shares only, no run being long
+// enough.
 //
 // Real art: the demo's girl.spr and the same girl drawn four times the size
 // (bench/art/girl4x.png), long transparent and opaque runs with a thin
-// blended rim, one sprite at sixteen places.
+// blended rim, one sprite at sixteen places; and the bunnymark's 32x32 bunny,
+// a solid body with a one-pixel soft rim.
 #pragma once
 
+#include "bunnymark/Bunnies.h"
 #include "sprite/Sprite.h"
 
 #include <benchmark/benchmark.h>
@@ -35,7 +39,8 @@ struct ArtSet {
 };
 
 // Which art a benchmark draws: mixed art of a size, or real art by name
-// ("girl" or "girl4x", or either with "-unplanned": without its span plan).
+// ("girl", "girl4x" or "bunny", or any with "-unplanned": without its span
+// plan).
 struct ArtName {
     int width = 0;
     int height = 0;
@@ -64,4 +69,19 @@ template <typename Draw> void CycleArt(benchmark::State& state, const ArtSet& ar
     // the console prints it with an "s" after it; the JSON holds the number.
     state.counters["ns_per_draw"] =
         benchmark::Counter(1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+constexpr ArtName kBunnyArt = {0, 0, "bunny"};
+
+// The bunnymark's bunnies, the same every run: count of them scattered over
+// the screen by one seed, not yet moved.
+BunnyField SeededBunnies(int count);
+
+// Reports a run of bunnymark frames of count bunnies, one an iteration: the
+// bunnies drawn as items, and as the counter bunnies_at_60fps how many a
+// frame of 16.67 ms would hold at this frame's time a bunny.
+inline void CountBunnies(benchmark::State& state, int count) {
+    state.SetItemsProcessed(state.iterations() * count);
+    state.counters["bunnies_at_60fps"] =
+        benchmark::Counter(count / 60.0, benchmark::Counter::kIsIterationInvariantRate);
 }

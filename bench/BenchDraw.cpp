@@ -2,7 +2,8 @@
 // instruction set this processor runs and on the set the demo picks, at
 // sizes from 1x1 to 256x256 and on real art; the same draws done by SDL2 and
 // pixman (BenchPeers.cpp); the limits a draw of that geometry cannot beat;
-// and the whole demo frame. Measures only; never a test.
+// the whole demo frame; and the bunnymark's frame, on every set and by the
+// peers. Measures only; never a test.
 //   cmake --preset bench && cmake --build --preset bench
 //   build/bench/bench/spritedemo-bench
 // bench/size_table.py turns its --benchmark_format=json output into the size
@@ -13,6 +14,7 @@
 #include "app/WinMain.h"
 #include "bench/BenchArt.h"
 #include "bench/BenchPeers.h"
+#include "bunnymark/Bunnies.h"
 #include "display/DisplayDevice.h"
 #include "sprite/Blend.h"
 #include "sprite/kernels/Kernels.h"
@@ -127,6 +129,22 @@ void DemoFrame(benchmark::State& state, const RowKernels* kernels) {
     state.SetItemsProcessed(state.iterations());
     state.SetBytesProcessed(state.iterations() * frameBytes);
     state.counters["bytes_per_frame"] = static_cast<double>(frameBytes);
+}
+
+// The bunnymark's frame, one an iteration, as the program draws it: every
+// bunny moved, the back buffer cleared white, every bunny drawn by its alpha,
+// then the line with the count.
+void BunnymarkFrame(benchmark::State& state, const RowKernels* kernels, int count) {
+    SetUpDisplay();
+    const Sprite& bunny = *ArtOf(kBunnyArt).sprites[0];
+    BunnyField field = SeededBunnies(count);
+    char line[64];
+    std::snprintf(line, sizeof line, "bunnies: %d  FPS : %f", count, 60.0);
+    UseKernels(*kernels);
+    for (auto _ : state) {
+        DrawBunnyFrame(field, bunny, line);
+    }
+    CountBunnies(state, count);
 }
 
 // A surface-sized buffer with the background, for the limits.
@@ -290,7 +308,7 @@ int main(int argc, char** argv) {
         Add("Limit/traffic/" + size.name, TrafficLimit, art);
         Add("Limit/rowcopy/" + size.name, RowCopyLimit, art);
     }
-    for (const char* name : {"girl", "girl4x"}) {
+    for (const char* name : {"girl", "girl4x", "bunny"}) {
         const ArtName art = {0, 0, name};
         AddDraws(sets, "Real", name, art, false);
         Add(std::string("Peer/sdl2_rle/real/") + name, PeerSdl2Rle, art);
@@ -300,8 +318,17 @@ int main(int argc, char** argv) {
         Add(std::string("Limit/rowcopy/real/") + name, RowCopyLimit, art);
     }
     // What the span plan gives: the routines that follow it, on the same art without it.
-    for (const char* name : {"girl-unplanned", "girl4x-unplanned"}) {
+    for (const char* name : {"girl-unplanned", "girl4x-unplanned", "bunny-unplanned"}) {
         AddDraws(sets, "Real", name, ArtName{0, 0, name}, true);
+    }
+
+    for (const int count : {10000, 50000, 100000}) {
+        const std::string bunnies = std::to_string(count);
+        for (const auto& [isa, kernels] : sets) {
+            Add("Bunnymark/" + isa + "/" + bunnies, BunnymarkFrame, kernels, count);
+        }
+        Add("Peer/sdl2_bunnymark/" + bunnies, PeerSdl2Bunnymark, count);
+        Add("Peer/pixman_bunnymark/" + bunnies, PeerPixmanBunnymark, count);
     }
 
     Add("Portable/clear", ClearScreen);

@@ -165,3 +165,59 @@ void PeerPixmanOver(benchmark::State& state, ArtName name) {
         pixman_image_unref(sprite);
     }
 }
+
+namespace {
+
+// count seeded bunnies, each frame moved, the target cleared by clear() and
+// every bunny drawn by draw(x, y) at its frame's top-left corner.
+template <typename Clear, typename Draw> void RunBunnymark(benchmark::State& state, int count, Clear clear, Draw draw) {
+    int32_t left = 0, top = 0;
+    ArtOf(kBunnyArt).sprites[0]->ApplyPlacement(left, top); // the corner a bunny at (0, 0) lands on
+    BunnyField field = SeededBunnies(count);
+    for (auto _ : state) {
+        MoveBunnies(field);
+        clear();
+        for (const Bunny& bunny : field.bunnies) {
+            draw(bunny.x + left, bunny.y + top);
+        }
+    }
+    CountBunnies(state, count);
+}
+
+} // namespace
+
+void PeerSdl2Bunnymark(benchmark::State& state, int count) {
+    const ArtSet& art = ArtOf(kBunnyArt);
+    std::vector<uint32_t> pixels = ArgbSprite(art, 0, false);
+    SDL_Surface* bunny = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), art.width, art.height, 32, 4 * art.width,
+                                                            SDL_PIXELFORMAT_ARGB8888);
+    SDL_SetSurfaceBlendMode(bunny, SDL_BLENDMODE_BLEND);
+    SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, kSurfaceWidth, kSurfaceHeight, 16, SDL_PIXELFORMAT_RGB565);
+    const Uint32 white = SDL_MapRGB(target->format, 255, 255, 255);
+    RunBunnymark(
+        state, count, [&] { SDL_FillRect(target, nullptr, white); },
+        [&](int x, int y) {
+            SDL_Rect place = {x, y, art.width, art.height};
+            SDL_BlitSurface(bunny, nullptr, target, &place);
+        });
+    SDL_FreeSurface(target);
+    SDL_FreeSurface(bunny);
+}
+
+void PeerPixmanBunnymark(benchmark::State& state, int count) {
+    const ArtSet& art = ArtOf(kBunnyArt);
+    std::vector<uint32_t> pixels = ArgbSprite(art, 0, true);
+    pixman_image_t* bunny =
+        pixman_image_create_bits(PIXMAN_a8r8g8b8, art.width, art.height, pixels.data(), 4 * art.width);
+    std::vector<uint16_t> surface(kSurfaceWidth * kSurfaceHeight);
+    uint32_t* bits = reinterpret_cast<uint32_t*>(surface.data());
+    pixman_image_t* target =
+        pixman_image_create_bits(PIXMAN_r5g6b5, kSurfaceWidth, kSurfaceHeight, bits, 2 * kSurfaceWidth);
+    RunBunnymark(
+        state, count, [&] { pixman_fill(bits, kSurfaceWidth / 2, 16, 0, 0, kSurfaceWidth, kSurfaceHeight, 0xFFFF); },
+        [&](int x, int y) {
+            pixman_image_composite32(PIXMAN_OP_OVER, bunny, nullptr, target, 0, 0, 0, 0, x, y, art.width, art.height);
+        });
+    pixman_image_unref(target);
+    pixman_image_unref(bunny);
+}

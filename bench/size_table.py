@@ -11,7 +11,10 @@ repeated runs when there are several (the plain run otherwise), and writes:
     docs/PERFORMANCE.md are stated in; and how each target fares;
   - with --svg FILE: nanoseconds a draw against sprite size (square sprites,
     both axes logarithmic), one line per routine on the chosen set, per peer
-    and per limit.
+    and per limit;
+  - the bunnymark: bunnies at 60 fps (bunnies_at_60fps) of each set and
+    peer, the bunny counts as columns, and how far ahead of each peer the
+    chosen set is.
 
 Usage:
     bench/size_table.py RESULTS.json [--svg docs/sizes.svg]
@@ -27,8 +30,8 @@ PEERS = ["sdl2_keyed", "sdl2_alpha", "pixman_over"]
 LIMITS = ["rowcopy", "traffic"]
 
 
-def load(path):
-    """({benchmark name: ns a draw} in the order the benchmark registers its
+def load(path, counter="ns_per_draw"):
+    """({benchmark name: counter} in the order the benchmark registers its
     rows, the chosen set's name or None), medians when the run was repeated."""
     with open(path) as f:
         document = json.load(f)
@@ -38,7 +41,7 @@ def load(path):
     medians, plain, order = {}, {}, []
     for run in runs:
         name = re.sub(r"/iterations:\d+$", "", run.get("run_name", run["name"]))
-        value = run.get("ns_per_draw")
+        value = run.get(counter)
         if value is None:
             continue
         if name not in order:
@@ -231,6 +234,37 @@ def targets(run):
     return out
 
 
+def bunnymark(bunnies):
+    """The Bunnymark/<set>/<N> and Peer/<peer>_bunnymark/<N> rows as a table
+    of bunnies at 60 fps, and the chosen set's lead over each peer."""
+    counts, sets, peers = [], [], []
+    for name in bunnies:
+        fields = name.split("/")
+        if len(fields) != 3 or not (fields[0] == "Bunnymark" or fields[1].endswith("_bunnymark")):
+            continue
+        kind = sets if fields[0] == "Bunnymark" else peers
+        if fields[1] not in kind:
+            kind.append(fields[1])
+        if fields[2] not in counts:
+            counts.append(fields[2])
+    if not counts:
+        return []
+    rows = [(f"`{isa}`", f"Bunnymark/{isa}") for isa in sets]
+    rows += [(f"`{peer}`", f"Peer/{peer}") for peer in peers]
+    out = ["", "Bunnies at 60 fps (`bunnies_at_60fps`: bunnies x 16.67 ms / the frame's time), "
+           "by the bunnies in the frame:\n",
+           "| | " + " | ".join(f"{int(n):,}" for n in counts) + " |",
+           "|---|" + "---:|" * len(counts)]
+    for label, prefix in rows:
+        cells = [bunnies.get(f"{prefix}/{n}") for n in counts]
+        out.append(f"| {label} | " + " | ".join("—" if c is None else f"{c:,.0f}" for c in cells) + " |")
+    for peer in peers:
+        cells = [ratio(bunnies.get(f"Bunnymark/chosen/{n}"), bunnies.get(f"Peer/{peer}/{n}")) for n in counts]
+        out.append(f"| `chosen` over `{peer}` | " + " | ".join("—" if c is None else f"{c:.1f}×" for c in cells)
+                   + " |")
+    return out
+
+
 # ---------------------------------------------------------------- the plot
 
 ROUTINE_COLOURS = ["#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#e377c2", "#bcbd22"]
@@ -309,15 +343,21 @@ def main(argv):
     args = ap.parse_args(argv)
     try:
         results, chosen = load(args.results)
+        bunnies, _ = load(args.results, "bunnies_at_60fps")
     except (OSError, ValueError, KeyError) as error:
         print(f"size_table.py: cannot read {args.results}: {error}", file=sys.stderr)
         return 1
-    if not any(name.startswith("Size/") for name in results):
-        print(f"size_table.py: {args.results} has no Size/ rows with ns_per_draw", file=sys.stderr)
+    sized = any(name.startswith("Size/") for name in results)
+    if not sized and not bunnies:
+        print(f"size_table.py: {args.results} has no Size/ rows with ns_per_draw and no bunnymark rows",
+              file=sys.stderr)
         return 1
-    run = Run(results, chosen)
-    print("\n".join(table(run) + per_set(run) + real(run) + ratios(run) + targets(run)))
-    if args.svg:
+    out = []
+    if sized:
+        run = Run(results, chosen)
+        out = table(run) + per_set(run) + real(run) + ratios(run) + targets(run)
+    print("\n".join(out + bunnymark(bunnies)))
+    if args.svg and sized:
         with open(args.svg, "w") as f:
             f.write(svg(run))
     return 0

@@ -25,6 +25,16 @@ inline int32_t ClampToInt32(int64_t value) {
     return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : (value < INT32_MIN ? INT32_MIN : value));
 }
 
+// a + b saturated as ClampToInt32(int64_t{a} + b) has it, in an add and a
+// branch: every draw places its frame with it.
+inline int32_t AddSaturated(int32_t a, int32_t b) {
+    int32_t sum;
+    if (__builtin_expect(__builtin_add_overflow(a, b, &sum), 0)) {
+        return b > 0 ? INT32_MAX : INT32_MIN;
+    }
+    return sum;
+}
+
 // side + amount, wrapped to 32 bits: a companion's sides are 32-bit RECT
 // fields, and a move past their range wraps rather than saturates.
 inline LONG MoveSide(LONG side, int64_t amount) {

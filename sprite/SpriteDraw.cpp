@@ -18,6 +18,33 @@ struct DrawRows {
     SpanRows spans;
 };
 
+// The frame's plan of the draw's rows, from row firstRow and column
+// firstColumn on, each part that fits the frame: its shares, its runs,
+// and its chunks for rows of the frame's whole width (which start at its
+// left edge).
+__attribute__((always_inline)) inline void PlanRows(const SpriteFrame& frame, int64_t firstColumn, int64_t firstRow,
+                                                    DrawRows* draw) {
+    const SpanPlan& plan = frame.spans;
+    const int64_t width = frame.width;
+    PixelRows& rows = draw->rows;
+    const bool shared = SharesFit(plan, frame.width, frame.height);
+    if (shared) {
+        rows.shares =
+            reinterpret_cast<const uint8_t*>(plan.shares.data()) + 2 * (firstColumn + kSharePlanes * firstRow * width);
+        rows.sharesPitch = static_cast<ptrdiff_t>(2 * kSharePlanes * width);
+    }
+    if (PlanFits(plan, frame.height)) {
+        const bool chunked = shared && rows.width == width && ChunksFit(plan, frame.width, frame.height);
+        draw->spans = {&plan.rowStarts[static_cast<size_t>(firstRow)],
+                       plan.spans.data(),
+                       static_cast<int>(firstColumn),
+                       plan.pixelsPerSpan,
+                       chunked ? &plan.chunkStarts[static_cast<size_t>(firstRow)] : nullptr,
+                       plan.chunks.data()};
+        rows.spans = &draw->spans;
+    }
+}
+
 // Places the sprite's frame 0 at (x, y), opens its window on target, clipped
 // to the display's bounds, and fills draw with what the window leaves of the
 // frame: the window's rows, from its first row to its end, the frame's rows
@@ -27,16 +54,17 @@ struct DrawRows {
 // is false. False when there is nothing to draw: no window, an empty one, or
 // a frame whose blocks hold fewer than width x height pixels or alpha values.
 // The window is opened even for an empty frame, so a failing lock is always
-// logged.
-bool OpenDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y, bool readsAlpha,
-              DrawRows* draw) {
+// logged. Inline in each routine: for a small draw a call and the registers
+// it saves cost more than the placing and clipping.
+__attribute__((always_inline)) inline bool OpenDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x,
+                                                    int32_t y, bool readsAlpha, DrawRows* draw) {
     if (sprite.frames.empty()) {
         return false;
     }
     const SpriteFrame& frame = sprite.frames[0];
     sprite.ApplyPlacement(x, y);
     // Right and bottom saturate: a frame reaching past 2^31 is clipped all the same.
-    const RECT destination = {x, y, ClampToInt32(int64_t{x} + frame.width), ClampToInt32(int64_t{y} + frame.height)};
+    const RECT destination = {x, y, AddSaturated(x, frame.width), AddSaturated(y, frame.height)};
     SurfaceWindow window;
     if (!g_display.OpenWindow(target, g_display.clipRect, destination, &window) || window.rowBytes <= 0 ||
         window.firstRow >= window.endRow || window.pitch <= 0) {
@@ -72,10 +100,10 @@ bool OpenDraw(const Sprite& sprite, LPDIRECTDRAWSURFACE7 target, int32_t x, int3
     rows.tint = 0;
     rows.weight = 0;
     rows.spans = nullptr;
-    if (hasAlpha && PlanFits(frame.spans, frame.height)) {
-        draw->spans = {&frame.spans.rowStarts[static_cast<size_t>(firstRow)], frame.spans.spans.data(),
-                       static_cast<int>(firstColumn), frame.spans.pixelsPerSpan};
-        rows.spans = &draw->spans;
+    rows.shares = nullptr;
+    rows.sharesPitch = 0;
+    if (hasAlpha) {
+        PlanRows(frame, firstColumn, firstRow, draw);
     }
     return true;
 }
@@ -87,8 +115,9 @@ void Sprite::ApplyPlacement(int32_t& x, int32_t& y) const {
         return;
     }
     const SpriteFrame& frame = frames[0];
-    x = frame.fixedX != -1 ? frame.fixedX : ClampToInt32(static_cast<int64_t>(x) - frame.hotspotX + frame.offsetX);
-    y = frame.fixedY != -1 ? frame.fixedY : ClampToInt32(static_cast<int64_t>(y) - frame.hotspotY + frame.offsetY);
+    // The offset less the hotspot fits 17 bits, so one saturating add places.
+    x = frame.fixedX != -1 ? frame.fixedX : AddSaturated(x, frame.offsetX - frame.hotspotX);
+    y = frame.fixedY != -1 ? frame.fixedY : AddSaturated(y, frame.offsetY - frame.hotspotY);
 }
 
 void Sprite::Draw(LPDIRECTDRAWSURFACE7 target, int32_t x, int32_t y) const {

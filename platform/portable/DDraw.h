@@ -14,6 +14,7 @@
 // touching freed memory. That is how tests see a wrong release order.
 #pragma once
 
+#include "StepHook.h"
 #include "Win32.h"
 
 struct GUID {
@@ -191,6 +192,8 @@ struct IDirectDrawSurface7 {
     HRESULT SetClipper(IDirectDrawClipper* clipper);
     HRESULT Flip(IDirectDrawSurface7* targetOverride, DWORD flags);
     HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags, LPDDBLTFX effects);
+    // Inline (below): every draw locks and unlocks its target, and inline a
+    // lock costs its tests and the two fields the caller reads.
     HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HANDLE event);
     HRESULT Unlock(LPRECT rect);
     HRESULT GetDC(HDC* out);
@@ -223,3 +226,41 @@ typedef IDirectDraw* LPDIRECTDRAW;
 typedef IDirectDraw7* LPDIRECTDRAW7;
 
 HRESULT WINAPI DirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
+
+// Refused for bad arguments, by the step hook, or when the surface is locked
+// or lent to a device context.
+inline HRESULT IDirectDrawSurface7::Lock(LPRECT, LPDDSURFACEDESC2 description, DWORD, HANDLE) {
+    if (__builtin_expect(description == nullptr || description->dwSize != sizeof(DDSURFACEDESC2), 0)) {
+        return DDERR_INVALIDPARAMS;
+    }
+    if (g_screenStepResult != nullptr) {
+        const HRESULT hooked = g_screenStepResult(ScreenStep::Lock);
+        if (__builtin_expect(hooked != DD_OK, 0)) {
+            return hooked;
+        }
+    }
+    if (__builtin_expect(locked || dcOut, 0)) {
+        return DDERR_SURFACEBUSY;
+    }
+    locked = true;
+    description->dwFlags |= DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE;
+    description->dwWidth = static_cast<DWORD>(width);
+    description->dwHeight = static_cast<DWORD>(height);
+    description->lPitch = pitch;
+    description->lpSurface = pixels;
+    description->ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+    description->ddpfPixelFormat.dwRGBBitCount = 16;
+    description->ddpfPixelFormat.dwRBitMask = 0xF800;
+    description->ddpfPixelFormat.dwGBitMask = 0x07E0;
+    description->ddpfPixelFormat.dwBBitMask = 0x001F;
+    description->ddsCaps.dwCaps = caps;
+    return DD_OK;
+}
+
+inline HRESULT IDirectDrawSurface7::Unlock(LPRECT) {
+    if (!locked) {
+        return DDERR_NOTLOCKED;
+    }
+    locked = false;
+    return DD_OK;
+}

@@ -417,51 +417,6 @@ HRESULT IDirectDrawSurface7::Blt(LPRECT destRect, IDirectDrawSurface7* source, L
     return result;
 }
 
-namespace {
-
-// Why a lock was refused: bad arguments, the result a test's hook gave, or a
-// surface already locked or lent to a device context. Apart from the common
-// path, so that every draw's lock costs a few tests and stores.
-__attribute__((noinline, cold)) HRESULT RefusedLock(const DDSURFACEDESC2* description, HRESULT hooked) {
-    if (description == nullptr || description->dwSize != sizeof(DDSURFACEDESC2)) {
-        return DDERR_INVALIDPARAMS;
-    }
-    return hooked != DD_OK ? hooked : DDERR_SURFACEBUSY;
-}
-
-} // namespace
-
-HRESULT IDirectDrawSurface7::Lock(LPRECT, LPDDSURFACEDESC2 description, DWORD, HANDLE) {
-    HRESULT hooked = DD_OK;
-    if (__builtin_expect(description == nullptr || description->dwSize != sizeof(DDSURFACEDESC2) ||
-                             (g_screenStepResult != nullptr && (hooked = StepResult(ScreenStep::Lock)) != DD_OK) ||
-                             locked || dcOut,
-                         0)) {
-        return RefusedLock(description, hooked);
-    }
-    locked = true;
-    description->dwFlags |= DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE;
-    description->dwWidth = static_cast<DWORD>(width);
-    description->dwHeight = static_cast<DWORD>(height);
-    description->lPitch = pitch;
-    description->lpSurface = pixels;
-    description->ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
-    description->ddpfPixelFormat.dwRGBBitCount = 16;
-    description->ddpfPixelFormat.dwRBitMask = 0xF800;
-    description->ddpfPixelFormat.dwGBitMask = 0x07E0;
-    description->ddpfPixelFormat.dwBBitMask = 0x001F;
-    description->ddsCaps.dwCaps = caps;
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface7::Unlock(LPRECT) {
-    if (!locked) {
-        return DDERR_NOTLOCKED;
-    }
-    locked = false;
-    return DD_OK;
-}
-
 HRESULT IDirectDrawSurface7::GetDC(HDC* out) {
     if (out == nullptr) {
         return DDERR_INVALIDPARAMS;

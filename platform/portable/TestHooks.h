@@ -1,10 +1,11 @@
 // What tests and tools reach inside the portable layer, kept out of Win32.h
 // and DDraw.h, which mirror the Windows headers, and out of the screen
 // contract, which every backend implements: counts of what the layer's Win32
-// and DirectDraw calls did, and a hook that makes one of its platform steps
-// fail. The headless backend points both at its own state.
+// and DirectDraw calls did, and the hook that makes one of its platform steps
+// fail (StepHook.h). The headless backend points both at its own state.
 #pragma once
 
+#include "StepHook.h"
 #include "Win32.h"
 
 // `g_portableStats` points at a record of the layer's own unless a test points
@@ -18,21 +19,3 @@ struct PortableStats {
     int framesPresented;   // front buffers shown by Flip or a blit to the primary
 };
 extern PortableStats* g_portableStats;
-
-// Platform steps the layer asks about before taking them.
-enum class ScreenStep {
-    DirectDrawCreate,
-    QueryInterface,
-    SetCooperativeLevel,
-    SetDisplayMode,
-    CreateSurface,
-    GetAttachedSurface,
-    CreateClipper,
-    SetHWnd,
-    SetClipper,
-    Lock,
-};
-// Null, as it starts: every step goes ahead. Otherwise DD_OK lets the step go
-// ahead, and any other code makes it fail with that code (the headless
-// backend injects faults this way).
-extern HRESULT (*g_screenStepResult)(ScreenStep step);

@@ -18,6 +18,16 @@ struct Avx2 : LaneArithmetic<Words16>, WholeBlocks<Avx2, Words16> {
     static V Select(V m, V ifSet, V otherwise) {
         return (V)_mm256_blendv_epi8((__m256i)otherwise, (__m256i)ifSet, (__m256i)m);
     }
+    // The blend reads only the top bit of each byte: the mark is its own mask.
+    static V KeepWhere(V mark, V d, V v) { return Select(mark, d, v); }
+    // Two halves of eight pixels.
+    static V LoadPair(const uint8_t* first, const uint8_t* second) {
+        return (V)_mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(second),
+                                      reinterpret_cast<const __m128i*>(first));
+    }
+    static void StorePair(uint8_t* first, uint8_t* second, V v) {
+        _mm256_storeu2_m128i(reinterpret_cast<__m128i*>(second), reinterpret_cast<__m128i*>(first), (__m256i)v);
+    }
 };
 
 } // namespace

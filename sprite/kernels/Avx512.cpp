@@ -99,6 +99,19 @@ template <typename Vector, typename Mask> struct MaskedLanes : LaneArithmetic<Ve
     }
     static Skip SkipWhere(V a, V b) { return AlsoSkipWhere({kAll}, a, b); }
     static V Finish(Skip skip, V d, V v) { return Select(skip.write, v, d); }
+    // d in the lanes whose word of mark has its top bit set, v in the others.
+    static V KeepWhere(V mark, V d, V v) {
+        if constexpr (kWide) {
+            return Select(_mm512_movepi16_mask((__m512i)mark), d, v);
+        } else {
+            return Select(_mm256_movepi16_mask((__m256i)mark), d, v);
+        }
+    }
+    // block(lanes)'s pixels stored at p, but for its first keep lanes, which stay.
+    template <typename Block> static void StoreAfter(uint8_t* p, int keep, Block block) {
+        const Lanes lanes = static_cast<Lanes>(kAll << keep);
+        StoreMasked(p, lanes, block(lanes));
+    }
 };
 
 // Sixteen lanes in 256-bit registers, for draws of rows up to 16 pixels.
@@ -106,8 +119,17 @@ struct Avx512Narrow : MaskedLanes<Words16, __mmask16> {
     static constexpr bool kWalksAnyCount = true; // masked
     static constexpr int kShortest = 1;
     static const RowKernels& Shorter() { return g_scalarKernels; }
-    template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
+    template <typename Block>
+    __attribute__((always_inline)) static void Walk(uint8_t* destination, int count, Block block) {
         WalkMasked<Avx512Narrow>(destination, count, block);
+    }
+    // Two halves of eight pixels.
+    static V LoadPair(const uint8_t* first, const uint8_t* second) {
+        return (V)_mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(second),
+                                      reinterpret_cast<const __m128i*>(first));
+    }
+    static void StorePair(uint8_t* first, uint8_t* second, V v) {
+        _mm256_storeu2_m128i(reinterpret_cast<__m128i*>(second), reinterpret_cast<__m128i*>(first), (__m256i)v);
     }
 };
 
@@ -118,7 +140,8 @@ struct Avx512 : MaskedLanes<Words32, __mmask32> {
     static constexpr bool kWalksAnyCount = false; // masked below 32
     static constexpr int kShortest = Avx512Narrow::kLanes + 1;
     static const RowKernels& Shorter() { return g_avx512NarrowKernels; }
-    template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
+    template <typename Block>
+    __attribute__((always_inline)) static void Walk(uint8_t* destination, int count, Block block) {
         if (count >= kLanes) {
             WalkOverlapping<Avx512>(
                 destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) { return block(i, kAll); });

@@ -7,6 +7,7 @@
 //   W                8 16-bit words (GCC's vector extensions)
 //   Column           a blend table column, T[a][w] for a = 0-31 at one w
 //   LoadPixels, StorePixels   16 pixels, their low and high bytes apart
+//   LoadPair, StorePair   the same as two halves of 8 pixels
 //   LoadBytes, LoadWords, StoreWords, SplatWord
 //   Select(mask, ifSet, otherwise), KeepWhereEqual(s, d, key) for words
 //   GreenBits(p)     each pixel's bits 10-3 as a byte, green's at the top
@@ -170,8 +171,58 @@ template <typename O> struct ByteLaneRows {
         });
     }
 
-    // These sets draw every pixel alike, plan or none.
+    // 16 pixels over d from their shares (Kernels.h): the source's sums are
+    // the low bytes of the first three planes, the destination's weight is
+    // twice the high byte of the multiplier (1028 r + 1 holds 4r there), and
+    // lanes the mark's low byte has the top bit of keep d. load(offset) gives
+    // the shares offset bytes on from the first plane's.
+    template <typename Load>
+    __attribute__((always_inline)) static Pixels SharedBlock(Pixels d, Load load, ptrdiff_t plane) {
+        const Pixels rest = load(3 * plane);
+        const V rest8 = O::template Sll<1>(rest.high);
+        const Channels channels = SplitChannels(d);
+        const Channels sums = {O::AddBytes(load(0).low, O::TableProduct(channels.red, rest8)),
+                               O::AddBytes(load(plane).low, O::TableProduct(channels.green, rest8)),
+                               O::AddBytes(load(2 * plane).low, O::TableProduct(channels.blue, rest8))};
+        return Select(O::AtLeast(rest.low, O::SplatByte(0x80)), d, O::PackSums(sums));
+    }
+
+    __attribute__((always_inline)) static void SharedRow(uint8_t* destination, const uint8_t* shares, ptrdiff_t plane,
+                                                         int width) {
+        WalkOverlapping<ByteLaneRows>(
+            destination, width, [&](int i) __attribute__((always_inline)) {
+                const uint8_t* share = shares + 2 * i;
+                return SharedBlock(
+                    O::LoadPixels(destination + 2 * i),
+                    [&](ptrdiff_t at) __attribute__((always_inline)) { return O::LoadPixels(share + at); }, plane);
+            });
+    }
+
+    // The chunks at bytes first and second of a row (Kernels.h) blended from
+    // its shares as one block of two halves.
+    __attribute__((always_inline)) static void BlendChunks(uint8_t* destination, const uint8_t* shares, ptrdiff_t plane,
+                                                           ptrdiff_t first, ptrdiff_t second) {
+        BlendPair<O>(
+            destination, shares, first,
+            second, [&](Pixels d, auto load) __attribute__((always_inline)) { return SharedBlock(d, load, plane); });
+    }
+
+    // These sets draw every pixel alike, plan or none, from the shares where
+    // the draw has them; by its chunks where it has those too and its rows
+    // are two blocks or more (a pair saves a block of every such row whose
+    // middle is copied or skipped).
     static void Alpha(const PixelRows& rows) {
+        if (rows.spans != nullptr && rows.spans->chunkStarts != nullptr && rows.width >= 2 * kLanes) {
+            AlphaByChunks<ByteLaneRows>(rows, *rows.spans);
+            return;
+        }
+        if (rows.shares != nullptr) {
+            const ptrdiff_t plane = rows.sharesPitch / kSharePlanes;
+            ForEachSharedRow(rows, [&](uint8_t* destination, const uint8_t*, const uint8_t* shares) {
+                SharedRow(destination, shares, plane, rows.width);
+            });
+            return;
+        }
         const Key key = SplitKey(rows.colorKey);
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
             WalkOverlapping<ByteLaneRows>(

@@ -33,7 +33,22 @@ struct SpanRows {
     const Span* spans;
     int firstColumn;
     int pixelsPerSpan; // the frame's average: a set walks the plan only where that is a block or more
+    // The draw's rows as chunks (below) when it has shares and draws its
+    // frame's rows whole, else null.
+    const uint32_t* chunkStarts;
+    const uint16_t* chunks;
 };
+
+// A frame whose width is whole chunks of kChunk pixels may also be planned
+// chunk by chunk, for the alpha routine from its shares: row y's list is
+// chunks[chunkStarts[y]] up to chunks[chunkStarts[y + 1]]: a count n, then n
+// pairs of chunks to blend (a chunk's pixels are the chunk's number times
+// kChunk on), then a count m and m chunks to copy whole. The chunks left out
+// keep the destination. Pairs let sets of 2 x kChunk lanes blend two
+// chunks far apart in one block (an odd chunk is paired with itself); a row
+// whose every chunk is blended has n = kWholeRow and nothing after it.
+constexpr int kChunk = 8;
+constexpr uint16_t kWholeRow = 0xFFFF;
 
 // One draw: rows of `width` (0 or more) little-endian RGB565 words at any
 // alignment start at destination, destination + destinationPitch, ... while
@@ -57,7 +72,24 @@ struct PixelRows {
     // alpha, tinted: the plan of these rows, or null. Sets may follow it or
     // not; the words are the same.
     const SpanRows* spans;
+    // alpha: each pixel's own share of its blend (ShareAlphaRow, SpanPlan.h),
+    // row by row sharesPitch bytes apart, or null. Each row holds
+    // kSharePlanes planes of little-endian words, the pitch over kSharePlanes
+    // apart: the source's table entries of red, green and blue at the pixel's
+    // weight w (8r, 4g and 8b, six bits of green, for an opaque pixel), then
+    // 1028 (31 - w) + 1, the multiplier that weighs the destination's
+    // channels (VectorRows.h), or kKeepsDestination where the destination
+    // stays. Sets may use them or not.
+    const uint8_t* shares;
+    ptrdiff_t sharesPitch;
 };
+
+constexpr int kSharePlanes = 4;
+
+// The last share plane's word where the destination stays: both its
+// bytes' top bits set, as no multiplier's are (they are at most 0x7C7D), so
+// either byte tells.
+constexpr uint16_t kKeepsDestination = 0x8080;
 
 using RowKernel = void (*)(const PixelRows& rows);
 

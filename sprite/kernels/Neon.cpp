@@ -35,6 +35,15 @@ struct Neon : ByteLanes<uint8x16_t> {
     __attribute__((always_inline)) static void StorePixels(uint8_t* bytes, Pixels p) {
         vst2q_u8(bytes, uint8x16x2_t{{p.low, p.high}});
     }
+    __attribute__((always_inline)) static Pixels LoadPair(const uint8_t* first, const uint8_t* second) {
+        const uint8x8x2_t a = vld2_u8(first);
+        const uint8x8x2_t b = vld2_u8(second);
+        return {vcombine_u8(a.val[0], b.val[0]), vcombine_u8(a.val[1], b.val[1])};
+    }
+    __attribute__((always_inline)) static void StorePair(uint8_t* first, uint8_t* second, Pixels p) {
+        vst2_u8(first, uint8x8x2_t{{vget_low_u8(p.low), vget_low_u8(p.high)}});
+        vst2_u8(second, uint8x8x2_t{{vget_high_u8(p.low), vget_high_u8(p.high)}});
+    }
 
     __attribute__((always_inline)) static V Select(V mask, V a, V b) { return vbslq_u8(mask, a, b); }
     __attribute__((always_inline)) static W KeepWhereEqual(W s, W d, W key) {

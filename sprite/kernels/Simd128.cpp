@@ -31,18 +31,24 @@ struct Simd128 : ByteLanes<Bytes16> {
         wasm_v128_store(bytes, (v128_t)words);
     }
 
-    __attribute__((always_inline)) static Pixels LoadPixels(const uint8_t* bytes) {
-        const v128_t a = wasm_v128_load(bytes);
-        const v128_t b = wasm_v128_load(bytes + 16);
+    __attribute__((always_inline)) static Pixels LoadPair(const uint8_t* first, const uint8_t* second) {
+        const v128_t a = wasm_v128_load(first);
+        const v128_t b = wasm_v128_load(second);
         return {(V)wasm_i8x16_shuffle(a, b, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30),
                 (V)wasm_i8x16_shuffle(a, b, 1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31)};
     }
+    __attribute__((always_inline)) static Pixels LoadPixels(const uint8_t* bytes) {
+        return LoadPair(bytes, bytes + 16);
+    }
 
-    __attribute__((always_inline)) static void StorePixels(uint8_t* bytes, Pixels p) {
+    __attribute__((always_inline)) static void StorePair(uint8_t* first, uint8_t* second, Pixels p) {
         const v128_t low = (v128_t)p.low, high = (v128_t)p.high;
-        wasm_v128_store(bytes, wasm_i8x16_shuffle(low, high, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
-        wasm_v128_store(bytes + 16,
+        wasm_v128_store(first, wasm_i8x16_shuffle(low, high, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+        wasm_v128_store(second,
                         wasm_i8x16_shuffle(low, high, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+    }
+    __attribute__((always_inline)) static void StorePixels(uint8_t* bytes, Pixels p) {
+        StorePair(bytes, bytes + 16, p);
     }
 
     __attribute__((always_inline)) static V Select(V mask, V a, V b) {

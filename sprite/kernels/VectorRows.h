@@ -11,6 +11,8 @@
 //                    those where a == b, AlsoSkipWhere(skip, a, b) adds them
 //                    to skip
 //   Finish(skip, d, v)  the new pixels v, except where skip keeps d
+//   KeepWhere(mark, d, v)  d where mark's word has its top bit set, else v
+//   StoreAfter(p, keep, block)  block's pixels at p but for the first keep
 //   Load, LoadAlpha, MulHi (unsigned)
 //   Set, Add, Sub, And, Or, MulLo, Srl<n>, Sll<n>, Opaque(v) (v, as a value
 //                    the compiler cannot see into), Store, and for lane masks
@@ -75,7 +77,8 @@ template <typename O, typename V> struct WholeBlocks {
         __builtin_memcpy(&v, p, sizeof v);
         return v;
     }
-    template <typename Block> static void Walk(uint8_t* destination, int count, Block block) {
+    template <typename Block>
+    __attribute__((always_inline)) static void Walk(uint8_t* destination, int count, Block block) {
         WalkOverlapping<O>(
             destination, count, [&](ptrdiff_t i) __attribute__((always_inline)) { return block(i, Lanes{}); });
     }
@@ -84,6 +87,15 @@ template <typename O, typename V> struct WholeBlocks {
     static Skip SkipWhere(V a, V b) { return O::Eq(a, b); }
     static Skip AlsoSkipWhere(Skip skip, V a, V b) { return O::Or(skip, O::Eq(a, b)); }
     static V Finish(Skip skip, V d, V v) { return O::Select(skip, d, v); }
+    // block(lanes)'s pixels stored at p, but for its first keep lanes, which stay.
+    template <typename Block> static void StoreAfter(uint8_t* p, int keep, Block block) {
+        V lane = {};
+        for (int i = 0; i < kLanes; ++i) {
+            lane[i] = static_cast<uint16_t>(i);
+        }
+        const V v = block(Lanes{});
+        O::Store(p, O::Select((V)(lane < static_cast<uint16_t>(keep)), Load(p, Lanes{}), v));
+    }
 };
 
 template <typename O> struct VectorRows {
@@ -194,12 +206,87 @@ template <typename O> struct VectorRows {
         return O::Finish(O::AlsoSkipWhere(O::SkipWhere(w.multiplier, one), s, key), d, blended);
     }
 
-    // By the draw's plan where its spans are a block or more long on average
-    // (walking spans costs branches the block walk does not have), else
-    // every pixel in blocks.
+    // The new pixels over d from their shares (Kernels.h), which hold the
+    // source's half of each blend: what is left is the destination's half.
+    // load(offset) gives the shares offset bytes on from the first plane's.
+    template <typename Load> __attribute__((always_inline)) static V SharedBlend(V d, Load load, ptrdiff_t plane) {
+        const V rest = load(3 * plane);
+        const Sums weighed = Weigh(Split(d), rest);
+        const Sums sums = {O::Add(load(0), weighed.red), O::Add(load(plane), weighed.green),
+                           O::Add(load(2 * plane), weighed.blue)};
+        return O::KeepWhere(rest, d, Pack(sums));
+    }
+
+    // The row's block at pixel i from the row's shares.
+    __attribute__((always_inline)) static V SharedAlphaBlock(uint8_t* destination, const uint8_t* shares,
+                                                             ptrdiff_t plane, ptrdiff_t i, Lanes lanes) {
+        const uint8_t* share = shares + 2 * i;
+        return SharedBlend(
+            O::Load(destination + 2 * i, lanes),
+            [&](ptrdiff_t at) __attribute__((always_inline)) { return O::Load(share + at, lanes); }, plane);
+    }
+
+    __attribute__((always_inline)) static void SharedRow(uint8_t* destination, const uint8_t* shares, ptrdiff_t plane,
+                                                         int width) {
+        O::Walk(
+            destination, width, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
+                return SharedAlphaBlock(destination, shares, plane, i, lanes);
+            });
+    }
+
+    // The chunks at byte first and second of a row blended from its shares:
+    // in one block of two halves on a set of two chunks a block, one by one
+    // on a set of one.
+    __attribute__((always_inline)) static void BlendChunks(uint8_t* destination, const uint8_t* shares, ptrdiff_t plane,
+                                                           ptrdiff_t first, ptrdiff_t second) {
+        if constexpr (O::kLanes == 2 * kChunk) {
+            BlendPair<O>(
+                destination, shares, first,
+                second, [&](V d, auto load) __attribute__((always_inline)) { return SharedBlend(d, load, plane); });
+        } else {
+            static_assert(O::kLanes == kChunk, "a block is one chunk or two");
+            O::Store(destination + first, SharedAlphaBlock(destination, shares, plane, first / 2, O::kAll));
+            if (second != first) {
+                O::Store(destination + second, SharedAlphaBlock(destination, shares, plane, second / 2, O::kAll));
+            }
+        }
+    }
+
+    // Rows of three blocks or more are drawn by their chunks where the draw
+    // has them: on shorter ones the pairs' loads and the walk of the chunks
+    // cost as much as the blocks they save. A set of blocks wider than two
+    // chunks hands those draws to the narrower set.
+    static constexpr int kChunkedFrom = 3 * O::kLanes;
+
+    // By the draw's chunks where it has them and its rows are long enough;
+    // else by its plan where the spans are long enough on average (walking
+    // spans costs branches the block walk does not have): a block or more,
+    // two where the shares make the blend cheaper. Else every pixel in
+    // blocks; from the shares where the draw has them.
     static void Alpha(const PixelRows& rows) {
-        if (rows.spans != nullptr && rows.spans->pixelsPerSpan >= O::kLanes) {
-            AlphaBySpans(rows, *rows.spans);
+        const bool shared = rows.shares != nullptr;
+        if (rows.spans != nullptr && rows.spans->chunkStarts != nullptr && rows.width >= kChunkedFrom) {
+            if constexpr (O::kLanes > 2 * kChunk) {
+                O::Shorter().alpha(rows);
+            } else {
+                AlphaByChunks<VectorRows>(rows, *rows.spans);
+            }
+            return;
+        }
+        if (rows.spans != nullptr && rows.spans->pixelsPerSpan >= (shared ? 2 : 1) * O::kLanes) {
+            if (shared) {
+                AlphaBySpans<true>(rows, *rows.spans);
+            } else {
+                AlphaBySpans<false>(rows, *rows.spans);
+            }
+            return;
+        }
+        if (shared) {
+            const ptrdiff_t plane = rows.sharesPitch / kSharePlanes;
+            const int width = rows.width;
+            ForEachSharedRow(rows, [&](uint8_t* destination, const uint8_t*, const uint8_t* shares) {
+                SharedRow(destination, shares, plane, width);
+            });
             return;
         }
         const V key = O::Set(rows.colorKey);
@@ -210,22 +297,31 @@ template <typename O> struct VectorRows {
     }
 
     // Alpha by the plan, all in this call: skip spans left alone, whole spans
-    // of a block or more copied, the rest blended. A set whose walk takes
-    // rows of any length blends exactly the span; the others blend at least
-    // a block from the span's start, reaching past its end into pixels not
-    // yet drawn, which a block draws by their own alpha, once: the row goes on
-    // after the block. A span too near the row's end for that goes to the
-    // narrower set.
+    // of a block or more copied, the rest blended, from the shares when
+    // kShared. A set whose walk takes rows of any length blends exactly the
+    // span; the others blend at least a block from the span's start,
+    // reaching past its end into pixels not yet drawn, which a block draws by
+    // their own alpha, once: the row goes on after the block. A span too near
+    // the row's end for that is blended by the row's last block, whose lanes
+    // before the span keep what is drawn there.
+    template <bool kShared>
     __attribute__((noinline)) static void AlphaBySpans(const PixelRows& rows, const SpanRows& plan) {
         const V key = O::Set(rows.colorKey);
         const V one = O::Set(1);
         const int width = rows.width;
+        const int last = width - O::kLanes;
         const Lanes all = O::kAll;
+        const ptrdiff_t plane = rows.sharesPitch / kSharePlanes;
+        const uint8_t* shares = rows.shares;
         const uint32_t* starts = plan.rowStarts;
         ForEachRow(rows, [&](uint8_t* destination, const uint8_t* source, const uint8_t* alpha) {
             const Row row = {destination, source, alpha};
             const auto blend = [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
-                return AlphaBlock(row, i, lanes, key, one);
+                if constexpr (kShared) {
+                    return SharedAlphaBlock(destination, shares, plane, i, lanes);
+                } else {
+                    return AlphaBlock(row, i, lanes, key, one);
+                }
             };
             int done = 0;                      // pixels before this one are drawn
             int spanStart = -plan.firstColumn; // where the next span starts in the row
@@ -243,23 +339,25 @@ template <typename O> struct VectorRows {
                         O::Store(destination + 2 * from, O::Load(source + 2 * from, all));
                     }
                     O::Store(destination + 2 * (to - O::kLanes), O::Load(source + 2 * (to - O::kLanes), all));
-                    done = to;
                 } else if (O::kWalksAnyCount || to - from >= O::kLanes) {
                     O::Walk(
                         destination + 2 * from,
                         to - from, [&](ptrdiff_t i, Lanes lanes) __attribute__((always_inline)) {
                             return blend(from + i, lanes);
                         });
-                    done = to;
-                } else if (from + O::kLanes <= width) {
+                } else if (from <= last) {
                     O::Store(destination + 2 * from, blend(from, all));
                     done = from + O::kLanes;
+                    continue;
                 } else {
-                    O::Shorter().alpha(PartOfRow(destination, source, alpha, from, to - from, rows.colorKey));
-                    done = to;
+                    O::StoreAfter(
+                        destination + 2 * last,
+                        from - last, [&](Lanes lanes) __attribute__((always_inline)) { return blend(last, lanes); });
                 }
+                done = to;
             }
             ++starts;
+            shares += rows.sharesPitch;
         });
     }
 

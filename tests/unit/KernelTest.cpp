@@ -7,6 +7,7 @@
 #include "platform/LittleEndian.h"
 #include "platform/Rgb565.h"
 #include "sprite/Blend.h"
+#include "sprite/SpanPlan.h"
 #include "sprite/kernels/Kernels.h"
 
 #include <gtest/gtest.h>
@@ -83,18 +84,30 @@ struct RowInputs {
 };
 
 // rows rows of count pixels, pitches (destination, source, alpha) apart, under
-// the key, tint and weight.
+// the key, tint and weight; with shared, alpha's rows bring their shares.
 void RunRows(const RowKernels& kernels, Routine routine, uint8_t* destination, const uint8_t* source,
-             const uint8_t* alpha, const ptrdiff_t (&pitches)[3], int count, int rows, int weight, uint16_t tint) {
+             const uint8_t* alpha, const ptrdiff_t (&pitches)[3], int count, int rows, int weight, uint16_t tint,
+             bool shared = false) {
+    std::vector<uint16_t> shares(static_cast<size_t>(kSharePlanes * count * rows) + 1);
+    for (int row = 0; row < rows && shared; ++row) {
+        ShareAlphaRow(source + row * pitches[1], alpha + row * pitches[2], count, kKey,
+                      &shares[static_cast<size_t>(kSharePlanes * count * row)], count);
+    }
     (kernels.*routine)({destination, destination + rows * pitches[0], source, alpha, pitches[0], pitches[1], pitches[2],
-                        count, kKey, tint, weight, nullptr});
+                        count, kKey, tint, weight, nullptr,
+                        shared ? reinterpret_cast<uint8_t*>(shares.data()) : nullptr, 2 * kSharePlanes * count});
 }
 
-void RunRows(const RowKernels& kernels, const RowCase& c, RowInputs& in) {
+void RunRows(const RowKernels& kernels, const RowCase& c, RowInputs& in, bool shared = false) {
     RunRows(kernels, c.routine->kernel, in.destination.data() + c.offset,
             in.source.data() + c.offset / 2 * 2 + 1, // sources misaligned too
             in.alpha.data() + c.offset, {DestinationPitch(c), SourcePitch(c), AlphaPitch(c)}, c.count, c.rows, c.weight,
-            c.tint);
+            c.tint, shared);
+}
+
+// Whether each of a routine's draws brings its rows' shares: alpha's both ways.
+std::vector<bool> SharedPasses(Routine routine) {
+    return routine == &RowKernels::alpha ? std::vector<bool>{false, true} : std::vector<bool>{false};
 }
 
 struct KernelTest : testing::TestWithParam<int> {
@@ -174,13 +187,17 @@ TEST_P(KernelTest, WorkedPixels) {
             StoreLe16(&destination[1 + 2 * i], c.destination);
             StoreLe16(&source[1 + 2 * i], c.source);
         }
-        RunRows(kernels, c.routine, &destination[1], &source[1], alpha.data(), {2 * kCount, 2 * kCount, kCount}, kCount,
-                1, c.weight, kTint);
-        for (int i = 0; i < kCount; ++i) {
-            ASSERT_EQ(LoadLe16(&destination[1 + 2 * i]), c.expected)
-                << "worked pixel " << &c - kWorkedPixels << ", source " << std::hex << c.source << " over "
-                << c.destination << std::dec << ", alpha " << int(c.alpha) << ", weight " << c.weight << ": pixel "
-                << i;
+        for (const bool shared : SharedPasses(c.routine)) {
+            const std::vector<uint8_t> under = destination;
+            RunRows(kernels, c.routine, &destination[1], &source[1], alpha.data(), {2 * kCount, 2 * kCount, kCount},
+                    kCount, 1, c.weight, kTint, shared);
+            for (int i = 0; i < kCount; ++i) {
+                ASSERT_EQ(LoadLe16(&destination[1 + 2 * i]), c.expected)
+                    << "worked pixel " << &c - kWorkedPixels << ", source " << std::hex << c.source << " over "
+                    << c.destination << std::dec << ", alpha " << int(c.alpha) << ", weight " << c.weight
+                    << (shared ? ", shared" : "") << ": pixel " << i;
+            }
+            destination = under;
         }
     }
 }
@@ -228,16 +245,20 @@ struct KernelAgainstScalar : KernelTest {
         if (c.routine->kernel == &RowKernels::translucent && (c.weight == 0 || c.weight == 31)) {
             return true; // outside what the draws pass (Kernels.h)
         }
-        RowInputs expected(c, random);
-        RowInputs actual = expected;
+        const RowInputs input(c, random);
+        RowInputs expected = input;
         RunRows(g_scalarKernels, c, expected);
-        RunRows(kernels, c, actual);
-        for (size_t i = 0; i < expected.destination.size(); ++i) {
-            if (expected.destination[i] != actual.destination[i]) {
-                ADD_FAILURE() << c.routine->name << ", " << c.rows << " rows of " << c.count << " pixels at offset "
-                              << c.offset << ", weight " << c.weight << ", tint " << c.tint << ": byte " << i - c.offset
-                              << " is " << int(actual.destination[i]) << ", not " << int(expected.destination[i]);
-                return false;
+        for (const bool shared : SharedPasses(c.routine->kernel)) {
+            RowInputs actual = input;
+            RunRows(kernels, c, actual, shared);
+            for (size_t i = 0; i < expected.destination.size(); ++i) {
+                if (expected.destination[i] != actual.destination[i]) {
+                    ADD_FAILURE() << c.routine->name << (shared ? " (shared)" : "") << ", " << c.rows << " rows of "
+                                  << c.count << " pixels at offset " << c.offset << ", weight " << c.weight << ", tint "
+                                  << c.tint << ": byte " << i - c.offset << " is " << int(actual.destination[i])
+                                  << ", not " << int(expected.destination[i]);
+                    return false;
+                }
             }
         }
         return true;

@@ -349,12 +349,13 @@ TEST_F(SpriteDrawTest, EmptyFrameStillLocksItsTarget) {
 // pixel by pixel, on every set: runs of 8-11 pixels, every third 50-53 so
 // that every set's kernels walk the plan, whose alpha sits on each side of
 // the class thresholds (7/8, 247/248) or whose pixels are the key, cut by the
-// surface's edges on every side, at the start, middle and end of runs.
+// surface's edges on every side, at the start, middle and end of runs, or
+// whole rows, which sets draw by the plan's chunks.
 TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
     BuildBlendTable();
     const uint8_t alphas[] = {0, 7, 8, 247, 248, 255, 255, 128};
     constexpr int kKeyRun = 6; // the second run at alpha 255 is the key's
-    constexpr int kWidth = 170;
+    constexpr int kWidth = 168;
     TestFrame frame = PatternFrame(kWidth, 6);
     for (int v = 0, run = 0; v < 6; ++v) {
         for (int u = 0; u < kWidth; ++run) {
@@ -376,7 +377,7 @@ TEST(SpanPlanDraw, SameAsEveryPixelUnderEveryClip) {
     stale.frames[0].spans = MakeSpanPlan(stale.frames[0]);
     stale.frames[0].height = 6;
 
-    TestSurface bySpans{96, 4}, byPixels{96, 4};
+    TestSurface bySpans{200, 4}, byPixels{200, 4};
     ScopedDrawTarget target{bySpans};
     ForEveryRunnableSet([&](const RunnableSet& set) {
         for (const DrawRoutine& routine : kDrawRoutines) {
