@@ -88,8 +88,8 @@ const ArtSet& RealArt(const char* name) {
         const std::string requested = name;
         const size_t suffix = requested.find("-unplanned");
         const std::string file = requested.substr(0, suffix);
-        const std::string fileName = file == "girl" ? std::string(SPRITEDEMO_BINARY_DIR "/demo/girl.spr")
-                                                    : std::string(SPRITEDEMO_BENCH_ART_DIR "/") + file + ".spr";
+        const std::string fileName = file == "girl4x" ? std::string(SPRITEDEMO_BENCH_ART_DIR "/girl4x.spr")
+                                                      : std::string(SPRITEDEMO_BINARY_DIR "/demo/") + file + ".spr";
         art.reset(new ArtSet);
         art->owned.resize(1);
         SpriteReadStatus status;
