@@ -3,8 +3,9 @@
 protocol: the cases of CASES, each told by its check function, in a page
 served from a local server. Most compare the canvas with spritedemo-render's
 frame at the same pointer position, every pixel outside the frame-rate text.
-Three also print the page's script time a frame (measure_script) and, sampled
-(Profile), its widening for a 2D canvas and its present: measured, not checked.
+Four also print the page's script time a frame (measure_script), three of them
+with, sampled (Profile), its widening for a 2D canvas and its present:
+measured, not checked.
 
     web_e2e.py SITE_DIR RENDER_TOOL [--screenshot OUT.png] [--drops N]
 
@@ -48,6 +49,7 @@ BUNNY_RATE_BOX = (175, 0, WIDTH, 20)  # the rate's digits after "bunnies: 2000  
 FROZEN = (2000, 120, 7)  # bunnies, frames and seed of the bunnymark's frozen frame
 TOTAL_SECONDS = 240
 MEASURED_FRAMES = 300  # the page's script time a frame is reported over at least these
+MEASURED_BUNNIES = 30000  # the bunnymark's page is measured with these
 
 # Viewport width, height, device pixel ratio, touch; the canvas's expected
 # shown size in CSS pixels; then: None, a width and height the viewport is
@@ -765,6 +767,16 @@ def bunnymark_press(run):
     print("    %d bunnies when released, none added after" % released)
 
 
+def bunnymark_measured(run):
+    """bunnymark.html?bunnies=MEASURED_BUNNIES starts with that many and keeps
+    running; prints its script time a frame."""
+    wait_for("%d bunnies in the caption" % MEASURED_BUNNIES, lambda: run.browser.evaluate(
+        "document.getElementById('count').textContent").startswith("%d bunnies" % MEASURED_BUNNIES), 10)
+    script, frames = measure_script(run.browser, run.page)
+    print("    %d bunnies: %.3f ms of page script a frame over %d frames (measured, not checked)"
+          % (MEASURED_BUNNIES, script, frames))
+
+
 # Name, set-up (page and query; viewport width, height, device pixel ratio,
 # touch, whether the program ends by itself; None: the page the case before
 # left) and check, in the order they run.
@@ -785,7 +797,9 @@ CASES = ([("matches the headless render", PLAIN, shown_one_to_one)]
             ("bunnymark: frozen frame", ("bunnymark.html?bunnies=%d&frames=%d&seed=%d" % FROZEN, 800, 720, 1, False,
                                          True), bunnymark_frozen),
             ("bunnymark: a press adds bunnies", ("bunnymark.html", 800, 720), bunnymark_press),
-            ("bunnymark: a finger adds bunnies", ("bunnymark.html", 844, 390, 3, True), bunnymark_press)])
+            ("bunnymark: a finger adds bunnies", ("bunnymark.html", 844, 390, 3, True), bunnymark_press),
+            ("bunnymark: %d bunnies" % MEASURED_BUNNIES, ("bunnymark.html?bunnies=%d" % MEASURED_BUNNIES, 800, 720),
+             bunnymark_measured)])
 
 
 def main(argv):
