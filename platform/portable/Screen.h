@@ -33,7 +33,7 @@ struct ScreenEvent {
     bool repeat;    // KeyDown: an auto-repeat of a key already down
 };
 
-// The window's title is now text (SetWindowTextA): wherever the screen shows
+// Shows text as the window's title (SetWindowTextA): wherever the screen shows
 // a title, or a caption beside the frame.
 void ScreenSetTitle(const char* text);
 
