@@ -5,11 +5,9 @@
 uint8_t BlendTable[32][32];
 
 void BuildBlendTable() {
-    // Integer division on purpose: a floating 1/255 that comes out a hair
-    // small turns the exact multiples (15 x 17, 17 x 30) into 63 and 127.
     for (int a = 0; a < 32; ++a) {
         for (int b = 0; b < 32; ++b) {
-            BlendTable[a][b] = static_cast<uint8_t>(64 * a * b / 255);
+            BlendTable[a][b] = static_cast<uint8_t>(BlendEntry(a, b));
         }
     }
 }

@@ -6,8 +6,15 @@
 
 #include <cstdint>
 
-// T[a][b] = floor(64 * a * b / 255): channel value a taken at weight b.
+// T[a][b] = BlendEntry(a, b): channel value a taken at weight b.
 extern uint8_t BlendTable[32][32];
+
+// floor(64 * a * b / 255), by integer division on purpose: a floating 1/255
+// that comes out a hair small turns the exact multiples (15 x 17, 17 x 30)
+// into 63 and 127. For callers that need an entry before the table is built.
+constexpr int BlendEntry(int a, int b) {
+    return 64 * a * b / 255;
+}
 
 void BuildBlendTable();
 

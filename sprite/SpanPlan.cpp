@@ -1,5 +1,6 @@
 #include "sprite/SpanPlan.h"
 
+#include "sprite/Blend.h"
 #include "sprite/PixelRules.h"
 #include "sprite/Sprite.h"
 
@@ -44,9 +45,9 @@ void ShareAlphaRow(const uint8_t* source, const uint8_t* alpha, int count, uint1
             share[2 * plane] = static_cast<uint16_t>(blue << 3);
             share[3 * plane] = 1;
         } else {
-            share[0] = static_cast<uint16_t>(64 * red * weight / 255);
-            share[plane] = static_cast<uint16_t>(64 * green * weight / 255);
-            share[2 * plane] = static_cast<uint16_t>(64 * blue * weight / 255);
+            share[0] = static_cast<uint16_t>(BlendEntry(red, weight));
+            share[plane] = static_cast<uint16_t>(BlendEntry(green, weight));
+            share[2 * plane] = static_cast<uint16_t>(BlendEntry(blue, weight));
             share[3 * plane] = static_cast<uint16_t>(1028 * (31 - weight) + 1);
         }
     }
