@@ -568,8 +568,8 @@ def picked_files(run):
 def refused(name, make, reason, run):
     """A file of REFUSED dropped alone is refused in the page's problem style
     with the reader's reason (spritetool info's for a sprite file), asks
-    nothing and leaves the demo running as it was; the problem goes when
-    a good file is dropped."""
+    nothing, and the demo keeps running; a good file dropped after it
+    clears the problem."""
     browser, page = run.browser, run.page
     browser.evaluate(COUNT_INSTANCES)
     with open(os.path.join(run.site, "girl.spr"), "rb") as f:

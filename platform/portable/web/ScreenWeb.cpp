@@ -1,9 +1,9 @@
 // The web screen: a canvas in a browser page (Emscripten). Frames go as
 // RGB565 to a WebGL texture, or where the canvas has no WebGL (or
 // SPRITEDEMO_PRESENT=2d asks for it) are widened to RGBA (WidenPixels, on
-// SIMD128 in the build that has it) and put on a 2D canvas; the page's pointer
-// (mouse, pen or finger), keys and closing are reported as the screen's events. ScreenWeb.js is the
-// browser's half.
+// SIMD128 in the build that has it) and put on a 2D canvas; the page's
+// pointer (mouse, pen or finger), keys and closing are reported as the
+// screen's events. ScreenWeb.js is the browser's half.
 //
 // The program's loop never returns, and a browser paints and delivers input
 // only when the page's script has returned. Linked with Asyncify, the one
